@@ -1,0 +1,10 @@
+# Google Benchmark programs: tests/bench/bench_<name>.cpp, built against the Debian package.
+find_package(benchmark REQUIRED)
+file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/bench_*.cpp)
+foreach(source ${bench_sources})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE mb_common benchmark::benchmark)
+  target_compile_definitions(${name} PRIVATE MB_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  mb_set_warnings(${name})
+endforeach()

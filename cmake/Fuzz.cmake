@@ -1,0 +1,12 @@
+# libFuzzer targets: tests/fuzz/fuzz_<name>.cpp, each with its seed corpus in tests/fuzz/corpus/<name>.
+# The library code under test needs the coverage instrumentation too, or libFuzzer is blind to it.
+target_compile_options(mb_common PRIVATE -fsanitize=fuzzer-no-link)
+file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
+foreach(source ${fuzz_sources})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE mb_common)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  mb_set_warnings(${name})
+endforeach()

@@ -1,0 +1,40 @@
+# Source layout: src/<subsystem>/*.cpp is platform-free and built for both targets
+# (library mb_common); src/<subsystem>/win/*.cpp needs Windows headers (library mb_win).
+set(MB_SUBSYSTEMS core server clock controls desktop)
+
+function(mb_collect out pattern)
+  set(files)
+  foreach(sub ${MB_SUBSYSTEMS})
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${sub}/${pattern})
+    list(APPEND files ${found})
+  endforeach()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+function(mb_add_libraries)
+  mb_collect(common_sources "*.cpp")
+  add_library(mb_common STATIC ${common_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  target_include_directories(mb_common PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(mb_common PUBLIC mb_json ZLIB::ZLIB)
+  mb_set_warnings(mb_common)
+
+  if(WIN32)
+    mb_collect(win_sources "win/*.cpp")
+    list(FILTER win_sources EXCLUDE REGEX "/winmain\\.cpp$")
+    add_library(mb_win STATIC ${win_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+    target_link_libraries(mb_win PUBLIC mb_common
+      winhttp ws2_32 gdi32 user32 shell32 shlwapi comctl32 ole32 msimg32)
+    mb_set_warnings(mb_win)
+  endif()
+endfunction()
+
+function(mb_add_executable)
+  set(entry ${CMAKE_SOURCE_DIR}/src/core/win/winmain.cpp)
+  if(NOT EXISTS ${entry})
+    return()
+  endif()
+  add_executable(Marrowbell WIN32 ${entry})
+  target_link_libraries(Marrowbell PRIVATE mb_win)
+  target_link_options(Marrowbell PRIVATE -mwindows)
+  mb_set_warnings(Marrowbell)
+endfunction()

@@ -1,0 +1,42 @@
+# Test programs: tests/<subsystem>/*_test.cpp is platform-free and runs in both builds;
+# tests/<subsystem>/win/*_test.cpp runs only in the Windows build (under Wine).
+# Every program writes a GoogleTest XML report into build/<preset>/results for the totals.
+set(MB_RESULTS_DIR ${CMAKE_BINARY_DIR}/results)
+file(MAKE_DIRECTORY ${MB_RESULTS_DIR})
+
+function(mb_add_tests)
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+  if(WIN32)
+    file(GLOB win_support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/win/*.cpp)
+    list(APPEND support ${win_support})
+  endif()
+  add_library(mb_test_support STATIC ${support} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  target_include_directories(mb_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(mb_test_support PUBLIC mb_common GTest::gtest GTest::gmock)
+  if(WIN32)
+    target_link_libraries(mb_test_support PUBLIC mb_win)
+  endif()
+  target_compile_definitions(mb_test_support PUBLIC MB_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  mb_set_warnings(mb_test_support)
+
+  foreach(sub ${MB_SUBSYSTEMS})
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${sub}/*_test.cpp)
+    if(WIN32)
+      file(GLOB win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${sub}/win/*_test.cpp)
+      list(APPEND tests ${win_tests})
+      set(name win_tests_${sub})
+    else()
+      set(name native_tests_${sub})
+    endif()
+    if(NOT tests)
+      continue()
+    endif()
+    add_executable(${name} ${tests})
+    target_link_libraries(${name} PRIVATE mb_test_support GTest::gtest_main)
+    mb_set_warnings(${name})
+    # A relative report path works both natively and through Wine (which maps the cwd to Z:).
+    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:results/${name}.xml
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 900)
+  endforeach()
+endfunction()

@@ -1,0 +1,1 @@
+// Keeps a library valid while a subsystem has no sources yet.

@@ -1,0 +1,61 @@
+// Current UTC time corrected by NTP: the server's time at the last successful query plus the
+// milliseconds counted since, or the system clock until a query has succeeded.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/win/unique_handle.h"
+
+namespace mb {
+
+struct NtpServer {
+    std::string host;
+    std::string service;  // port number as text, "123" for NTP
+};
+
+class NtpClock {
+public:
+    using TickSource = std::function<uint64_t()>;   // milliseconds, monotonic
+    using SystemClock = std::function<int64_t()>;   // Unix seconds
+
+    // Four public servers, GetTickCount64 and _time64.
+    NtpClock();
+    // Sources left empty take the defaults. The sources are called by synchronisation threads
+    // too, which may outlive the clock: they must stay callable until every one has ended.
+    explicit NtpClock(std::vector<NtpServer> servers, TickSource tick = {}, SystemClock systemClock = {});
+    ~NtpClock() = default;
+    NtpClock(const NtpClock&) = delete;
+    NtpClock& operator=(const NtpClock&) = delete;
+
+    static std::vector<NtpServer> defaultServers();
+
+    // async: runs one query round on a new detached thread and returns whether it started.
+    // Otherwise runs it here and returns whether a server answered with a usable time.
+    bool synchronize(bool async);
+
+    int64_t now();         // corrected Unix seconds; the system clock before the first success
+    bool isFresh();        // synchronised less than 24 hours ago
+    int64_t syncedTime();  // the server time of the last success; 0 before one
+
+    // The time base with its lock. Every synchronisation thread holds it too, so a thread
+    // that finishes after the clock is gone stores into state that is still alive.
+    struct TimeBase {
+        std::vector<NtpServer> servers;
+        TickSource tick;
+        SystemClock systemClock;
+        CriticalSection lock;
+        uint64_t baseTick = 0;
+        int64_t baseUnixTime = 0;
+        uint64_t lastSyncTick = 0;
+        bool synced = false;
+    };
+
+private:
+    std::shared_ptr<TimeBase> base_;
+};
+
+}  // namespace mb

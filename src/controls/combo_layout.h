@@ -1,0 +1,49 @@
+// Geometry of the boss selector: the closed box's arrow and text area, where the popup goes
+// on the monitor, and the popup's rows. The popup shows every item (no scrolling): its height
+// is count x itemHeight, and a row's index is y / itemHeight.
+#pragma once
+
+#include <array>
+
+#include "controls/control_rect.h"
+
+namespace mb {
+
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+// The down-pointing arrow of the closed box, 8 wide and 4 high, with m = height / 2:
+// (width - 20, m - 2), (width - 12, m - 2), (width - 16, m + 2).
+std::array<PixelPoint, 3> comboArrowPoints(int width, int height);
+
+// Where the selected name is drawn in the closed box: (8, 0, width - 30, height).
+ControlRect comboTextRect(int width, int height);
+
+// Top-left corner of the popup in screen coordinates. It opens under the box; when it would
+// pass the monitor's right edge it moves left to end there, when it would pass the bottom it
+// moves up to end there (covering the box, never flipping above it). Last, it is kept from
+// starting left of or above the monitor, so a list taller than the monitor starts at its top.
+PixelPoint placePopup(const ControlRect& boxOnScreen, const ControlRect& monitor, int popupWidth,
+                      int popupHeight);
+
+// Outer height of a popup with `count` rows.
+int popupHeightFor(int count, int itemHeight);
+
+// Row under client point (x, y), or -1 outside 0 <= x < popupWidth, 0 <= y < popupHeight.
+int popupRowAt(int x, int y, int popupWidth, int popupHeight, int itemHeight);
+
+// Row i: (0, i * itemHeight, popupWidth, (i + 1) * itemHeight).
+ControlRect popupRowRect(int index, int itemHeight, int popupWidth);
+
+// The row's text area: the row moved 8 pixels in from the left.
+ControlRect popupRowTextRect(int index, int itemHeight, int popupWidth);
+
+// How a popup row is filled: the highlight wins over the selection; other rows keep the
+// popup's background.
+enum class PopupRowFill { Background, Hover, Selected };
+PopupRowFill popupRowFill(int index, int hoverIndex, int selectedIndex);
+
+}  // namespace mb

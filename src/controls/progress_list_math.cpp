@@ -1,0 +1,174 @@
+#include "controls/progress_list_math.h"
+
+#include <algorithm>
+
+namespace mb::progress_list {
+
+int32_t rowHeightForScale(int32_t percent) {
+    return std::max<int32_t>(1, percent * 40 / 100);
+}
+
+int32_t visibleRowCount(int32_t height, int32_t rowHeight) {
+    if (rowHeight <= 0 || height <= 0) return 0;
+    return height / rowHeight;
+}
+
+int32_t maxTopIndex(int32_t count, int32_t visibleRows) {
+    return std::max<int32_t>(0, count - visibleRows);
+}
+
+int32_t clampTopIndex(int32_t value, int32_t count, int32_t visibleRows) {
+    return std::clamp<int32_t>(value, 0, maxTopIndex(count, visibleRows));
+}
+
+RowRange drawnRows(int32_t topIndex, int32_t count, int32_t visibleRows) {
+    RowRange range;
+    range.first = std::max<int32_t>(0, topIndex);
+    // The +1 lets a partly visible row close the list instead of a gap.
+    int64_t end = static_cast<int64_t>(topIndex) + visibleRows + 1;
+    range.end = static_cast<int32_t>(std::min<int64_t>(count, end));
+    if (range.end < range.first) range.end = range.first;
+    return range;
+}
+
+Rect rowRect(int32_t k, int32_t rowHeight, int32_t width) {
+    Rect r;
+    r.left = 0;
+    r.top = k * rowHeight;
+    r.right = width;
+    r.bottom = r.top + rowHeight;
+    return r;
+}
+
+int32_t rowPadding(const Rect& row) { return row.height() / 8; }
+
+Rect rowInner(const Rect& row) {
+    int32_t pad = rowPadding(row);
+    return Rect{row.left + pad, row.top + pad, row.right - pad, row.bottom - pad};
+}
+
+int32_t labelFontHighest(const Rect& inner) { return 3 * inner.height() / 4; }
+
+RowLayout layoutRow(const Rect& row, int32_t sampleWidth) {
+    RowLayout layout;
+    layout.pad = rowPadding(row);
+    layout.inner = rowInner(row);
+    int32_t labelRight = row.left + layout.pad + sampleWidth;
+    layout.label = Rect{row.left + layout.pad, row.top + layout.pad, labelRight, row.bottom - layout.pad};
+    layout.bar = Rect{labelRight + row.height() / 16, row.top + layout.pad, row.right - layout.pad,
+                      row.bottom - layout.pad};
+    // A list too narrow for its text scale leaves no room for the bar. An inverted rectangle
+    // would be drawn mirrored over the label, so the bar becomes empty instead.
+    if (layout.bar.right < layout.bar.left) layout.bar.right = layout.bar.left;
+    return layout;
+}
+
+int32_t barFillRight(const Rect& bar, int32_t hpPercent) {
+    int32_t hp = std::clamp<int32_t>(hpPercent, 0, 100);
+    return bar.left + bar.width() * hp / 100;
+}
+
+RowColor thresholdColor(int32_t hpPercent) {
+    if (hpPercent < 25) return kBarLow;
+    if (hpPercent < 50) return kBarMiddle;
+    return kBarHigh;
+}
+
+RowColor barFillColor(const ChannelRow& row) {
+    return row.barColor != 0 ? row.barColor : thresholdColor(row.hpPercent);
+}
+
+RowColor labelColor(const ChannelRow& row) {
+    return row.textColor != 0 ? row.textColor : kLabelDefault;
+}
+
+Rect stripRect(int32_t width, int32_t height) {
+    return Rect{width - kStripWidth, 0, width, height};
+}
+
+bool stripShown(bool enabled, int32_t count, int32_t visibleRows) {
+    return enabled && count > visibleRows;
+}
+
+Rect thumbRect(int32_t count, int32_t visibleRows, int32_t topIndex, int32_t width, int32_t height) {
+    if (count <= visibleRows || count <= 0) return Rect{};
+    int32_t thumbHeight = std::max<int32_t>(15, visibleRows * height / count);
+    int32_t offset = (height - thumbHeight) * topIndex / (count - visibleRows);
+    return Rect{width - 10, offset + 2, width - 2, offset + thumbHeight - 2};
+}
+
+RowColor thumbColor(bool dragging, bool hovered) {
+    if (dragging) return kThumbDragging;
+    if (hovered) return kThumbHover;
+    return kThumb;
+}
+
+int32_t topAfterScrollCode(int32_t code, int32_t thumbPos, int32_t topIndex, int32_t count, int32_t visibleRows) {
+    int32_t top = topIndex;
+    switch (code) {
+        case kLineUp: top -= 1; break;
+        case kLineDown: top += 1; break;
+        case kPageUp: top -= visibleRows; break;
+        case kPageDown: top += visibleRows; break;
+        case kThumbPosition:
+        case kThumbTrack: top = thumbPos; break;
+        default: break;
+    }
+    return clampTopIndex(top, count, visibleRows);
+}
+
+int32_t topAfterWheel(int32_t delta, int32_t topIndex, int32_t count, int32_t visibleRows) {
+    // Integer division truncates toward zero: a partial notch is dropped.
+    return clampTopIndex(topIndex - delta / 120, count, visibleRows);
+}
+
+StripPress pressAt(int32_t x, int32_t y, int32_t width, int32_t height, bool enabled, int32_t count,
+                   int32_t visibleRows, int32_t topIndex) {
+    StripPress press;
+    press.topIndex = topIndex;
+    if (!enabled || !stripRect(width, height).contains(x, y)) return press;
+    Rect thumb = thumbRect(count, visibleRows, topIndex, width, height);
+    if (thumb.contains(x, y)) {
+        press.kind = StripPress::kStartDrag;
+        return press;
+    }
+    press.kind = StripPress::kPage;
+    int32_t step = y < thumb.top ? -visibleRows : visibleRows;
+    press.topIndex = clampTopIndex(topIndex + step, count, visibleRows);
+    return press;
+}
+
+std::optional<int32_t> topWhileDragging(int32_t y, int32_t dragStartY, int32_t dragStartTop, int32_t count,
+                                        int32_t visibleRows, int32_t height) {
+    int32_t maxTop = count - visibleRows;
+    if (height <= 0 || maxTop <= 0) return std::nullopt;
+    // The drag uses a 10-pixel minimum thumb, a little smaller than the drawn one.
+    int32_t dragThumb = std::max<int32_t>(10, visibleRows * height / count);
+    int32_t track = height - dragThumb;
+    if (track <= 0) return std::nullopt;
+    int32_t dy = y - dragStartY;
+    int32_t p = dragStartTop * track / maxTop + dy;
+    if (p <= 0) return 0;
+    if (p >= track) return maxTop;
+    int32_t top = dragStartTop + (dy * maxTop + track / 2) / track;
+    return std::clamp<int32_t>(top, 0, maxTop);
+}
+
+int32_t largestFitting(int32_t lowest, int32_t highest, const std::function<bool(int32_t)>& fits) {
+    int32_t best = lowest;
+    if (highest < lowest) return lowest;
+    int32_t low = lowest;
+    int32_t high = highest;
+    while (low <= high) {
+        int32_t mid = low + (high - low) / 2;
+        if (fits(mid)) {
+            best = mid;
+            low = mid + 1;
+        } else {
+            high = mid - 1;
+        }
+    }
+    return best;
+}
+
+}  // namespace mb::progress_list

@@ -1,0 +1,60 @@
+#include "controls/progress_list_text.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace mb::progress_list {
+namespace {
+
+// The texts are plain ASCII, so widening byte by byte is exact.
+std::wstring widen(const char* text) {
+    std::wstring wide;
+    for (const char* p = text; *p != '\0'; ++p) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+    return wide;
+}
+
+// Truncation toward zero that stays defined for values beyond the int range (the server's
+// estimate is passed through unchecked).
+int32_t truncateSeconds(double seconds) {
+    constexpr double kMax = static_cast<double>(std::numeric_limits<int32_t>::max());
+    if (seconds >= kMax) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(seconds);
+}
+
+}  // namespace
+
+std::wstring rowLabel(int32_t channel, int32_t hpPercent) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "Ch. %3d | %3d%%", static_cast<int>(channel), static_cast<int>(hpPercent));
+    return widen(buffer);
+}
+
+std::wstring timePart(double secondsLeft) {
+    if (!(secondsLeft > 0.0)) return {};  // also drops NaN
+    char buffer[48];
+    int32_t whole = truncateSeconds(secondsLeft);
+    if (secondsLeft < 60.0) {
+        std::snprintf(buffer, sizeof buffer, "%ds", static_cast<int>(whole));
+    } else {
+        int32_t minutes = truncateSeconds(secondsLeft / 60.0);
+        std::snprintf(buffer, sizeof buffer, "%dm %ds", static_cast<int>(minutes), static_cast<int>(whole % 60));
+    }
+    return widen(buffer);
+}
+
+std::wstring ratePart(double lossRate) {
+    if (!(lossRate > 0.01)) return {};
+    char buffer[kRatePartLimit + 1];
+    std::snprintf(buffer, sizeof buffer, "(-%.1f%%/s)", lossRate);
+    return widen(buffer);
+}
+
+std::wstring overlayText(const ChannelRow& row) {
+    std::wstring time = timePart(row.secondsLeft);
+    std::wstring rate = ratePart(row.lossRate);
+    if (time.empty()) return rate;
+    if (rate.empty()) return time;
+    return time + L" " + rate;
+}
+
+}  // namespace mb::progress_list

@@ -1,0 +1,130 @@
+#include "controls/win/control_base.h"
+
+namespace mb {
+
+void bindControl(HWND window, void* object) {
+    if (window) ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(object));
+}
+
+void unbindControl(HWND window, const void* object) {
+    if (window && ::IsWindow(window) &&
+        ::GetWindowLongPtrW(window, 0) == reinterpret_cast<LONG_PTR>(object))
+        ::SetWindowLongPtrW(window, 0, 0);
+}
+
+WNDCLASSEXW controlClass(const wchar_t* name, WNDPROC procedure, UINT style, LPCWSTR cursor) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(WNDCLASSEXW);
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = kControlExtraBytes;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hIcon = nullptr;
+    wc.hCursor = ::LoadCursorW(nullptr, cursor);
+    wc.hbrBackground = nullptr;
+    wc.lpszMenuName = nullptr;
+    wc.lpszClassName = name;
+    wc.hIconSm = nullptr;
+    return wc;
+}
+
+bool registerControlClasses(bool& registered, std::initializer_list<WNDCLASSEXW> classes) {
+    if (registered) return true;
+    for (const WNDCLASSEXW& wc : classes) {
+        // A class left registered by an attempt whose later class failed is ours already;
+        // treating it as a failure would make every retry fail.
+        if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    }
+    registered = true;
+    return true;
+}
+
+HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width,
+                         int height, int id, void* object) {
+    return ::CreateWindowExW(0, className, L"", style, x, y, width, height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
+                             object);
+}
+
+void moveControl(HWND window, int x, int y, int width, int height, UINT flags) {
+    if (window) ::SetWindowPos(window, nullptr, x, y, width, height, flags);
+}
+
+void invalidateControl(HWND window, bool updateNow) {
+    if (!window) return;
+    ::InvalidateRect(window, nullptr, FALSE);
+    if (updateNow) ::UpdateWindow(window);
+}
+
+void BackBuffer::rebuildBackBuffer(HWND window, int width, int height, bool transparentText) {
+    releaseBackBuffer();
+    if (width <= 0 || height <= 0) return;
+    WindowDc windowDc(window);
+    if (!windowDc) return;
+    dc_.reset(::CreateCompatibleDC(windowDc.get()));
+    bitmap_.reset(::CreateCompatibleBitmap(windowDc.get(), width, height));
+    if (dc_ && bitmap_) {
+        HGDIOBJ previous = ::SelectObject(dc_.get(), bitmap_.get());
+        previousBitmap_ = (previous && previous != HGDI_ERROR) ? previous : nullptr;
+    }
+    if (dc_ && transparentText) ::SetBkMode(dc_.get(), TRANSPARENT);
+}
+
+void BackBuffer::releaseBackBuffer() {
+    if (dc_) {
+        if (previousBitmap_) ::SelectObject(dc_.get(), previousBitmap_);
+        dc_.reset();
+    }
+    bitmap_.reset();
+    previousBitmap_ = nullptr;
+}
+
+void BackBuffer::present(HDC target, int width, int height) const {
+    if (dc_ && target) ::BitBlt(target, 0, 0, width, height, dc_.get(), 0, 0, SRCCOPY);
+}
+
+int screenDpiY() {
+    HDC screen = ::GetDC(nullptr);
+    if (!screen) return 96;
+    int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFamily) {
+    return UniqueFont(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                    pitchAndFamily, face));
+}
+
+UniqueFont createPointFont(int points) {
+    return createControlFont(-::MulDiv(points, screenDpiY(), 72), L"Segoe UI", 0);
+}
+
+void fillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    UniqueBrush brush(::CreateSolidBrush(colour));
+    if (brush) ::FillRect(dc, &rect, brush.get());
+}
+
+void frameSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    UniqueBrush brush(::CreateSolidBrush(colour));
+    if (brush) ::FrameRect(dc, &rect, brush.get());
+}
+
+bool requestMouseLeave(HWND window) {
+    TRACKMOUSEEVENT request{};
+    request.cbSize = sizeof(TRACKMOUSEEVENT);
+    request.dwFlags = TME_LEAVE;
+    request.hwndTrack = window;
+    request.dwHoverTime = 0;
+    return ::TrackMouseEvent(&request) != FALSE;
+}
+
+void sendCommand(HWND parent, int id, WORD code, HWND from) {
+    if (!parent) return;
+    ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id & 0xFFFF), code),
+                   reinterpret_cast<LPARAM>(from));
+}
+
+}  // namespace mb

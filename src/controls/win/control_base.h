@@ -1,0 +1,156 @@
+// What every owner-drawn control class shares: how a window finds its object, class
+// registration, creation and moving, the back buffer, per-paint fonts and brushes, and the
+// palette. Each control is a plain object that outlives its window's messages; the window
+// reaches it through window extra index 0 (8 extra bytes per class, never GWLP_USERDATA).
+//
+// A control class typically looks like this:
+//
+//   class Foo {
+//   public:
+//       bool create(HWND parent, int x, int y, int w, int h, int id) {
+//           static bool registered = false;
+//           if (!registerControlClasses(registered, {controlClass(kFooClass,
+//                   &controlWindowProc<Foo, &Foo::handleMessage, WM_CREATE>, CS_OWNDC, IDC_ARROW)}))
+//               return false;
+//           window_ = createControlWindow(kFooClass, WS_CHILD | WS_VISIBLE, parent, x, y, w, h, id, this);
+//           ...
+//       }
+//   private:
+//       LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+//       BackBuffer buffer_;
+//   };
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+
+#include "core/win/unique_handle.h"
+
+namespace mb {
+
+// ---- Palette of the label, button, slider and combo box --------------------------------
+namespace palette {
+inline constexpr COLORREF kBackground = RGB(50, 50, 50);      // every control's fill
+inline constexpr COLORREF kHover = RGB(70, 70, 70);           // hovered button/box, hovered popup row
+inline constexpr COLORREF kText = RGB(255, 255, 255);         // label and button text
+inline constexpr COLORREF kBorder = RGB(80, 80, 80);          // slider border and track, box frame
+inline constexpr COLORREF kThumb = RGB(150, 150, 150);        // slider thumb at rest
+inline constexpr COLORREF kThumbDragging = RGB(200, 200, 200);
+inline constexpr COLORREF kSelectedRow = RGB(100, 100, 100);  // selected, not hovered, popup row
+}  // namespace palette
+
+// SetWindowPos flags of every control move: keep the z-order, and throw the old pixels away
+// so the whole control repaints after a move or resize.
+inline constexpr UINT kControlMoveFlags = SWP_NOZORDER | SWP_NOCOPYBITS;
+
+// Extra window bytes of every control class; the object's address lives at index 0.
+inline constexpr int kControlExtraBytes = 8;
+
+// ---- Window procedure thunk -------------------------------------------------------------
+// Finds the object at extra index 0 and forwards to Handler. The address is stored when
+// BindMessage (WM_NCCREATE or WM_CREATE) arrives, taken from lpCreateParams, and that message
+// is forwarded too. Until then, and after WM_NCDESTROY (which is still forwarded, then the
+// slot is cleared), messages go to DefWindowProcW. Handlers call DefWindowProcW themselves
+// for what they do not handle.
+template <typename Control, LRESULT (Control::*Handler)(HWND, UINT, WPARAM, LPARAM), UINT BindMessage>
+LRESULT CALLBACK controlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Control*>(::GetWindowLongPtrW(window, 0));
+    if (!self && message == BindMessage && lParam) {
+        self = static_cast<Control*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (self) ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = (self->*Handler)(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(window, 0, 0);
+    return result;
+}
+
+// Stores the object's address at extra index 0 (again, after creation).
+void bindControl(HWND window, void* object);
+
+// Clears extra index 0 when it still names object, so a window that outlives its object
+// (the owner went first) falls back to DefWindowProcW instead of touching freed memory.
+void unbindControl(HWND window, const void* object);
+
+// ---- Registration, creation, moving -------------------------------------------------------
+// A WNDCLASSEXW for a control class: given style and procedure, 8 extra bytes, this module,
+// no icon, the given system cursor (IDC_ARROW or IDC_HAND), no background brush, no menu.
+WNDCLASSEXW controlClass(const wchar_t* name, WNDPROC procedure, UINT style, LPCWSTR cursor);
+
+// Registers the classes in order on the first call. `registered` is set only after all of
+// them succeeded, so a failure is retried by the next creation; a class that a previous,
+// partly failed attempt left registered counts as registered.
+bool registerControlClasses(bool& registered, std::initializer_list<WNDCLASSEXW> classes);
+
+// CreateWindowExW with extended style 0, an empty name, the id in place of the menu, this
+// module and `object` as creation parameter. Null on failure.
+HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width,
+                         int height, int id, void* object);
+
+// SetWindowPos without insert-after window; does nothing for a null window.
+void moveControl(HWND window, int x, int y, int width, int height, UINT flags = kControlMoveFlags);
+
+// Whole-client invalidation without erase; optionally painted at once. Null window: nothing
+// (InvalidateRect of null would repaint every window on the desktop).
+void invalidateControl(HWND window, bool updateNow = false);
+
+// ---- Back buffer ----------------------------------------------------------------------------
+// A memory DC compatible with the window's DC, a bitmap of the client size selected into it,
+// and the bitmap it replaced (selected back before the DC goes).
+class BackBuffer {
+public:
+    BackBuffer() = default;
+    ~BackBuffer() { releaseBackBuffer(); }
+    BackBuffer(const BackBuffer&) = delete;
+    BackBuffer& operator=(const BackBuffer&) = delete;
+
+    // releaseBackBuffer, then, only for width > 0 and height > 0, a new DC and bitmap made from
+    // the window's DC. transparentText sets the memory DC's background mode to TRANSPARENT.
+    void rebuildBackBuffer(HWND window, int width, int height, bool transparentText);
+
+    // Selects the previous bitmap back, deletes the DC, then the bitmap; all three become null.
+    void releaseBackBuffer();
+
+    HDC dc() const noexcept { return dc_.get(); }
+    bool hasDc() const noexcept { return static_cast<bool>(dc_); }
+    bool hasBitmap() const noexcept { return static_cast<bool>(bitmap_); }
+    bool ready() const noexcept { return hasDc() && hasBitmap(); }
+
+    // BitBlt (SRCCOPY) width x height from (0, 0) of the buffer to (0, 0) of target.
+    void present(HDC target, int width, int height) const;
+
+private:
+    UniqueMemoryDc dc_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ previousBitmap_ = nullptr;
+};
+
+// ---- Fonts and brushes, made per paint ----------------------------------------------------
+// Vertical DPI of the screen (GetDeviceCaps LOGPIXELSY of GetDC(nullptr), released at once).
+int screenDpiY();
+
+// A font with the project's fixed arguments (width 0, weight 400, DEFAULT_CHARSET, default
+// precisions, CLEARTYPE_QUALITY). A negative height is a character height, a positive one a
+// cell height.
+UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFamily);
+
+// "Segoe UI" at `points`, as character height MulDiv(points, screenDpiY(), 72).
+UniqueFont createPointFont(int points);
+
+// FillRect / FrameRect with a brush made and deleted for this call.
+void fillSolid(HDC dc, const RECT& rect, COLORREF colour);
+void frameSolid(HDC dc, const RECT& rect, COLORREF colour);
+
+// ---- Input and notifications --------------------------------------------------------------
+// Signed client coordinates of a mouse message.
+inline int mouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+inline int mouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+
+// TrackMouseEvent(TME_LEAVE, hover time 0) so the window gets WM_MOUSELEAVE.
+bool requestMouseLeave(HWND window);
+
+// SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id & 0xFFFF, code), from). Nothing for a null parent.
+void sendCommand(HWND parent, int id, WORD code, HWND from);
+
+}  // namespace mb

@@ -1,0 +1,89 @@
+// The boss selector: a closed box ("VantorCustomComboBox") that shows the selected item's
+// name in its colour with a small white arrow, and a top-most popup list
+// ("VantorCustomComboBoxPopup") that shows every item with its " [active/total]" counts.
+// While open, the popup holds the mouse capture and the keyboard focus; a click on a row,
+// Enter or Space chooses; a click elsewhere, Escape or a focus loss closes it.
+//
+// The parent receives WM_COMMAND (code in the high word, id in the low word, the box as
+// lParam): CBN_DROPDOWN once the popup is up, CBN_SELCHANGE on every choice (also of the item
+// already selected; the selection is updated first), then CBN_CLOSEUP once it is gone, by
+// whatever path.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "controls/combo_list.h"
+#include "controls/win/control_base.h"
+
+namespace mb {
+
+inline constexpr wchar_t kCustomComboBoxClass[] = L"VantorCustomComboBox";
+inline constexpr wchar_t kCustomComboBoxPopupClass[] = L"VantorCustomComboBoxPopup";
+
+class CustomComboBox {
+public:
+    CustomComboBox() = default;
+    // Closes an open popup (with CBN_CLOSEUP) and destroys the box's window.
+    ~CustomComboBox();
+    CustomComboBox(const CustomComboBox&) = delete;
+    CustomComboBox& operator=(const CustomComboBox&) = delete;
+
+    bool create(HWND parent, int x, int y, int width, int height, int id);
+    void setBounds(int x, int y, int width, int height);
+
+    // Appends a copy; the first item becomes the selection silently. Returns its index.
+    int addItem(const std::string& text, COLORREF color, void* data, int activeCount, int totalCount);
+    // Empties the list and closes the popup if it is open.
+    void clearItems();
+    // New colour and counts of one item; out-of-range indices are ignored.
+    void updateItem(int index, COLORREF color, int activeCount, int totalCount);
+    // -1 for none; other out-of-range indices are ignored. Sends nothing.
+    void setSelection(int index);
+
+    void* selectedData() const { return items_.data(items_.selectedIndex()); }
+    void* itemData(int index) const { return items_.data(index); }
+    int itemCount() const { return items_.count(); }
+    int selectedIndex() const { return items_.selectedIndex(); }
+    int hoverIndex() const { return items_.hoverIndex(); }
+    bool isOpen() const { return popupOpen_; }
+
+    // Opens the popup, or gives an open popup the foreground and focus again.
+    void showPopup();
+    void closePopup();
+    // Repaints the box (after a batch of updateItem calls).
+    void refresh();
+
+    HWND window() const { return window_; }
+    HWND popupWindow() const { return popup_; }
+    int itemHeight() const { return itemHeight_; }
+
+private:
+    LRESULT handleBoxMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handlePopupMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void openPopup();
+    void finishClose();
+    void paintBox(HWND window);
+    void paintPopup(HWND window);
+    void notify(WORD code);
+
+    HWND window_ = nullptr;
+    HWND parent_ = nullptr;
+    HWND popup_ = nullptr;
+    int id_ = 0;
+    ComboList items_;  // the items with selectedIndex and hoverIndex
+    bool hovered_ = false;
+    bool trackingLeave_ = false;
+    bool popupOpen_ = false;
+    int itemHeight_ = 28;
+    int fontSize_ = 14;
+    BackBuffer buffer_;
+    int width_ = 0;
+    int height_ = 0;
+    BackBuffer popupBuffer_;
+    int popupWidth_ = 0;
+    int popupHeight_ = 0;
+};
+
+}  // namespace mb

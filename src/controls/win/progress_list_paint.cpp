@@ -1,0 +1,117 @@
+#include "controls/win/progress_list_paint.h"
+
+#include <cwchar>
+#include <string>
+
+#include "controls/progress_list_math.h"
+#include "controls/progress_list_text.h"
+#include "controls/win/control_base.h"
+
+namespace mb {
+namespace pl = progress_list;
+
+namespace {
+
+RECT toRect(const pl::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+int textLength(const wchar_t* text) { return static_cast<int>(std::wcslen(text)); }
+
+void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea) {
+    const pl::Rect inner = pl::rowInner(rowArea);
+    const int fontHeight =
+        fitFontHeight(dc, pl::kLabelSample, toRect(inner), pl::kLabelFontLowest, pl::labelFontHighest(inner));
+    UniqueFont font = createListFont(fontHeight);
+    SelectScope fontScope(dc, font.get());
+
+    // The sample fixes the label column, so the bars line up whatever the channel number.
+    SIZE sample{};
+    ::GetTextExtentPoint32W(dc, pl::kLabelSample, textLength(pl::kLabelSample), &sample);
+    const pl::RowLayout layout = pl::layoutRow(rowArea, sample.cx);
+
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, pl::labelColor(row));
+    std::wstring label = pl::rowLabel(row.channel, row.hpPercent);
+    RECT labelRect = toRect(layout.label);
+    ::DrawTextW(dc, label.c_str(), -1, &labelRect, DT_SINGLELINE | DT_VCENTER);
+
+    if (layout.bar.empty()) return;  // no room for the bar beside the label
+    RECT bar = toRect(layout.bar);
+    fillSolid(dc, bar, pl::kBarTrack);
+    if (row.hpPercent > 0) {
+        RECT fill = bar;
+        fill.right = pl::barFillRight(layout.bar, row.hpPercent);
+        fillSolid(dc, fill, pl::barFillColor(row));
+    }
+    UniquePen pen(::CreatePen(PS_SOLID, 1, pl::kBarOutline));
+    SelectScope penScope(dc, pen.get());
+    SelectScope brushScope(dc, ::GetStockObject(NULL_BRUSH));
+    ::Rectangle(dc, bar.left, bar.top, bar.right, bar.bottom);
+
+    std::wstring overlay = pl::overlayText(row);
+    if (overlay.empty()) return;
+    const UINT centred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    ::SetTextColor(dc, pl::kOverlayOutline);
+    for (const pl::Offset& offset : pl::kOutlineOffsets) {
+        RECT shifted = bar;
+        ::OffsetRect(&shifted, offset.dx, offset.dy);
+        ::DrawTextW(dc, overlay.c_str(), -1, &shifted, centred);
+    }
+    ::SetTextColor(dc, pl::kOverlayText);
+    ::DrawTextW(dc, overlay.c_str(), -1, &bar, centred);
+}
+
+void drawNoRows(HDC dc, RECT client) {
+    const int fontHeight =
+        fitFontHeight(dc, pl::kNoRowsCaption, client, pl::kNoRowsFontLowest, pl::kNoRowsFontHighest);
+    UniqueFont font = createListFont(fontHeight);
+    SelectScope fontScope(dc, font.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, pl::kNoRowsText);
+    ::DrawTextW(dc, pl::kNoRowsCaption, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+}
+
+void drawStrip(HDC dc, const ProgressListView& view, int count) {
+    fillSolid(dc, toRect(pl::stripRect(view.width, view.height)), pl::kStrip);
+    pl::Rect thumb = pl::thumbRect(count, view.visibleRows, view.topIndex, view.width, view.height);
+    fillSolid(dc, toRect(thumb), pl::thumbColor(view.draggingThumb, view.scrollHover));
+}
+
+}  // namespace
+
+UniqueFont createListFont(int cellHeight) {
+    return createControlFont(cellHeight, L"Consolas", FIXED_PITCH | FF_MODERN);
+}
+
+int fitFontHeight(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int highest) {
+    const int length = textLength(text);
+    const LONG maxWidth = rect.right - rect.left;
+    const LONG maxHeight = rect.bottom - rect.top;
+    return pl::largestFitting(lowest, highest, [&](int32_t height) {
+        UniqueFont font = createListFont(height);
+        SIZE extent{};
+        {
+            SelectScope scope(dc, font.get());
+            ::GetTextExtentPoint32W(dc, text, length, &extent);
+        }
+        return extent.cx <= maxWidth && extent.cy <= maxHeight;
+    });
+}
+
+void paintProgressList(HDC dc, const ProgressListView& view) {
+    const RECT client{0, 0, view.width, view.height};
+    fillSolid(dc, client, pl::kBackground);
+    frameSolid(dc, client, pl::kFrame);
+
+    const int count = view.rows ? static_cast<int>(view.rows->size()) : 0;
+    if (count == 0) {
+        drawNoRows(dc, client);
+    } else {
+        const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
+        for (int i = range.first; i < range.end; ++i) {
+            drawRow(dc, (*view.rows)[static_cast<size_t>(i)], pl::rowRect(i - range.first, view.rowHeight, view.width));
+        }
+    }
+    if (pl::stripShown(view.scrollBarEnabled, count, view.visibleRows)) drawStrip(dc, view, count);
+}
+
+}  // namespace mb

@@ -1,0 +1,99 @@
+#include "core/win/workers.h"
+
+#include <utility>
+#include <vector>
+
+#include "core/app_constants.h"
+
+namespace mb {
+namespace {
+
+std::unique_ptr<WorkerLink> adopt(void* parameter) {
+    return std::unique_ptr<WorkerLink>(static_cast<WorkerLink*>(parameter));
+}
+
+bool stopping(const WorkerLink& link) { return link.stop->load(); }
+
+// Fetches until it succeeds or the stop flag is set, pausing kLoaderRetryMs between
+// attempts; true on success.
+template <typename Fetch>
+bool fetchUntilDone(const WorkerLink& link, Fetch&& fetch) {
+    while (!stopping(link)) {
+        if (fetch()) return true;
+        if (!pauseUnlessStopped(*link.stop, kLoaderRetryMs)) break;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool pauseUnlessStopped(const std::atomic<bool>& stop, uint32_t totalMs) {
+    for (uint32_t waited = 0; waited < totalMs; waited += kStopCheckMs) {
+        if (stop.load()) return false;
+        ::Sleep(kStopCheckMs);
+    }
+    return !stop.load();
+}
+
+DWORD WINAPI loaderWorker(void* parameter) {
+    std::unique_ptr<WorkerLink> link = adopt(parameter);
+    ApiClient client(link->trackerUrl);
+
+    std::vector<Boss> bosses;
+    if (!fetchUntilDone(*link, [&] { return client.fetchBosses(bosses); })) return 0;
+    {
+        CriticalSectionLock hold(link->state->stateLock);
+        link->state->bosses = bosses;
+    }
+
+    for (const Boss& boss : bosses) {
+        if (stopping(*link)) break;
+        std::vector<ChannelStatus> channels;
+        if (!fetchUntilDone(*link, [&] { return client.fetchChannelStatus(boss, channels); })) break;
+        CriticalSectionLock hold(link->state->stateLock);
+        BossEntry& entry = link->state->bossStatus[boss.id];
+        entry.boss = boss;
+        entry.channels = std::move(channels);
+    }
+
+    // Also after a stop during the per-boss phase: the boss list is stored. A window that is
+    // already gone simply drops the message.
+    ::PostMessageW(link->mainWindow, kTrackerLoadedMessage, 0, 0);
+    return 0;
+}
+
+DWORD WINAPI pollerWorker(void* parameter) {
+    std::unique_ptr<WorkerLink> link = adopt(parameter);
+    AllStatusMap fetched;
+    while (!stopping(*link)) {
+        fetched.clear();
+        if (link->api->fetchAllStatus(fetched)) {
+            CriticalSectionLock hold(link->state->stateLock);
+            for (auto& [bossId, channels] : fetched) {
+                link->state->bossStatus[bossId].channels = std::move(channels);
+            }
+            link->state->dataChanged = true;
+            link->state->dotPhase = nextDotPhase(link->state->dotPhase);
+        } else {
+            pauseUnlessStopped(*link->stop, kPollFailurePauseMs);
+        }
+
+        // The cache age is asked for even when the stop came during the pause above.
+        const double cacheAge = link->api->probeStatus();
+        {
+            CriticalSectionLock hold(link->state->stateLock);
+            link->state->cacheAgeSeconds = cacheAge;
+        }
+        pauseUnlessStopped(*link->stop, kPollPauseMs);
+    }
+    return 0;
+}
+
+UniqueKernelHandle startWorker(LPTHREAD_START_ROUTINE procedure, const WorkerLink& link) {
+    auto copy = std::make_unique<WorkerLink>(link);
+    UniqueKernelHandle thread(::CreateThread(nullptr, 0, procedure, copy.get(), 0, nullptr));
+    if (thread) static_cast<void>(copy.release());  // the thread owns it now
+    return thread;
+}
+
+}  // namespace mb

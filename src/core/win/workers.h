@@ -1,0 +1,42 @@
+// The loader and poller threads that fill the shared tracker state.
+//
+// A worker may be blocked in a request for longer than shutdown waits for it. So nothing a
+// worker touches belongs to the application object alone: the shared client, the state and
+// the stop flag are held through shared ownership, and every worker thread keeps its own
+// WorkerLink until it returns. A worker that wakes after the application object is gone
+// finds everything it needs still alive, sees the stop flag and ends.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "core/win/tracker_state.h"
+#include "core/win/unique_handle.h"
+#include "server/win/api_client.h"
+
+namespace mb {
+
+struct WorkerLink {
+    std::shared_ptr<ApiClient> api;            // the shared client (poller and status probe)
+    std::shared_ptr<TrackerState> state;       // guarded by state->stateLock
+    std::shared_ptr<std::atomic<bool>> stop;   // set once at shutdown
+    HWND mainWindow = nullptr;                 // where the loader posts WM_TRACKER_LOADED
+    std::string trackerUrl;                    // base URL of the loader's private client
+};
+
+// Thread procedures. The parameter is a WorkerLink allocated with new; the thread owns it
+// from its first instruction on and releases it when it returns 0.
+DWORD WINAPI loaderWorker(void* parameter);
+DWORD WINAPI pollerWorker(void* parameter);
+
+// Starts a worker with its own copy of link; a null handle when the thread could not start.
+UniqueKernelHandle startWorker(LPTHREAD_START_ROUTINE procedure, const WorkerLink& link);
+
+// Sleeps up to totalMs in kStopCheckMs steps, checking stop before each step; false when
+// the pause was cut short by stop.
+bool pauseUnlessStopped(const std::atomic<bool>& stop, uint32_t totalMs);
+
+}  // namespace mb

@@ -1,0 +1,136 @@
+#include "desktop/network_settings.h"
+
+#include <cstddef>
+
+namespace mb {
+namespace {
+
+bool isAsciiAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isHexOrColon(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' ||
+           c == '.';
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (lowerAscii(text[i]) != prefix[i]) return false;
+    }
+    return true;
+}
+
+// Dot-separated labels of letters, digits and inner hyphens, at most 253 characters.
+bool isHostName(std::string_view host) {
+    if (host.empty() || host.size() > 253) return false;
+    std::size_t start = 0;
+    while (start <= host.size()) {
+        std::size_t end = host.find('.', start);
+        if (end == std::string_view::npos) end = host.size();
+        std::string_view label = host.substr(start, end - start);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') return false;
+        for (char c : label) {
+            if (!isAsciiAlnum(c) && c != '-') return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+// "[...]" with hexadecimal digits, colons and dots inside.
+bool isBracketedIpv6(std::string_view host) {
+    if (host.size() < 4 || host.front() != '[' || host.back() != ']') return false;
+    std::string_view inner = host.substr(1, host.size() - 2);
+    if (inner.find(':') == std::string_view::npos) return false;
+    for (char c : inner) {
+        if (!isHexOrColon(c)) return false;
+    }
+    return true;
+}
+
+// Decimal 1 to 65535, digits only.
+bool isPort(std::string_view text) {
+    if (text.empty() || text.size() > 5) return false;
+    long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return value >= 1 && value <= 65535;
+}
+
+// "host" or "host:port" (an IPv6 host in brackets); false when either part is unusable.
+bool isAuthority(std::string_view authority) {
+    std::string_view host = authority;
+    std::size_t close = authority.rfind(']');
+    std::size_t colon = authority.rfind(':');
+    if (colon != std::string_view::npos && (close == std::string_view::npos || colon > close)) {
+        if (!isPort(authority.substr(colon + 1))) return false;
+        host = authority.substr(0, colon);
+    }
+    if (host.empty()) return false;
+    return host.front() == '[' ? isBracketedIpv6(host) : isHostName(host);
+}
+
+// Printable ASCII without blanks, backslashes, query or fragment marks.
+bool isPath(std::string_view path) {
+    for (char c : path) {
+        if (c <= ' ' || c > '~' || c == '?' || c == '#' || c == '\\') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> parseTrackerUrl(std::string_view text) {
+    text = trimBlanks(text);
+    std::string scheme;
+    if (startsWithNoCase(text, "https://")) {
+        scheme = "https://";
+    } else if (startsWithNoCase(text, "http://")) {
+        scheme = "http://";
+    } else {
+        return std::nullopt;
+    }
+    std::string_view rest = text.substr(scheme.size());
+    while (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
+    std::size_t slash = rest.find('/');
+    std::string_view authority = rest.substr(0, slash);
+    std::string_view path = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash);
+    if (authority.empty() || authority.front() == ':' || !isAuthority(authority) || !isPath(path)) {
+        return std::nullopt;
+    }
+    return scheme + std::string(rest);
+}
+
+std::optional<std::vector<NtpServerAddress>> parseNtpServers(std::string_view text) {
+    text = trimBlanks(text);
+    if (text.empty()) return std::nullopt;
+    std::vector<NtpServerAddress> servers;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string_view::npos) comma = text.size();
+        std::string_view entry = trimBlanks(text.substr(start, comma - start));
+        start = comma + 1;
+        if (entry.empty() || servers.size() == kMaxNtpServers) return std::nullopt;
+        std::size_t colon = entry.find(':');
+        std::string_view host = entry.substr(0, colon);
+        std::string_view port = colon == std::string_view::npos ? std::string_view{"123"} : entry.substr(colon + 1);
+        if (!isHostName(host) || !isPort(port)) return std::nullopt;
+        servers.push_back({std::string(host), std::string(port)});
+    }
+    return servers;
+}
+
+}  // namespace mb

@@ -1,0 +1,33 @@
+// The "Network" section of the settings file: where the tracker server and the NTP servers
+// are. Only read, never written; a value that does not pass these checks is ignored and the
+// compiled-in default stays in force.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mb {
+
+// Tracker base URL used when the settings file names none (or an unusable one).
+inline constexpr std::string_view kDefaultTrackerUrl = "https://tracker.marrowbell.example";
+
+// One NTP server: a host name or IPv4 address and the UDP service (port) to ask.
+struct NtpServerAddress {
+    std::string host;
+    std::string service;
+    bool operator==(const NtpServerAddress&) const = default;
+};
+
+inline constexpr std::size_t kMaxNtpServers = 4;
+
+// An absolute http or https URL without query or fragment, trailing slashes removed and the
+// scheme in lower case. Anything else gives no value.
+std::optional<std::string> parseTrackerUrl(std::string_view text);
+
+// One to four comma-separated "host" or "host:port" entries (blanks around entries allowed),
+// port 1 to 65535, "123" when absent. One bad entry makes the whole value unusable.
+std::optional<std::vector<NtpServerAddress>> parseNtpServers(std::string_view text);
+
+}  // namespace mb

@@ -1,0 +1,40 @@
+#include "desktop/win/centered_message_box.h"
+
+#include "core/win/unique_handle.h"
+#include "desktop/monitor_geometry.h"
+
+namespace mb {
+namespace {
+
+// The two process-wide slots: the window to centre over and the installed hook (if any).
+HWND gCenterTarget = nullptr;
+UniqueHook gCenterHook;
+
+ScreenRect toScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+LRESULT CALLBACK centerBoxHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code != HCBT_ACTIVATE) return ::CallNextHookEx(gCenterHook.get(), code, wParam, lParam);
+    HWND box = reinterpret_cast<HWND>(wParam);
+    RECT boxRect{};
+    RECT ownerRect{};
+    if (::GetWindowRect(box, &boxRect) && ::GetWindowRect(gCenterTarget, &ownerRect)) {
+        ScreenPoint at = centeredOver(toScreenRect(boxRect), toScreenRect(ownerRect));
+        ::SetWindowPos(box, nullptr, at.x, at.y, 0, 0, SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
+    }
+    gCenterHook.reset();  // one box, one hook: later activations are left alone
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+int showCenteredMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    gCenterTarget = owner;
+    // A hook still set here belongs to an outer box whose activation has not come yet; the
+    // new box takes the slot over (its own activation comes first).
+    gCenterHook.reset(::SetWindowsHookExW(WH_CBT, centerBoxHook, nullptr, ::GetCurrentThreadId()));
+    int result = ::MessageBoxW(owner, text, caption, type);
+    gCenterHook.reset();
+    return result;
+}
+
+}  // namespace mb

@@ -1,0 +1,182 @@
+#include "server/api_mapping.h"
+
+#include "core/server_time.h"
+#include "server/fetch_guard.h"
+#include "server/json_fields.h"
+
+namespace mb {
+namespace {
+
+using nlohmann::json;
+
+constexpr char kBossesInvalidJson[] = "Invalid JSON response from server";
+constexpr char kBossesBadShape[] = "Unexpected response format - missing items array";
+constexpr char kBossesNoneValid[] = "No valid bosses found in response";
+constexpr char kAllStatusInvalidJson[] = "Invalid JSON response from server";
+constexpr char kAllStatusBadShape[] = "Unexpected response format - missing channel_status object";
+constexpr char kChannelInvalidJson[] = "Invalid JSON in channel status response";
+constexpr char kChannelBadShape[] = "Missing items array in channel status response";
+
+// The member named key of an object root when it has the wanted kind, else null.
+const json* rootMember(const json& root, const char* key, json::value_t kind) {
+    if (!root.is_object()) return nullptr;
+    const auto it = root.find(key);
+    if (it == root.end() || it->type() != kind) return nullptr;
+    return &*it;
+}
+
+Boss bossFrom(const json& object) {
+    Boss boss;
+    ReadString(object, "id", boss.id);
+    ReadString(object, "name", boss.name);
+    ReadInt32(object, "uid", boss.uid);
+    ReadInt32(object, "respawn_time", boss.respawn_time);
+    ReadString(object, "type", boss.type);
+    return boss;
+}
+
+ChannelStatus reportFrom(const json& object) {
+    ChannelStatus report;
+    ReadInt32(object, "channel_number", report.channel_number);
+    ReadInt32(object, "last_hp", report.last_hp);
+    ReadString(object, "last_update", report.last_update);
+    if (!report.last_update.empty()) report.last_update_time = ParseServerTime(report.last_update);
+    ReadString(object, "death_time_estimate", report.death_time_estimate);
+    ReadDouble(object, "dps", report.dps);
+    ReadDouble(object, "etd", report.etd);
+    return report;
+}
+
+int32_t clampHealth(int32_t hp) { return hp < 0 ? 0 : (hp > 100 ? 100 : hp); }
+
+}  // namespace
+
+std::string PercentEncode(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
+                                byte == '~';
+        if (unreserved) {
+            encoded.push_back(c);
+        } else {
+            encoded.push_back('%');
+            encoded.push_back(kHex[byte >> 4]);
+            encoded.push_back(kHex[byte & 0x0F]);
+        }
+    }
+    return encoded;
+}
+
+std::string ChannelStatusPath(std::string_view bossId) {
+    return "/api/collections/mob_channel_status/records?filter=(mob='" + PercentEncode(bossId) +
+           "')&perPage=500&sort=-last_update";
+}
+
+bool MapBosses(std::string_view body, std::vector<Boss>& out, std::string& error) noexcept {
+    out.clear();
+    return RunGuarded(guard_texts::kBosses, error, [&] {
+        const json root = ParseJsonBody(body);
+        if (root.is_discarded()) {
+            error = kBossesInvalidJson;
+            return false;
+        }
+        const json* items = rootMember(root, "items", json::value_t::array);
+        if (!items) {
+            error = kBossesBadShape;
+            return false;
+        }
+        for (const json& element : *items) {
+            if (!element.is_object()) continue;
+            Boss boss = bossFrom(element);
+            if (!boss.id.empty() && !boss.name.empty()) out.push_back(std::move(boss));
+        }
+        if (out.empty()) {
+            error = kBossesNoneValid;
+            return false;
+        }
+        return true;
+    });
+}
+
+bool MapAllStatus(std::string_view body, AllStatusMap& out, std::string& error) noexcept {
+    out.clear();
+    return RunGuarded(guard_texts::kAllStatus, error, [&] {
+        const json root = ParseJsonBody(body);
+        if (root.is_discarded()) {
+            error = kAllStatusInvalidJson;
+            return false;
+        }
+        const json* status = rootMember(root, "channel_status", json::value_t::object);
+        if (!status) {
+            error = kAllStatusBadShape;
+            return false;
+        }
+        // Every report object becomes one record, in array order: no clamping, no filtering.
+        for (const auto& [bossId, reports] : status->items()) {
+            if (!reports.is_array()) continue;
+            std::vector<ChannelStatus>& list = out[bossId];
+            list.clear();
+            list.reserve(reports.size());
+            for (const json& element : reports) {
+                if (element.is_object()) list.push_back(reportFrom(element));
+            }
+        }
+        return true;
+    });
+}
+
+bool MapChannelStatus(std::string_view body, std::vector<ChannelStatus>& out, std::string& error) noexcept {
+    out.clear();
+    return RunGuarded(guard_texts::kChannelStatus, error, [&] {
+        const json root = ParseJsonBody(body);
+        if (root.is_discarded()) {
+            error = kChannelInvalidJson;
+            return false;
+        }
+        const json* items = rootMember(root, "items", json::value_t::array);
+        if (!items) {
+            error = kChannelBadShape;
+            return false;
+        }
+        std::vector<ChannelStatus> reports;
+        reports.reserve(items->size());
+        for (const json& element : *items) {
+            if (!element.is_object()) continue;
+            ChannelStatus report = reportFrom(element);
+            report.last_hp = clampHealth(report.last_hp);
+            reports.push_back(std::move(report));
+        }
+        out = ReduceChannelReports(reports);
+        return true;
+    });
+}
+
+bool ReplacesAtEqualTime(const ChannelStatus& kept, const ChannelStatus& later) {
+    const bool bringsEtd = !(kept.etd > 0.0) && later.etd > 0.0;
+    const bool bringsDps = !(kept.dps > 0.01) && later.dps > 0.01;
+    return bringsEtd || bringsDps;
+}
+
+std::vector<ChannelStatus> ReduceChannelReports(const std::vector<ChannelStatus>& reports) {
+    std::map<int32_t, const ChannelStatus*> byChannel;
+    for (const ChannelStatus& report : reports) {
+        if (report.channel_number <= 0) continue;
+        auto [it, inserted] = byChannel.try_emplace(report.channel_number, &report);
+        if (inserted) continue;
+        const ChannelStatus& kept = *it->second;
+        if (report.last_update_time > kept.last_update_time ||
+            (report.last_update_time == kept.last_update_time && ReplacesAtEqualTime(kept, report))) {
+            it->second = &report;
+        }
+    }
+    std::vector<ChannelStatus> reduced;
+    reduced.reserve(byChannel.size());
+    for (const auto& [channel, report] : byChannel) reduced.push_back(*report);
+    return reduced;
+}
+
+}  // namespace mb

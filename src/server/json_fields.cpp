@@ -1,0 +1,60 @@
+#include "server/json_fields.h"
+
+#include <cmath>
+#include <limits>
+
+namespace mb {
+namespace {
+
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+
+const nlohmann::json* member(const nlohmann::json& object, const char* key) {
+    const auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+int32_t JsonNumberToInt32(const nlohmann::json& value) {
+    if (value.is_number_unsigned()) {
+        const auto n = value.get_ref<const nlohmann::json::number_unsigned_t&>();
+        return n > static_cast<uint64_t>(kMax) ? kMax : static_cast<int32_t>(n);
+    }
+    if (value.is_number_integer()) {
+        const auto n = value.get_ref<const nlohmann::json::number_integer_t&>();
+        if (n < kMin) return kMin;
+        if (n > kMax) return kMax;
+        return static_cast<int32_t>(n);
+    }
+    if (value.is_number_float()) {
+        const double d = std::trunc(value.get_ref<const nlohmann::json::number_float_t&>());
+        if (std::isnan(d)) return 0;
+        if (d <= static_cast<double>(kMin)) return kMin;
+        if (d >= static_cast<double>(kMax)) return kMax;
+        return static_cast<int32_t>(d);
+    }
+    return 0;
+}
+
+void ReadInt32(const nlohmann::json& object, const char* key, int32_t& target) {
+    const nlohmann::json* value = member(object, key);
+    if (value && value->is_number()) target = JsonNumberToInt32(*value);
+}
+
+void ReadDouble(const nlohmann::json& object, const char* key, double& target) {
+    const nlohmann::json* value = member(object, key);
+    if (value && value->is_number()) target = value->get<double>();
+}
+
+void ReadString(const nlohmann::json& object, const char* key, std::string& target) {
+    const nlohmann::json* value = member(object, key);
+    if (value && value->is_string()) target = value->get_ref<const std::string&>();
+}
+
+nlohmann::json ParseJsonBody(std::string_view body) {
+    return nlohmann::json::parse(body.data(), body.data() + body.size(), nullptr, /*allow_exceptions=*/false,
+                                 /*ignore_comments=*/false);
+}
+
+}  // namespace mb

@@ -1,0 +1,194 @@
+#include "server/win/api_client.h"
+
+#include <utility>
+
+#include "server/fetch_guard.h"
+#include "server/probe_parse.h"
+#include "server/win/http_get.h"
+
+namespace mb {
+namespace {
+
+constexpr char kBossesNetworkError[] = "Failed to fetch bosses - network error or empty response";
+constexpr char kAllStatusNetworkError[] = "Failed to fetch all status - network error or empty response";
+constexpr char kChannelNetworkError[] = "Failed to fetch channel status - network error or empty response";
+constexpr char kEmptyBossId[] = "Invalid boss_id - cannot be empty";
+constexpr char kStoppedText[] = "Stopped";
+constexpr DWORD kStopWaitMs = 5000;
+constexpr DWORD kStopPollMs = 50;
+
+// The request size the counters use: the URL plus a flat 100 bytes for the rest.
+uint64_t estimatedRequestBytes(const std::string& url) { return url.size() + 100; }
+
+}  // namespace
+
+ApiClient::ApiClient(std::string url) : baseUrl(std::move(url)) {}
+
+ApiClient::~ApiClient() { stopConnection(); }
+
+void ApiClient::setLastError(const std::string& text) {
+    CriticalSectionLock hold(lock);
+    lastError = text;
+}
+
+void ApiClient::storeError(const std::string& text) noexcept {
+    try {
+        setLastError(text);
+    } catch (...) {  // no memory for the text: the failed result still tells the caller
+    }
+}
+
+void ApiClient::resetBaseUrl(const std::string& url) {
+    std::string copy = url;  // allocate outside the lock
+    CriticalSectionLock hold(lock);
+    baseUrl.swap(copy);
+    totalBytesReceived = totalBytesSent = lastBytesReceived = lastBytesSent = 0;
+    lastError.clear();
+}
+
+TrafficSnapshot ApiClient::trafficSnapshot() {
+    CriticalSectionLock hold(lock);
+    TrafficSnapshot snapshot;
+    snapshot.totalBytesReceived = totalBytesReceived;
+    snapshot.totalBytesSent = totalBytesSent;
+    snapshot.lastBytesReceived = lastBytesReceived;
+    snapshot.lastBytesSent = lastBytesSent;
+    snapshot.state = running ? Connected : Disconnected;
+    return snapshot;
+}
+
+std::string ApiClient::lastErrorText() {
+    CriticalSectionLock hold(lock);
+    return lastError;
+}
+
+std::string ApiClient::baseUrlText() {
+    CriticalSectionLock hold(lock);
+    return baseUrl;
+}
+
+void ApiClient::addTraffic(uint64_t received, uint64_t sent, bool setLast) {
+    CriticalSectionLock hold(lock);
+    totalBytesReceived += received;
+    totalBytesSent += sent;
+    if (setLast) {
+        lastBytesReceived = received;
+        lastBytesSent = sent;
+    }
+}
+
+void ApiClient::clearLastTraffic() {
+    CriticalSectionLock hold(lock);
+    lastBytesReceived = 0;
+    lastBytesSent = 0;
+}
+
+bool ApiClient::fetchBosses(std::vector<Boss>& out) {
+    out.clear();
+    std::string error;
+    const bool ok = RunGuarded(guard_texts::kBosses, error, [&] {
+        const std::string url = baseUrlText() + kBossesPath;
+        std::string body;
+        const uint64_t received = HttpGet(url, body);
+        if (received == 0 || body.empty()) {
+            error = kBossesNetworkError;
+            return false;
+        }
+        addTraffic(received, estimatedRequestBytes(url), false);
+        return MapBosses(body, out, error);
+    });
+    if (!ok) storeError(error);
+    return ok;
+}
+
+bool ApiClient::fetchAllStatus(AllStatusMap& out) {
+    out.clear();
+    std::string error;
+    const bool ok = RunGuarded(guard_texts::kAllStatus, error, [&] {
+        const std::string url = baseUrlText() + kAllStatusPath;
+        std::string body;
+        const uint64_t received = HttpGet(url, body);
+        if (received == 0 || body.empty()) {
+            clearLastTraffic();
+            error = kAllStatusNetworkError;
+            return false;
+        }
+        addTraffic(received, estimatedRequestBytes(url), true);
+        return MapAllStatus(body, out, error);
+    });
+    if (!ok) storeError(error);
+    return ok;
+}
+
+bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>& out) {
+    out.clear();
+    std::string error;
+    const bool ok = RunGuarded(guard_texts::kChannelStatus, error, [&] {
+        if (boss.id.empty()) {
+            error = kEmptyBossId;
+            return false;
+        }
+        const std::string url = baseUrlText() + ChannelStatusPath(boss.id);
+        std::string body;
+        const uint64_t received = HttpGet(url, body);
+        if (received == 0 || body.empty()) {
+            clearLastTraffic();
+            error = kChannelNetworkError;
+            return false;
+        }
+        addTraffic(received, estimatedRequestBytes(url), true);
+        return MapChannelStatus(body, out, error);
+    });
+    if (!ok) storeError(error);
+    return ok;
+}
+
+double ApiClient::probeStatus() {
+    std::string error;
+    double age = kUnknownCacheAge;
+    const bool ok = RunGuarded(guard_texts::kProbe, error, [&] {
+        const std::string base = baseUrlText();
+        if (base.empty()) {
+            error = kProbeNoBaseUrl;
+            return false;
+        }
+        const ProbeResponse response = ProbeHttpGet(base + kStatusPath);
+        if (!response.ok) {
+            error = response.error;
+            return false;
+        }
+        age = ParseCacheAge(response.body, error);
+        return age != kUnknownCacheAge;
+    });
+    if (ok) return age;
+    storeError(error);
+    return kUnknownCacheAge;
+}
+
+void ApiClient::startConnection(HWND window) {
+    if (connectionThread) return;
+    notifyWindow = window;
+    stopRequested = false;
+    connectionThread.reset(::CreateThread(nullptr, 0, &ApiClient::connectionThreadMain, this, 0, nullptr));
+}
+
+void ApiClient::stopConnection() {
+    if (!connectionThread) return;
+    stopRequested = true;
+    ::WaitForSingleObject(connectionThread.get(), kStopWaitMs);
+    connectionThread.reset();
+    running = false;
+}
+
+DWORD WINAPI ApiClient::connectionThreadMain(void* parameter) {
+    auto* client = static_cast<ApiClient*>(parameter);
+    client->running = true;
+    ::PostMessageW(client->notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(Connected), 0);
+    while (!client->stopRequested) ::Sleep(kStopPollMs);
+    client->running = false;
+    ::PostMessageW(client->notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(Disconnected), 0);
+    client->storeError(kStoppedText);
+    return 0;
+}
+
+}  // namespace mb

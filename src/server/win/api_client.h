@@ -1,0 +1,85 @@
+// The program's view of the tracker server: base URL, byte counters for the status line,
+// the text of the last failure, the three data fetches, the status probe, and the
+// connection thread that reports Connected to the window from the initial load on.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/tracker_records.h"
+#include "core/win/unique_handle.h"
+#include "server/api_mapping.h"
+
+namespace mb {
+
+// The connection thread posts this to its window, wParam the ConnectionState, lParam 0.
+inline constexpr UINT kConnectionStateMessage = WM_USER + 102;
+
+// What the status line reads from a client, copied under its lock.
+struct TrafficSnapshot {
+    uint64_t totalBytesReceived = 0;
+    uint64_t totalBytesSent = 0;
+    uint64_t lastBytesReceived = 0;
+    uint64_t lastBytesSent = 0;
+    ConnectionState state = Disconnected;
+};
+
+class ApiClient {
+public:
+    explicit ApiClient(std::string url);
+    ~ApiClient();  // stops a running connection thread first
+    ApiClient(const ApiClient&) = delete;
+    ApiClient& operator=(const ApiClient&) = delete;
+
+    // Each fetch clears its output, fails with false and a text in lastError, and never
+    // throws. fetchBosses is true when at least one boss was read; the other two are true
+    // for an answer of the right shape, also when nothing is in it.
+    bool fetchBosses(std::vector<Boss>& out);
+    bool fetchAllStatus(AllStatusMap& out);
+    bool fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>& out);
+
+    // The server's cache age in seconds (0 to 86400), or -1.0 with a text in lastError.
+    // Leaves the byte counters alone. Never throws.
+    double probeStatus();
+
+    void setLastError(const std::string& text);
+
+    // A new base URL with zeroed counters and an empty last error, in one step under the
+    // lock, so a fetch running on another thread never sees half of it.
+    void resetBaseUrl(const std::string& url);
+
+    // Copies under the lock, for the status line and for diagnosis.
+    TrafficSnapshot trafficSnapshot();
+    std::string lastErrorText();
+    std::string baseUrlText();
+
+    // Starts the connection thread when none runs; it posts Connected to window at once.
+    void startConnection(HWND window);
+    // Stops it (within 50 ms; the wait is bounded by 5000 ms); it posts Disconnected.
+    void stopConnection();
+
+private:
+    static DWORD WINAPI connectionThreadMain(void* parameter);
+    void addTraffic(uint64_t received, uint64_t sent, bool setLast);
+    void clearLastTraffic();
+    void storeError(const std::string& text) noexcept;
+
+    CriticalSection lock;  // guards everything below that the threads share
+    std::string baseUrl;
+    uint64_t totalBytesReceived = 0;
+    uint64_t totalBytesSent = 0;
+    uint64_t lastBytesReceived = 0;
+    uint64_t lastBytesSent = 0;
+    std::string lastError;
+
+    UniqueKernelHandle connectionThread;  // touched by the owning thread only
+    HWND notifyWindow = nullptr;
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> running{false};
+};
+
+}  // namespace mb

@@ -1,0 +1,201 @@
+#include "server/win/http_get.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <algorithm>
+#include <exception>
+#include <string_view>
+
+#include "core/win/unique_handle.h"
+#include "server/body_reader.h"
+#include "server/transport_rules.h"
+#include "server/win/utf8_to_wide.h"
+
+namespace mb {
+namespace {
+
+// The URL as WinHttpCrackUrl splits it into the call's fixed buffers. No extra-information
+// buffer is asked for, so the query stays part of the path that is sent.
+struct UrlParts {
+    wchar_t host[kHostNameUnits] = {};
+    wchar_t path[kUrlPathUnits] = {};
+    DWORD hostLength = 0;
+    DWORD pathLength = 0;
+    INTERNET_PORT port = 0;
+    INTERNET_SCHEME scheme = 0;
+};
+
+bool crackUrl(const std::wstring& url, UrlParts& parts) {
+    URL_COMPONENTS components{};
+    components.dwStructSize = sizeof components;
+    components.lpszHostName = parts.host;
+    components.dwHostNameLength = static_cast<DWORD>(kHostNameUnits);
+    components.lpszUrlPath = parts.path;
+    components.dwUrlPathLength = static_cast<DWORD>(kUrlPathUnits);
+    if (!::WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &components)) return false;
+    parts.hostLength = components.dwHostNameLength;
+    parts.pathLength = components.dwUrlPathLength;
+    parts.port = components.nPort;
+    parts.scheme = components.nScheme;
+    return true;
+}
+
+HINTERNET openSession(const wchar_t* userAgent, uint32_t timeoutMs) {
+    HINTERNET session =
+        ::WinHttpOpen(userAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+    if (session) {
+        const int t = static_cast<int>(timeoutMs);
+        ::WinHttpSetTimeouts(session, t, t, t, t);  // a failure keeps WinHTTP's defaults
+        // The wait for the response headers has a timeout of its own (90 s on Windows, none
+        // under Wine); without this a server that accepts and never answers holds the call
+        // far beyond the receive timeout.
+        DWORD headersTimeout = timeoutMs;
+        ::WinHttpSetOption(session, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersTimeout, sizeof headersTimeout);
+    }
+    return session;
+}
+
+HINTERNET openRequest(HINTERNET connection, const UrlParts& parts) {
+    const DWORD flags = parts.scheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+    return ::WinHttpOpenRequest(connection, L"GET", parts.path, nullptr, WINHTTP_NO_REFERER,
+                                WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
+}
+
+bool sendRequest(HINTERNET request) {
+    return ::WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) != FALSE;
+}
+
+bool queryStatus(HINTERNET request, DWORD& status) {
+    DWORD size = sizeof status;
+    return ::WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                 WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) != FALSE;
+}
+
+// A missing header, or a value of 64 units or more that does not fit, means no gzip.
+bool responseIsGzip(HINTERNET request) {
+    wchar_t value[kContentEncodingUnits] = {};
+    DWORD size = sizeof value;
+    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_ENCODING, WINHTTP_HEADER_NAME_BY_INDEX, value, &size,
+                               WINHTTP_NO_HEADER_INDEX)) {
+        return false;
+    }
+    const std::size_t units = std::min<std::size_t>(size / sizeof(wchar_t), kContentEncodingUnits);
+    return ContentEncodingIsGzip(std::wstring_view(value, units));
+}
+
+class WinHttpBody final : public BodySource {
+public:
+    explicit WinHttpBody(HINTERNET request) : request_(request) {}
+    bool queryAvailable(uint32_t& count) override {
+        DWORD available = 0;
+        if (!::WinHttpQueryDataAvailable(request_, &available)) return false;
+        count = available;
+        return true;
+    }
+    bool read(void* buffer, uint32_t count, uint32_t& got) override {
+        DWORD read = 0;
+        const bool ok = ::WinHttpReadData(request_, buffer, count, &read) != FALSE;
+        got = read;
+        return ok;
+    }
+
+private:
+    HINTERNET request_;
+};
+
+uint64_t httpGet(const std::string& url, std::string& body) {
+    UrlParts parts;
+    if (!crackUrl(Utf8ToWide(url), parts)) return 0;
+    // Declared in this order, the owners close request, connection, then session.
+    UniqueInternet session(openSession(kDataUserAgent, kDataTimeoutMs));
+    if (!session) return 0;
+    UniqueInternet connection(::WinHttpConnect(session.get(), parts.host, parts.port, 0));
+    if (!connection) return 0;
+    UniqueInternet request(openRequest(connection.get(), parts));
+    if (!request) return 0;
+    ::WinHttpAddRequestHeaders(request.get(), kAcceptGzipHeader, static_cast<DWORD>(-1L), WINHTTP_ADDREQ_FLAG_ADD);
+    if (!sendRequest(request.get()) || !::WinHttpReceiveResponse(request.get(), nullptr)) return 0;
+
+    DWORD status = 0;
+    queryStatus(request.get(), status);  // a failed query leaves 0, which is not 200
+    const bool gzip = responseIsGzip(request.get());
+    if (status != 200) return 0;
+
+    WinHttpBody source(request.get());
+    const uint64_t total = ReadDataBody(source, body);
+    return FinishDataBody(body, total, gzip);
+}
+
+ProbeResponse fail(const char* text) {
+    ProbeResponse response;
+    response.error = text;
+    return response;
+}
+
+ProbeResponse probeHttpGet(const std::string& url) {
+    if (ProbeUrlTooLong(url)) return fail(probe_text::kUrlTooLong);
+    std::wstring wideUrl;
+    try {
+        wideUrl = WidenBytes(url);
+    } catch (const std::exception& e) {
+        return fail((std::string(probe_text::kConversionFailedPrefix) + e.what()).c_str());
+    } catch (...) {
+        return fail(probe_text::kConversionUnknown);
+    }
+    UrlParts parts;
+    if (!crackUrl(wideUrl, parts)) return fail(probe_text::kParseUrlFailed);
+    if (parts.hostLength == 0 || parts.pathLength == 0) return fail(probe_text::kInvalidUrlComponents);
+
+    UniqueInternet session(openSession(kProbeUserAgent, kProbeTimeoutMs));
+    if (!session) return fail(probe_text::kOpenSessionFailed);
+    UniqueInternet connection(::WinHttpConnect(session.get(), parts.host, parts.port, 0));
+    if (!connection) return fail(probe_text::kConnectFailed);
+    UniqueInternet request(openRequest(connection.get(), parts));
+    if (!request) return fail(probe_text::kOpenRequestFailed);
+    if (!sendRequest(request.get())) return fail(probe_text::kSendFailed);
+    if (!::WinHttpReceiveResponse(request.get(), nullptr)) return fail(probe_text::kReceiveFailed);
+
+    DWORD status = 0;
+    if (queryStatus(request.get(), status) && status != 200) {
+        return fail(ProbeStatusErrorText(static_cast<uint32_t>(status)).c_str());
+    }
+    ProbeResponse response;
+    WinHttpBody source(request.get());
+    if (!ReadProbeBody(source, response.body, response.error)) {
+        std::string().swap(response.body);
+        return response;
+    }
+    if (response.body.empty()) return fail(probe_text::kEmptyBody);
+    response.ok = true;
+    return response;
+}
+
+}  // namespace
+
+uint64_t HttpGet(const std::string& url, std::string& body) noexcept {
+    body.clear();
+    try {
+        const uint64_t total = httpGet(url, body);
+        if (total == 0) std::string().swap(body);
+        return total;
+    } catch (...) {  // memory ran out; the handles are already closed by their owners
+        std::string().swap(body);
+        return 0;
+    }
+}
+
+ProbeResponse ProbeHttpGet(const std::string& url) noexcept {
+    try {
+        return probeHttpGet(url);
+    } catch (...) {  // only the allocator can throw here
+        ProbeResponse response;
+        try {
+            response.error = probe_text::kOutOfMemory;
+        } catch (...) {
+        }
+        return response;
+    }
+}
+
+}  // namespace mb

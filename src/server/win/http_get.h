@@ -1,0 +1,27 @@
+// The two blocking HTTPS GET transports over WinHTTP. Each call opens its own session,
+// sends one request, reads the whole answer and closes every handle before it returns.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace mb {
+
+// Data endpoints: user agent "Vantor/1.0", 10 s timeouts, asks for gzip and inflates a gzip
+// body. Returns the bytes read from the network (before inflation) with the body in body,
+// or 0 with body empty on any failure; a body is cut silently after 10485760 bytes.
+// Never throws.
+uint64_t HttpGet(const std::string& url, std::string& body) noexcept;
+
+// What the status probe's transport gives back: the body, or the text of what failed.
+struct ProbeResponse {
+    bool ok = false;
+    std::string body;
+    std::string error;
+};
+
+// Status probe: user agent "Vantor/1.1", 3 s timeouts, no compression, URLs up to 2048
+// bytes, bodies up to 1048576 bytes, one error text per cause. Never throws.
+ProbeResponse ProbeHttpGet(const std::string& url) noexcept;
+
+}  // namespace mb

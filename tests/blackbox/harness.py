@@ -1,0 +1,310 @@
+"""The black-box test bench: the built overlay in a folder of its own under Wine, its own
+tracker simulator and NTP responder on free ports, and a small Windows helper (mbprobe.exe,
+built here from mbprobe.cpp) that finds windows and boxes and posts messages to them.
+
+Every wait is bounded; whatever a test started is stopped in its clean-up.
+"""
+import atexit
+import configparser
+import http.client
+import json
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+BUILD = os.path.join(ROOT, "build")
+WINE_RUN = os.path.join(ROOT, "cmake", "wine-run.sh")
+SIMULATOR = os.path.join(ROOT, "tools", "tracker_sim.py")
+EXE = os.environ.get("MB_BLACKBOX_EXE", os.path.join(BUILD, "windows-release", "Marrowbell.exe"))
+PROBE_SOURCE = os.path.join(HERE, "mbprobe.cpp")
+PROBE_EXE = os.path.join(BUILD, "blackbox", "mbprobe.exe")
+MINGW = "x86_64-w64-mingw32-g++-posix"
+
+IDYES, IDNO = 6, 7
+WS_EX_LAYERED, WS_EX_TOPMOST = 0x80000, 0x8
+MAIN_STYLE = 0x2CC0000
+
+
+def wine_environment():
+    env = dict(os.environ)
+    env.setdefault("WINEPREFIX", os.path.join(BUILD, "wineprefix"))
+    env.setdefault("WINEDEBUG", "-all")
+    return env
+
+
+def _wineserver_running(env):
+    """Whether the prefix's wineserver runs: its working folder is named after the prefix's
+    device and inode."""
+    stat = os.stat(env["WINEPREFIX"])
+    tag = f"server-{stat.st_dev:x}-{stat.st_ino:x}"
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            if os.readlink(f"/proc/{pid}/cwd").endswith("/" + tag):
+                return True
+        except OSError:
+            continue
+    return False
+
+
+def ensure_wineserver():
+    """Starts a persistent wineserver with its output detached when none runs. A server that
+    a captured wine process started itself would inherit that process's pipes and keep them
+    open, so reading its output would wait for the server to exit. The server started here
+    is stopped when the tests end."""
+    env = wine_environment()
+    if _wineserver_running(env):
+        return
+    subprocess.run(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=30, check=False)
+    atexit.register(lambda: subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                           timeout=30, check=False))
+
+
+def build_probe():
+    """Builds mbprobe.exe when it is missing or older than its source."""
+    if os.path.exists(PROBE_EXE) and os.path.getmtime(PROBE_EXE) >= os.path.getmtime(PROBE_SOURCE):
+        return PROBE_EXE
+    os.makedirs(os.path.dirname(PROBE_EXE), exist_ok=True)
+    temporary = f"{PROBE_EXE}.{os.getpid()}.tmp"
+    subprocess.run([MINGW, "-std=c++20", "-O1", "-static", "-municode", "-Wall", "-Wextra", "-o", temporary,
+                    PROBE_SOURCE], check=True, capture_output=True, timeout=300)
+    os.replace(temporary, PROBE_EXE)
+    return PROBE_EXE
+
+
+def probe(*args, timeout=30):
+    """Runs one mbprobe command; returns (exit code, list of JSON objects it printed)."""
+    ensure_wineserver()
+    done = subprocess.run([WINE_RUN, build_probe(), *[str(a) for a in args]], capture_output=True, text=True,
+                          timeout=timeout, env=wine_environment())
+    lines = [json.loads(line) for line in done.stdout.splitlines() if line.startswith("{")]
+    return done.returncode, lines
+
+
+def screen_size():
+    _, lines = probe("screen")
+    return lines[0]["width"], lines[0]["height"]
+
+
+def offline_supported():
+    """Whether `unshare -n` can give a process an empty network namespace here."""
+    if not shutil.which("unshare"):
+        return False
+    return subprocess.run(["unshare", "-n", "true"], capture_output=True, timeout=10).returncode == 0
+
+
+def free_port():
+    """A TCP port of 127.0.0.1 on which nothing listens (bound once, then released)."""
+    with socket.socket() as sock:
+        sock.bind(("127.0.0.1", 0))
+        return sock.getsockname()[1]
+
+
+def wait_for(condition, timeout, step=0.2):
+    """Calls condition until it gives a true value or timeout seconds passed; returns the value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value or time.monotonic() >= deadline:
+            return value
+        time.sleep(step)
+
+
+class Simulator:
+    """tools/tracker_sim.py on a free plain-HTTP port of 127.0.0.1, stopped with SIGTERM."""
+
+    def __init__(self, mode="live", *args):
+        self.folder = tempfile.mkdtemp(prefix="mb-bb-sim-")
+        port_file = os.path.join(self.folder, "ports.json")
+        self.stderr_path = os.path.join(self.folder, "stderr.txt")
+        with open(self.stderr_path, "wb") as stderr:
+            self.process = subprocess.Popen(
+                [sys.executable, SIMULATOR, "--mode", mode, "--http-port", "0", "--port-file", port_file, *args],
+                stdout=subprocess.DEVNULL, stderr=stderr)
+        wait_for(lambda: os.path.exists(port_file) or self.process.poll() is not None, 15, 0.05)
+        if not os.path.exists(port_file):
+            self.stop()
+            raise RuntimeError("simulator did not start: " + self.stderr())
+        with open(port_file, encoding="utf-8") as handle:
+            self.port = json.load(handle)["http"]
+        self.url = f"http://127.0.0.1:{self.port}"
+
+    def stderr(self):
+        with open(self.stderr_path, encoding="utf-8", errors="replace") as handle:
+            return handle.read()
+
+    def control(self, method, path, document=None):
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        try:
+            body = None if document is None else json.dumps(document).encode()
+            connection.request(method, path, body=body, headers={"Content-Type": "application/json"})
+            answer = connection.getresponse()
+            data = json.loads(answer.read() or b"null")
+            if answer.status != 200:
+                raise RuntimeError(f"{method} {path}: {answer.status} {data}")
+            return data
+        finally:
+            connection.close()
+
+    def fault(self, endpoint, kind, **params):
+        return self.control("POST", "/_sim/fault", {"endpoint": endpoint, "kind": kind, **params})
+
+    def log(self):
+        return self.control("GET", "/_sim/log")
+
+    def requests_to(self, path):
+        return [entry for entry in self.log() if entry["path"].split("?")[0] == path]
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+class Overlay:
+    """One copy of Marrowbell.exe in a temporary folder of its own, with its own INI."""
+
+    def __init__(self, ini=None):
+        self.folder = tempfile.mkdtemp(prefix="mb-bb-app-")
+        self.exe = os.path.join(self.folder, "Marrowbell.exe")
+        shutil.copyfile(EXE, self.exe)
+        self.ini_path = os.path.join(self.folder, "Marrowbell.ini")
+        if ini is not None:
+            self.write_ini(ini)
+        self.process = None
+        self.hwnd = None
+
+    def write_ini(self, sections):
+        """sections: {"Window": {"Left": 5, ...}, ...}, written as a plain INI file."""
+        lines = []
+        for section, keys in sections.items():
+            lines.append(f"[{section}]")
+            lines.extend(f"{key}={value}" for key, value in keys.items())
+        with open(self.ini_path, "w", encoding="ascii", newline="\r\n") as handle:
+            handle.write("\n".join(lines) + "\n")
+
+    def read_ini(self):
+        """The INI file as the overlay left it, or None when there is none."""
+        if not os.path.exists(self.ini_path):
+            return None
+        with open(self.ini_path, "rb") as handle:
+            raw = handle.read()
+        text = raw.decode("utf-16") if raw.startswith((b"\xff\xfe", b"\xfe\xff")) else raw.decode("utf-8", "replace")
+        parser = configparser.ConfigParser(interpolation=None)
+        parser.optionxform = str
+        parser.read_string(text)
+        return parser
+
+    def start(self, offline=False):
+        """Starts the overlay; offline runs it without any network (loopback included) when
+        the system allows a network namespace of its own."""
+        self.stdout_path = os.path.join(self.folder, "wine-output.txt")
+        ensure_wineserver()
+        command = [WINE_RUN, self.exe]
+        if offline and offline_supported():
+            command = ["unshare", "-n", *command]
+        with open(self.stdout_path, "wb") as output:
+            self.process = subprocess.Popen(command, cwd=self.folder, stdout=output, stderr=subprocess.STDOUT,
+                                            env=wine_environment())
+        return self
+
+    def output(self):
+        with open(self.stdout_path, encoding="utf-8", errors="replace") as handle:
+            return handle.read()
+
+    def _mine(self, window):
+        return os.path.basename(self.folder).lower() in window["exe"].lower()
+
+    def window(self, timeout=30):
+        """The overlay's main window as mbprobe lists it, waiting until it appears."""
+        def find():
+            if self.process.poll() is not None:
+                raise AssertionError(f"overlay exited with {self.process.returncode}: {self.output()}")
+            _, windows = probe("list")
+            return next((w for w in windows if self._mine(w)), None)
+        found = wait_for(find, timeout, 0.25)
+        if not found:
+            raise AssertionError("the overlay's window did not appear")
+        self.hwnd = found["hwnd"]
+        return found
+
+    def close(self, button=IDYES, timeout=10):
+        """WM_CLOSE, then answers "Confirm Exit"; returns the box as mbprobe saw it."""
+        code, _ = probe("close", self.hwnd)
+        assert code == 0, "WM_CLOSE could not be posted"
+        code, lines = probe("answer", self.hwnd, "Confirm Exit", button, int(timeout * 1000))
+        assert code == 0 and lines and lines[0]["box"], f"no Confirm Exit box: {lines}"
+        return lines[0]
+
+    def end_session(self):
+        code, lines = probe("endsession", self.hwnd)
+        assert code == 0, lines
+        return lines[0]
+
+    def wait(self, timeout):
+        """The exit code, or None when the overlay still runs after timeout seconds."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def stop(self):
+        """Ends the overlay if it still runs and removes its folder."""
+        if self.running():
+            self.process.kill()
+            self.process.wait(timeout=10)
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def network_section(tracker_url, ntp_port=None):
+    section = {"TrackerUrl": tracker_url}
+    if ntp_port:
+        section["NtpServers"] = f"127.0.0.1:{ntp_port}"
+    return section
+
+
+def main(argv):
+    """Command line for scripts: `harness.py probe ARGS...` runs mbprobe and prints its lines;
+    `harness.py wait-for-polls URL COUNT SECONDS` waits until the simulator at URL has logged
+    COUNT requests of /api/all_status."""
+    if len(argv) >= 2 and argv[1] == "probe":
+        code, lines = probe(*argv[2:])
+        for line in lines:
+            print(json.dumps(line))
+        return code
+    if len(argv) == 5 and argv[1] == "wait-for-polls":
+        port = int(argv[2].rsplit(":", 1)[1])
+        def polls():
+            connection = http.client.HTTPConnection("127.0.0.1", port, timeout=5)
+            try:
+                connection.request("GET", "/_sim/log")
+                entries = json.loads(connection.getresponse().read())
+            except (OSError, ValueError):
+                return 0
+            finally:
+                connection.close()
+            return sum(1 for entry in entries if entry["path"].split("?")[0] == "/api/all_status")
+        return 0 if wait_for(lambda: polls() >= int(argv[3]), float(argv[4]), 0.5) else 1
+    print(main.__doc__, file=sys.stderr)
+    return 64
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

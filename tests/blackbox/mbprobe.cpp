@@ -1,0 +1,150 @@
+// Test helper for the black-box tests: finds overlay windows and message boxes from another
+// process in the same Wine prefix, and posts what a user or Windows would send them.
+// Every command prints one JSON object per line and ends within its time-out.
+//
+//   mbprobe screen                       the primary monitor's size
+//   mbprobe list                         every "VantorMainDialog" top-level window
+//   mbprobe close HWND                   posts WM_CLOSE
+//   mbprobe answer HWND TITLE ID MS      waits up to MS for a box TITLE of HWND's process,
+//                                        reports it and clicks button ID (6 yes, 7 no)
+//   mbprobe endsession HWND              WM_QUERYENDSESSION, then WM_ENDSESSION(TRUE)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string narrow(const std::wstring& text) {
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(bytes > 0 ? bytes - 1 : 0, '\0');
+    if (bytes > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::string quoted(const std::wstring& text) {
+    std::string out = "\"";
+    for (char c : narrow(text)) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) continue;
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::wstring windowText(HWND window) {
+    wchar_t buffer[512] = {};
+    GetWindowTextW(window, buffer, 512);
+    return buffer;
+}
+
+std::wstring className(HWND window) {
+    wchar_t buffer[256] = {};
+    GetClassNameW(window, buffer, 256);
+    return buffer;
+}
+
+std::wstring processImage(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return L"";
+    wchar_t path[1024] = {};
+    DWORD size = 1024;
+    if (!QueryFullProcessImageNameW(process, 0, path, &size)) path[0] = 0;
+    CloseHandle(process);
+    return path;
+}
+
+std::string rectJson(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    char text[128];
+    std::snprintf(text, sizeof text, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+    return text;
+}
+
+DWORD processOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+std::vector<HWND> topLevel() {
+    std::vector<HWND> found;
+    EnumWindows([](HWND window, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND parseWindow(const wchar_t* text) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(text, nullptr, 0))); }
+
+int list() {
+    for (HWND window : topLevel()) {
+        if (className(window) != L"VantorMainDialog") continue;
+        DWORD pid = processOf(window);
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        COLORREF key = 0;
+        BOOL layered = GetLayeredWindowAttributes(window, &key, &alpha, &flags);
+        std::printf("{\"hwnd\":%llu,\"pid\":%lu,\"exe\":%s,\"title\":%s,\"rect\":%s,\"style\":%lu,\"exstyle\":%lu,"
+                    "\"alpha\":%d,\"layered\":%s,\"visible\":%s}\n",
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), pid,
+                    quoted(processImage(pid)).c_str(), quoted(windowText(window)).c_str(), rectJson(window).c_str(),
+                    static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+                    static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)), alpha,
+                    layered ? "true" : "false", IsWindowVisible(window) ? "true" : "false");
+    }
+    return 0;
+}
+
+int answer(HWND owner, const std::wstring& title, int button, DWORD timeoutMs) {
+    const DWORD pid = processOf(owner);
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < deadline) {
+        for (HWND window : topLevel()) {
+            if (className(window) != L"#32770" || windowText(window) != title || processOf(window) != pid) continue;
+            if (!IsWindowVisible(window)) continue;
+            HWND target = GetDlgItem(window, button);
+            std::printf("{\"box\":%llu,\"rect\":%s,\"owner_rect\":%s,\"clicked\":%s}\n",
+                        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), rectJson(window).c_str(),
+                        rectJson(owner).c_str(), target ? "true" : "false");
+            if (target) PostMessageW(target, BM_CLICK, 0, 0);
+            return target ? 0 : 3;
+        }
+        Sleep(50);
+    }
+    std::printf("{\"box\":null}\n");
+    return 2;
+}
+
+int endSession(HWND window) {
+    DWORD_PTR query = 0;
+    DWORD_PTR ignored = 0;
+    LRESULT sent = SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &query);
+    LRESULT ended = SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &ignored);
+    std::printf("{\"query_sent\":%s,\"query_result\":%llu,\"end_sent\":%s}\n", sent ? "true" : "false",
+                static_cast<unsigned long long>(query), ended ? "true" : "false");
+    return sent && ended ? 0 : 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"list") return list();
+    if (command == L"screen") {
+        std::printf("{\"width\":%d,\"height\":%d}\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        return 0;
+    }
+    if (command == L"close" && argc == 3) return PostMessageW(parseWindow(argv[2]), WM_CLOSE, 0, 0) ? 0 : 2;
+    if (command == L"answer" && argc == 6) {
+        return answer(parseWindow(argv[2]), argv[3], _wtoi(argv[4]), static_cast<DWORD>(_wtoi(argv[5])));
+    }
+    if (command == L"endsession" && argc == 3) return endSession(parseWindow(argv[2]));
+    std::fprintf(stderr, "usage: mbprobe screen | list | close HWND | answer HWND TITLE ID MS | endsession HWND\n");
+    return 64;
+}

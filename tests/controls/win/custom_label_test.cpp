@@ -1,0 +1,137 @@
+#include "controls/win/custom_label.h"
+
+#include <algorithm>
+
+#include "controls/win/control_window_fixture.h"
+
+namespace mb::test {
+namespace {
+
+using CustomLabelTest = ControlWindowTest;
+
+// Bounds of the pixels that differ from the background; empty when there are none.
+RECT inkBounds(const PixelCapture& pixels, COLORREF background) {
+    RECT ink{pixels.width(), pixels.height(), -1, -1};
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x)
+            if (pixels.at(x, y) != background) {
+                ink.left = std::min<LONG>(ink.left, x);
+                ink.top = std::min<LONG>(ink.top, y);
+                ink.right = std::max<LONG>(ink.right, x + 1);
+                ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+            }
+    if (ink.right < 0) return RECT{0, 0, 0, 0};
+    return ink;
+}
+
+TEST_F(CustomLabelTest, RegistersTheSharedClassAndFindsItsObjectAtIndexZero) {
+    CustomLabel label;
+    ASSERT_TRUE(label.create(parent->hwnd(), 10, 10, 200, 30, 1100));
+    EXPECT_EQ(className(label.window()), kCustomLabelClass);
+    const WNDCLASSEXW info = classInfo(kCustomLabelClass);
+    EXPECT_EQ(info.cbWndExtra, 8);
+    EXPECT_EQ(info.style, static_cast<UINT>(CS_OWNDC));
+    EXPECT_EQ(info.hbrBackground, nullptr);
+    EXPECT_EQ(info.hCursor, ::LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(::GetWindowLongPtrW(label.window(), 0), reinterpret_cast<LONG_PTR>(&label));
+    EXPECT_EQ(::GetWindowLongPtrW(label.window(), GWLP_USERDATA), 0);
+    EXPECT_EQ(::GetDlgCtrlID(label.window()), 1100);
+    EXPECT_EQ(::GetParent(label.window()), parent->hwnd());
+    const LONG style = ::GetWindowLongW(label.window(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), WS_CHILD | WS_VISIBLE);
+    EXPECT_EQ(::GetWindowLongW(label.window(), GWL_EXSTYLE), 0);
+    // A second label reuses the registration.
+    CustomLabel other;
+    EXPECT_TRUE(other.create(parent->hwnd(), 10, 50, 100, 20, 1101));
+    EXPECT_EQ(::SendMessageW(label.window(), WM_ERASEBKGND, 0, 0), 1);  // never erases
+}
+
+TEST_F(CustomLabelTest, EmptyTextPaintsOnlyTheBackground) {
+    CustomLabel label;
+    ASSERT_TRUE(label.create(parent->hwnd(), 20, 20, 120, 25, 1100));
+    const PixelCapture pixels = screenPixels(label.window());
+    ASSERT_EQ(pixels.width(), 120);
+    ASSERT_EQ(pixels.height(), 25);
+    EXPECT_TRUE(pixels.all(RECT{0, 0, 120, 25}, palette::kBackground));
+}
+
+TEST_F(CustomLabelTest, TextIsCentredAndShownWhenSetTextReturns) {
+    CustomLabel label;
+    ASSERT_TRUE(label.create(parent->hwnd(), 20, 20, 200, 40, 1100));
+    label.setText(L"Connected");
+    // No pumping: the text must already be on the screen.
+    const PixelCapture pixels = PixelCapture::fromClient(label.window());
+    const RECT ink = inkBounds(pixels, palette::kBackground);
+    ASSERT_GT(ink.right - ink.left, 20);
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, 100.0, 3.0);
+    EXPECT_NEAR((ink.top + ink.bottom) / 2.0, 20.0, 4.0);
+    EXPECT_GT(pixels.count(ink, palette::kText), 0);  // white glyphs
+    EXPECT_EQ(pixels.at(0, 0), palette::kBackground);
+    EXPECT_EQ(pixels.at(199, 39), palette::kBackground);
+}
+
+TEST_F(CustomLabelTest, FontSizeScalesTheText) {
+    CustomLabel label;
+    ASSERT_TRUE(label.create(parent->hwnd(), 20, 20, 300, 60, 1100));
+    label.setText(L"Ag 120%");
+    const RECT small = inkBounds(PixelCapture::fromClient(label.window()), palette::kBackground);
+    label.setFontSize(28);
+    EXPECT_EQ(label.fontSize(), 28);
+    const RECT large = inkBounds(PixelCapture::fromClient(label.window()), palette::kBackground);
+    EXPECT_GT(large.bottom - large.top, (small.bottom - small.top) * 3 / 2);
+    EXPECT_GT(large.right - large.left, (small.right - small.left) * 3 / 2);
+}
+
+TEST_F(CustomLabelTest, ResizeRebuildsTheBufferAndRepaintsEverything) {
+    CustomLabel label;
+    ASSERT_TRUE(label.create(parent->hwnd(), 20, 20, 60, 20, 1100));
+    label.setBounds(30, 40, 250, 50);
+    RECT onParent{};
+    ::GetWindowRect(label.window(), &onParent);
+    ::MapWindowPoints(nullptr, parent->hwnd(), reinterpret_cast<POINT*>(&onParent), 2);
+    EXPECT_EQ(onParent.left, 30);
+    EXPECT_EQ(onParent.top, 40);
+    EXPECT_EQ(onParent.right, 280);
+    EXPECT_EQ(onParent.bottom, 90);
+    const PixelCapture pixels = screenPixels(label.window());
+    EXPECT_TRUE(pixels.all(RECT{0, 0, 250, 50}, palette::kBackground));
+    // The parent's black shows where the label was before the move.
+    const PixelCapture parentPixels = screenPixels(parent->hwnd());
+    EXPECT_EQ(parentPixels.at(21, 21), RGB(0, 0, 0));
+}
+
+TEST_F(CustomLabelTest, ZeroSizeKeepsNoBufferAndStillValidates) {
+    CustomLabel label;
+    ASSERT_TRUE(label.create(parent->hwnd(), 20, 20, 0, 0, 1100));
+    label.setText(L"x");  // paints nothing, must not fail
+    pumpMessages(20);
+    EXPECT_FALSE(::GetUpdateRect(label.window(), nullptr, FALSE));
+    label.setBounds(20, 20, 80, 20);
+    EXPECT_GT(screenPixels(label.window()).count(RECT{0, 0, 80, 20}, palette::kBackground), 0);
+}
+
+TEST_F(CustomLabelTest, OperationsWithoutAWindowDoNothing) {
+    CustomLabel label;
+    label.setText(L"never shown");
+    label.setFontSize(20);
+    label.setBounds(0, 0, 10, 10);
+    EXPECT_EQ(label.window(), nullptr);
+    EXPECT_EQ(label.text(), L"never shown");
+}
+
+TEST_F(CustomLabelTest, WindowOutlivingItsObjectFallsBackToTheDefaultProcedure) {
+    HWND window = nullptr;
+    {
+        CustomLabel label;
+        ASSERT_TRUE(label.create(parent->hwnd(), 20, 20, 100, 20, 1100));
+        window = label.window();
+    }
+    EXPECT_EQ(::GetWindowLongPtrW(window, 0), 0);
+    ::InvalidateRect(window, nullptr, FALSE);
+    ::UpdateWindow(window);  // handled by DefWindowProcW, no access to the gone object
+    ::SendMessageW(window, WM_SIZE, 0, MAKELPARAM(50, 50));
+    ::DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace mb::test

@@ -1,0 +1,186 @@
+// HttpGet against the tracker simulator: what goes on the wire, and what comes back for
+// every encoding, framing and failure the simulator can produce.
+#include "server/win/http_get.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "server/api_mapping.h"
+#include "server/gzip_test_data.h"
+#include "support/win/sim_control.h"
+
+namespace mb {
+namespace {
+
+using nlohmann::json;
+using test::SimFault;
+using test::SimRequest;
+
+class HttpGetTest : public test::SimulatorTest {
+protected:
+    // The all-status answer as the simulator sends it without any fault (plain JSON).
+    std::string normalAllStatus() {
+        std::string body;
+        EXPECT_GT(HttpGet(urls.http + kAllStatusPath, body), 0u);
+        return body;
+    }
+    uint64_t getAllStatus(std::string& body) { return HttpGet(urls.http + kAllStatusPath, body); }
+    void expectFailure(const char* why) {
+        std::string body = "stale";
+        EXPECT_EQ(getAllStatus(body), 0u) << why;
+        EXPECT_TRUE(body.empty()) << why;
+    }
+    std::vector<SimRequest> log() {
+        std::vector<SimRequest> requests;
+        EXPECT_TRUE(sim->readLog(requests));
+        return requests;
+    }
+    void arm(const json& fault) { ASSERT_TRUE(sim->setFault(fault)); }
+};
+
+TEST_F(HttpGetTest, SendsOneGzipGetWithTheQueryOverHttpAndHttps) {
+    for (const std::string& base : {urls.http, urls.https}) {
+        for (const std::string& path : {std::string(kAllStatusPath), ChannelStatusPath("abc123")}) {
+            ASSERT_TRUE(sim->clearLog());
+            std::string body;
+            const uint64_t received = HttpGet(base + path, body);
+            ASSERT_GT(received, 0u) << base << path;
+            EXPECT_TRUE(json::parse(body, nullptr, false).is_object()) << body.substr(0, 200);
+            if (path == kAllStatusPath) {
+                EXPECT_LT(received * 2, body.size()) << "the count is the compressed size";
+            }
+            const auto requests = log();
+            ASSERT_EQ(requests.size(), 1u) << base << path;
+            EXPECT_EQ(requests[0].method, "GET");
+            EXPECT_EQ(requests[0].path, path);
+            EXPECT_EQ(requests[0].userAgent, "Vantor/1.0");
+            EXPECT_EQ(requests[0].acceptEncoding, "gzip");
+        }
+    }
+}
+
+TEST_F(HttpGetTest, GzipContentEncodingsAreDecodedAndDeflateIsPassedOn) {
+    const std::string plain = normalAllStatus();
+    for (const char* value : {"GZIP", "x-gzip", "gzip, br"}) {
+        arm(SimFault(kAllStatusPath, "content_encoding", {{"value", value}, {"body_kind", "gzip"}}, 1));
+        std::string body;
+        EXPECT_GT(getAllStatus(body), 0u) << value;
+        EXPECT_EQ(body, plain) << value;
+    }
+    arm(SimFault(kAllStatusPath, "content_encoding", {{"value", "deflate"}, {"body_kind", "deflate"}}, 1));
+    std::string body;
+    const uint64_t received = getAllStatus(body);
+    EXPECT_EQ(received, body.size());
+    ASSERT_FALSE(body.empty());
+    EXPECT_EQ(static_cast<unsigned char>(body[0]), 0x78u) << "the zlib stream arrives undecoded";
+
+    // A value of 64 units or more does not fit the 128-byte query buffer: no gzip flag.
+    const std::string longValue = "identity, identity, identity, identity, identity, identity, gzip";
+    ASSERT_GE(longValue.size(), 64u);
+    arm(SimFault(kAllStatusPath, "content_encoding", {{"value", longValue}, {"body_kind", "gzip"}}, 1));
+    const uint64_t undecoded = getAllStatus(body);
+    EXPECT_EQ(undecoded, body.size());
+    ASSERT_GE(body.size(), 2u);
+    EXPECT_EQ(static_cast<unsigned char>(body[0]), 0x1Fu);
+    EXPECT_EQ(static_cast<unsigned char>(body[1]), 0x8Bu);
+}
+
+TEST_F(HttpGetTest, GzipHeaderFieldsAndLyingTrailers) {
+    const std::string plain = normalAllStatus();
+    const auto flagged = [&](json params, const char* what) {
+        arm(SimFault(kAllStatusPath, "gzip_flags", std::move(params), 1));
+        std::string body;
+        const uint64_t received = getAllStatus(body);
+        EXPECT_GT(received, 0u) << what;
+        EXPECT_EQ(body, plain) << what;
+    };
+    flagged({{"flags", {"FEXTRA", "FNAME", "FCOMMENT", "FHCRC"}}}, "all header fields");
+    flagged({{"bad_crc", true}}, "wrong CRC-32");
+    flagged({{"isize_delta", -100}}, "ISIZE too small");
+    flagged({{"isize_delta", 100000}}, "ISIZE too large");
+
+    arm(SimFault(kAllStatusPath, "gzip_flags", {{"fname_unterminated", true}}, 1));
+    expectFailure("FNAME without its zero byte");
+    arm(SimFault(kAllStatusPath, "gzip_header_plain", json::object(), 1));
+    expectFailure("plain JSON behind a gzip header");
+    arm(SimFault(kAllStatusPath, "gzip_truncated", json::object(), 1));
+    expectFailure("cut inside the deflate data");
+}
+
+TEST_F(HttpGetTest, GzipBodiesOfSeventeenAndEighteenBytesFail) {
+    const std::string header("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\xff", 10);
+    for (std::size_t size : {17u, 18u}) {
+        const std::string frame = header + std::string(size - header.size(), '\0');
+        ASSERT_EQ(frame.size(), size);
+        std::string b64;  // base64 by hand keeps the test free of another dependency
+        static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (std::size_t i = 0; i < frame.size(); i += 3) {
+            uint32_t n = static_cast<unsigned char>(frame[i]) << 16;
+            if (i + 1 < frame.size()) n |= static_cast<unsigned char>(frame[i + 1]) << 8;
+            if (i + 2 < frame.size()) n |= static_cast<unsigned char>(frame[i + 2]);
+            b64 += kAlphabet[(n >> 18) & 63];
+            b64 += kAlphabet[(n >> 12) & 63];
+            b64 += i + 1 < frame.size() ? kAlphabet[(n >> 6) & 63] : '=';
+            b64 += i + 2 < frame.size() ? kAlphabet[n & 63] : '=';
+        }
+        arm(SimFault(kAllStatusPath, "raw",
+                     {{"code", 200}, {"headers", {{"Content-Encoding", "gzip"}}}, {"body_b64", b64}}, 1));
+        expectFailure(size == 17 ? "17 bytes" : "18 bytes");
+    }
+}
+
+TEST_F(HttpGetTest, StatusOtherThan200Fails) {
+    for (int code : {204, 404, 503}) {
+        arm(SimFault(kAllStatusPath, "status", {{"code", code}, {"body", "{\"items\":[]}"}}, 1));
+        expectFailure(std::to_string(code).c_str());
+    }
+}
+
+TEST_F(HttpGetTest, TenMebibytesAreReadWholeAndMoreIsCutSilently) {
+    arm(SimFault(kAllStatusPath, "size", {{"bytes", 10485760}, {"fill", "json"}}, 1));
+    std::string body;
+    EXPECT_EQ(getAllStatus(body), 10485760u);
+    EXPECT_EQ(body.size(), 10485760u);
+    EXPECT_TRUE(json::parse(body, nullptr, false).is_object());
+
+    arm(SimFault(kAllStatusPath, "size", {{"bytes", 10485761}, {"fill", "json"}}, 1));
+    const uint64_t received = getAllStatus(body);
+    EXPECT_GT(received, 0u);
+    EXPECT_LE(received, 10485760u);
+    EXPECT_EQ(body.size(), received);
+    EXPECT_TRUE(json::parse(body, nullptr, false).is_discarded()) << "a cut body does not parse";
+}
+
+TEST_F(HttpGetTest, ChunkedResponsesAreReadWhole) {
+    const std::string plain = normalAllStatus();
+    for (int chunk : {1, 1000, 70000}) {
+        arm(SimFault(kAllStatusPath, "chunked", {{"chunk", chunk}}, 1));
+        std::string body;
+        EXPECT_GT(getAllStatus(body), 0u) << chunk;
+        EXPECT_EQ(body, plain) << chunk;
+    }
+}
+
+TEST_F(HttpGetTest, NetworkFailuresGiveZero) {
+    arm(SimFault(kAllStatusPath, "reset", json::object(), 1));
+    expectFailure("reset connection");
+    std::string body = "stale";
+    EXPECT_EQ(HttpGet(kAllStatusPath, body), 0u) << "no host: the split fails";
+    EXPECT_TRUE(body.empty());
+    EXPECT_EQ(HttpGet("", body), 0u);
+}
+
+TEST_F(HttpGetTest, GivesUpOnAServerThatNeverAnswers) {
+    arm(SimFault(kAllStatusPath, "hang", json::object(), 1));
+    const ULONGLONG start = ::GetTickCount64();
+    expectFailure("no answer");
+    const ULONGLONG elapsed = ::GetTickCount64() - start;
+    EXPECT_GE(elapsed, 9000u);  // the 10 s timeouts, not forever
+    EXPECT_LT(elapsed, 20000u);
+}
+
+}  // namespace
+}  // namespace mb

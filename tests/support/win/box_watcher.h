@@ -1,0 +1,81 @@
+// Answers a message box from another thread, the way a user would, and records where the
+// box and its owner were when it showed.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <utility>
+
+namespace mb::test {
+
+// Watches the windows of one thread for a message box with a title, from a thread of its
+// own; when one shows, records where it is and where its owner is, and clicks a button.
+class BoxWatcher {
+public:
+    BoxWatcher(DWORD uiThread, std::wstring title, int button, DWORD timeoutMs)
+        : uiThread_(uiThread), title_(std::move(title)), button_(button) {
+        worker_ = std::thread([this, timeoutMs] { watch(timeoutMs); });
+    }
+    ~BoxWatcher() {
+        stop_ = true;
+        if (worker_.joinable()) worker_.join();
+    }
+    BoxWatcher(const BoxWatcher&) = delete;
+    BoxWatcher& operator=(const BoxWatcher&) = delete;
+
+    bool clicked() const { return clicked_; }
+    // Valid once clicked() is true.
+    RECT boxRect() const { return boxRect_; }
+    RECT ownerRect() const { return ownerRect_; }
+    HWND owner() const { return owner_; }
+
+private:
+    struct Search {
+        const std::wstring* title;
+        HWND found;
+    };
+    static BOOL CALLBACK visit(HWND window, LPARAM parameter) {
+        auto* search = reinterpret_cast<Search*>(parameter);
+        wchar_t className[64] = {};
+        wchar_t text[256] = {};
+        ::GetClassNameW(window, className, 64);
+        ::GetWindowTextW(window, text, 256);
+        if (std::wstring(className) == L"#32770" && *search->title == text && ::IsWindowVisible(window)) {
+            search->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    void watch(DWORD timeoutMs) {
+        const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+        while (!stop_ && ::GetTickCount64() < end) {
+            Search search{&title_, nullptr};
+            ::EnumThreadWindows(uiThread_, &BoxWatcher::visit, reinterpret_cast<LPARAM>(&search));
+            if (search.found) {
+                ::Sleep(100);  // the box is centred at its activation; let it settle
+                ::GetWindowRect(search.found, &boxRect_);
+                owner_ = ::GetWindow(search.found, GW_OWNER);
+                ::GetWindowRect(owner_, &ownerRect_);
+                ::PostMessageW(::GetDlgItem(search.found, button_), BM_CLICK, 0, 0);
+                clicked_ = true;
+                return;
+            }
+            ::Sleep(20);
+        }
+    }
+
+    DWORD uiThread_;
+    std::wstring title_;
+    int button_;
+    RECT boxRect_{};
+    RECT ownerRect_{};
+    HWND owner_ = nullptr;
+    std::atomic<bool> clicked_{false};
+    std::atomic<bool> stop_{false};
+    std::thread worker_;
+};
+
+}  // namespace mb::test

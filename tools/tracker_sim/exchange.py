@@ -1,0 +1,200 @@
+"""One request's answer: the normal one, or the one an armed fault asks for.
+
+Writing goes straight to the connection with an exact Content-Length (or chunked framing), so
+keep-alive clients such as WinHTTP always know where an answer ends. Large bodies are streamed
+in blocks rather than built in memory.
+"""
+import base64
+import itertools
+import json
+import socket
+import ssl
+import struct
+
+from . import api
+from .encoding import gzip_body, gzip_frame, zlib_body
+
+BLOCK = 65536
+JSON_TYPE = "application/json"
+
+# What "wrong_shape" sends when no body is given: an array where an object belongs.
+WRONG_SHAPES = {
+    api.BOSSES_PATH: [{"items": []}],
+    api.CHANNELS_PATH: [{"items": []}],
+    api.ALL_STATUS_PATH: {"channel_status": []},
+    api.STATUS_PATH: {"statistics": []},
+}
+
+
+class Exchange:
+    """The answering side of one request on a handler of the simulator's listeners."""
+
+    def __init__(self, handler, path, query, wants_gzip, tracker_api, stop_event):
+        self.handler = handler
+        self.path = path
+        self.query = query
+        self.wants_gzip = wants_gzip
+        self.tracker_api = tracker_api
+        self.stop_event = stop_event
+        self._document = None
+
+    def document(self):
+        """(status, JSON bytes) of the normal answer, computed once per request."""
+        if self._document is None:
+            self._document = self.tracker_api.answer(self.path, self.query)
+        return self._document
+
+    # -- writing ---------------------------------------------------------------------------
+
+    def start(self, code, headers):
+        """Writes the status line and headers (the handler adds Server and Date)."""
+        self.handler.send_response(code)
+        for name, value in headers.items():
+            self.handler.send_header(name, value)
+        self.handler.end_headers()
+
+    def send(self, code, body, headers=None, content_type=JSON_TYPE):
+        """Sends a whole body with its exact length."""
+        fields = {"Content-Type": content_type, "Content-Length": str(len(body))}
+        fields.update(headers or {})
+        self.start(code, fields)
+        if self.handler.command != "HEAD":
+            self.handler.wfile.write(body)
+
+    def send_stream(self, code, length, blocks, content_type=JSON_TYPE):
+        """Sends a body of a known length given as an iterable of byte blocks."""
+        self.start(code, {"Content-Type": content_type, "Content-Length": str(length)})
+        for block in blocks:
+            self.handler.wfile.write(block)
+
+    def send_chunked(self, code, body, chunk, headers):
+        fields = {"Content-Type": JSON_TYPE, "Transfer-Encoding": "chunked"}
+        fields.update(headers)
+        self.start(code, fields)
+        for offset in range(0, len(body), chunk):
+            piece = body[offset:offset + chunk]
+            self.handler.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+        self.handler.wfile.write(b"0\r\n\r\n")
+
+    def encoded(self, body):
+        """The body and headers as the client asked for them: gzip or plain."""
+        if self.wants_gzip:
+            return gzip_body(body), {"Content-Encoding": "gzip", "Vary": "Accept-Encoding"}
+        return body, {"Vary": "Accept-Encoding"}
+
+    def send_encoded(self, code, body):
+        payload, headers = self.encoded(body)
+        self.send(code, payload, headers)
+
+    # -- answers ---------------------------------------------------------------------------
+
+    def answer(self, fault):
+        """Sends the answer for the fault (None: the normal answer)."""
+        if fault is None:
+            self.send_encoded(*self.document())
+        else:
+            getattr(self, "fault_" + fault.kind)(fault.params)
+
+    def fault_status(self, params):
+        if params["body"] is None:
+            body = api.encode(api.error_document(params["code"], "Simulated failure."))
+            self.send(params["code"], body)
+        else:
+            text = params["body"].encode("utf-8")
+            self.send(params["code"], text, content_type="text/plain; charset=utf-8")
+
+    def fault_delay(self, params):
+        if not self.stop_event.wait(params["ms"] / 1000.0):
+            self.answer(None)
+
+    def fault_hang(self, params):
+        """Reads and discards whatever comes until the client gives up or the simulator stops."""
+        connection = self.handler.connection
+        connection.settimeout(0.25)
+        while not self.stop_event.is_set():
+            try:
+                if not connection.recv(4096):
+                    break
+            except (socket.timeout, ssl.SSLWantReadError):
+                continue
+            except OSError:
+                break
+        self.handler.close_connection = True
+
+    def fault_reset(self, params):
+        """Closes with SO_LINGER 0, which makes the kernel send RST instead of FIN."""
+        connection = self.handler.connection
+        connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.handler.rfile.close()
+        connection.close()
+        self.handler.close_connection = True
+
+    def fault_malformed(self, params):
+        # A proper prefix of a JSON object is never valid JSON: its braces do not balance.
+        body = self.document()[1]
+        self.send_encoded(200, body[:max(1, len(body) // 2)])
+
+    def fault_wrong_shape(self, params):
+        body = params["body"]
+        if body is None:
+            body = json.dumps(WRONG_SHAPES.get(self.path, []))
+        self.send_encoded(200, body.encode("utf-8"))
+
+    def fault_gzip_header_plain(self, params):
+        self.send(200, self.document()[1], {"Content-Encoding": "gzip"})
+
+    def fault_gzip_truncated(self, params):
+        packed = gzip_body(self.document()[1])
+        keep = len(packed) // 2 if params["keep"] is None else params["keep"]
+        self.send(200, packed[:min(keep, len(packed) - 1)], {"Content-Encoding": "gzip"})
+
+    def fault_gzip_flags(self, params):
+        frame = gzip_frame(self.document()[1], params["flags"], params["fname_unterminated"],
+                           params["bad_crc"], params["isize_delta"])
+        self.send(200, frame, {"Content-Encoding": "gzip"})
+
+    def fault_raw(self, params):
+        """Exact bytes; Content-Length is added only when neither it nor chunking is given."""
+        body = base64.b64decode(params["body_b64"] or "")
+        headers = dict(params["headers"])
+        given = {name.lower() for name in headers}
+        if not {"content-length", "transfer-encoding"} & given:
+            headers["Content-Length"] = str(len(body))
+        if "connection" not in given:
+            headers["Connection"] = "close"
+        self.start(params["code"], headers)
+        self.handler.wfile.write(body)
+        self.handler.close_connection = True
+
+    def fault_content_encoding(self, params):
+        body = self.document()[1]
+        packers = {"gzip": gzip_body, "deflate": zlib_body, "plain": bytes}
+        self.send(200, packers[params["body_kind"]](body), {"Content-Encoding": params["value"]})
+
+    def fault_size(self, params):
+        """Exactly that many bytes, uncompressed; JSON padding sits right after the opening
+        brace so that any cut through the body leaves a document that does not parse."""
+        size = params["bytes"]
+        if params["fill"] == "x":
+            self.send_stream(200, size, _repeat(b"x", size), "text/plain")
+            return
+        body = self.document()[1]
+        if len(body) > size:
+            message = f"size {size} is smaller than the JSON document ({len(body)} bytes)"
+            self.send(500, api.encode(api.error_document(500, message)))
+            return
+        blocks = itertools.chain([body[:1]], _repeat(b" ", size - len(body)), [body[1:]])
+        self.send_stream(200, size, blocks)
+
+    def fault_chunked(self, params):
+        payload, headers = self.encoded(self.document()[1])
+        self.send_chunked(200, payload, params["chunk"], headers)
+
+
+def _repeat(byte, count):
+    """Yields count copies of one byte in blocks of at most 64 KiB."""
+    block = byte * BLOCK
+    while count > 0:
+        step = min(count, BLOCK)
+        yield block if step == BLOCK else block[:step]
+        count -= step
