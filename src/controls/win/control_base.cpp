@@ -47,6 +47,12 @@ HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int
                              object);
 }
 
+HWND createRegisteredControl(bool& registered, std::initializer_list<WNDCLASSEXW> classes, DWORD style, HWND parent,
+                             int x, int y, int width, int height, int id, void* object) {
+    if (classes.size() == 0 || !registerControlClasses(registered, classes)) return nullptr;
+    return createControlWindow(classes.begin()->lpszClassName, style, parent, x, y, width, height, id, object);
+}
+
 void moveControl(HWND window, int x, int y, int width, int height, UINT flags) {
     if (window) ::SetWindowPos(window, nullptr, x, y, width, height, flags);
 }
@@ -85,11 +91,8 @@ void BackBuffer::present(HDC target, int width, int height) const {
 }
 
 int screenDpiY() {
-    HDC screen = ::GetDC(nullptr);
-    if (!screen) return 96;
-    int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    return dpi;
+    WindowDc screen(nullptr);
+    return screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
 }
 
 UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFamily) {
@@ -119,6 +122,16 @@ bool requestMouseLeave(HWND window) {
     request.hwndTrack = window;
     request.dwHoverTime = 0;
     return ::TrackMouseEvent(&request) != FALSE;
+}
+
+bool HoverTracker::onMouseMove(HWND window) {
+    if (!trackingLeave_) {
+        requestMouseLeave(window);
+        trackingLeave_ = true;
+    }
+    if (hovered_) return false;
+    hovered_ = true;
+    return true;
 }
 
 void sendCommand(HWND parent, int id, WORD code, HWND from) {

@@ -9,15 +9,14 @@
 //   public:
 //       bool create(HWND parent, int x, int y, int w, int h, int id) {
 //           static bool registered = false;
-//           if (!registerControlClasses(registered, {controlClass(kFooClass,
-//                   &controlWindowProc<Foo, &Foo::handleMessage, WM_CREATE>, CS_OWNDC, IDC_ARROW)}))
-//               return false;
-//           window_ = createControlWindow(kFooClass, WS_CHILD | WS_VISIBLE, parent, x, y, w, h, id, this);
+//           window_ = createRegisteredControl(registered, {controlClass(kFooClass,
+//                   &controlWindowProc<Foo, &Foo::handleMessage, WM_CREATE>, CS_OWNDC, IDC_ARROW)},
+//                   WS_CHILD | WS_VISIBLE, parent, x, y, w, h, id, this);
 //           ...
 //       }
 //   private:
 //       LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-//       BackBuffer buffer_;
+//       BackBuffer buffer_;  // painted through paintBuffered
 //   };
 #pragma once
 
@@ -25,6 +24,7 @@
 
 #include <initializer_list>
 
+#include "controls/control_rect.h"
 #include "core/win/unique_handle.h"
 
 namespace mb {
@@ -88,6 +88,11 @@ bool registerControlClasses(bool& registered, std::initializer_list<WNDCLASSEXW>
 HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width,
                          int height, int id, void* object);
 
+// registerControlClasses, then createControlWindow of the first class's name. Null when the
+// registration or the creation fails.
+HWND createRegisteredControl(bool& registered, std::initializer_list<WNDCLASSEXW> classes, DWORD style, HWND parent,
+                             int x, int y, int width, int height, int id, void* object);
+
 // SetWindowPos without insert-after window; does nothing for a null window.
 void moveControl(HWND window, int x, int y, int width, int height, UINT flags = kControlMoveFlags);
 
@@ -126,6 +131,19 @@ private:
     HGDIOBJ previousBitmap_ = nullptr;
 };
 
+// The frame of every control's WM_PAINT: BeginPaint; a buffer that lacks its DC or bitmap is
+// rebuilt at width x height; draw(memoryDc) paints the whole client into it; one BitBlt of
+// width x height copies it to the window; EndPaint. When no buffer can be made (an empty
+// client) the window is only validated.
+template <typename Draw>
+void paintBuffered(HWND window, BackBuffer& buffer, int width, int height, bool transparentText, Draw&& draw) {
+    PaintScope paint(window);
+    if (!buffer.ready()) buffer.rebuildBackBuffer(window, width, height, transparentText);
+    if (!buffer.ready()) return;
+    draw(buffer.dc());
+    buffer.present(paint.dc(), width, height);
+}
+
 // ---- Fonts and brushes, made per paint ----------------------------------------------------
 // Vertical DPI of the screen (GetDeviceCaps LOGPIXELSY of GetDC(nullptr), released at once).
 int screenDpiY();
@@ -138,6 +156,8 @@ UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFami
 // "Segoe UI" at `points`, as character height MulDiv(points, screenDpiY(), 72).
 UniqueFont createPointFont(int points);
 
+inline RECT toRect(const ControlRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
 // FillRect / FrameRect with a brush made and deleted for this call.
 void fillSolid(HDC dc, const RECT& rect, COLORREF colour);
 void frameSolid(HDC dc, const RECT& rect, COLORREF colour);
@@ -149,6 +169,22 @@ inline int mouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
 // TrackMouseEvent(TME_LEAVE, hover time 0) so the window gets WM_MOUSELEAVE.
 bool requestMouseLeave(HWND window);
+
+// The pointer-over state of the button and the closed combo box: one TME_LEAVE request per
+// entry, hovered until WM_MOUSELEAVE clears both flags.
+class HoverTracker {
+public:
+    // WM_MOUSEMOVE: requests WM_MOUSELEAVE when none is outstanding. True when the pointer has
+    // just entered, so the control repaints in its hover colour.
+    bool onMouseMove(HWND window);
+    void onMouseLeave() noexcept { hovered_ = trackingLeave_ = false; }
+    bool hovered() const noexcept { return hovered_; }
+    COLORREF fill() const noexcept { return hovered_ ? palette::kHover : palette::kBackground; }
+
+private:
+    bool hovered_ = false;
+    bool trackingLeave_ = false;  // a TME_LEAVE request is outstanding
+};
 
 // SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id & 0xFFFF, code), from). Nothing for a null parent.
 void sendCommand(HWND parent, int id, WORD code, HWND from);

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "controls/win/control_base.h"
+#include "controls/win/text_control.h"
 
 namespace mb {
 
@@ -25,23 +25,15 @@ public:
     void setFontSize(int points);
     void setBounds(int x, int y, int width, int height);
 
-    HWND window() const { return window_; }
-    const std::wstring& text() const { return text_; }
-    bool hovered() const { return hovered_; }
+    HWND window() const { return control_.window(); }
+    const std::wstring& text() const { return control_.text(); }
+    bool hovered() const { return hover_.hovered(); }
 
 private:
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND window_ = nullptr;
-    HWND parent_ = nullptr;
-    int id_ = 0;
-    std::wstring text_;
-    int fontSize_ = 14;
-    bool hovered_ = false;
-    bool trackingLeave_ = false;  // a TME_LEAVE request is outstanding
-    BackBuffer buffer_;
-    int width_ = 0;
-    int height_ = 0;
+    TextControl control_;  // window, parent, id, text, font size, back buffer, client size
+    HoverTracker hover_;
 };
 
 }  // namespace mb

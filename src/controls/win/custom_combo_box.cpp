@@ -8,7 +8,6 @@ namespace mb {
 
 namespace {
 
-RECT toRect(const ControlRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 ControlRect fromRect(const RECT& r) { return ControlRect{r.left, r.top, r.right, r.bottom}; }
 
 // Item names are UTF-8 in memory; invalid sequences come out as U+FFFD.
@@ -36,21 +35,20 @@ CustomComboBox::~CustomComboBox() {
 
 bool CustomComboBox::create(HWND parent, int x, int y, int width, int height, int id) {
     static bool registered = false;
-    if (!registerControlClasses(
-            registered,
-            {controlClass(kCustomComboBoxClass,
-                          &controlWindowProc<CustomComboBox, &CustomComboBox::handleBoxMessage, WM_NCCREATE>,
-                          CS_OWNDC, IDC_ARROW),
-             controlClass(kCustomComboBoxPopupClass,
-                          &controlWindowProc<CustomComboBox, &CustomComboBox::handlePopupMessage, WM_NCCREATE>,
-                          CS_DROPSHADOW | CS_SAVEBITS, IDC_ARROW)}))
-        return false;
     parent_ = parent;
     width_ = width;
     height_ = height;
     id_ = id;
-    window_ = createControlWindow(kCustomComboBoxClass, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, parent, x, y, width,
-                                  height, id, this);
+    // The box's class comes first: it names the window created.
+    window_ = createRegisteredControl(
+        registered,
+        {controlClass(kCustomComboBoxClass,
+                      &controlWindowProc<CustomComboBox, &CustomComboBox::handleBoxMessage, WM_NCCREATE>, CS_OWNDC,
+                      IDC_ARROW),
+         controlClass(kCustomComboBoxPopupClass,
+                      &controlWindowProc<CustomComboBox, &CustomComboBox::handlePopupMessage, WM_NCCREATE>,
+                      CS_DROPSHADOW | CS_SAVEBITS, IDC_ARROW)},
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, parent, x, y, width, height, id, this);
     if (!window_) return false;
     buffer_.rebuildBackBuffer(window_, width_, height_, false);
     return true;
@@ -145,64 +143,58 @@ void CustomComboBox::finishClose() {
 }
 
 void CustomComboBox::paintBox(HWND window) {
-    PaintScope paint(window);
-    if (!buffer_.hasDc()) buffer_.rebuildBackBuffer(window, width_, height_, false);
-    if (!buffer_.ready()) return;
-    HDC dc = buffer_.dc();
-    const RECT client{0, 0, width_, height_};
-    fillSolid(dc, client, hovered_ ? palette::kHover : palette::kBackground);
-    frameSolid(dc, client, palette::kBorder);
+    paintBuffered(window, buffer_, width_, height_, false, [&](HDC dc) {
+        const RECT client{0, 0, width_, height_};
+        fillSolid(dc, client, hover_.fill());
+        frameSolid(dc, client, palette::kBorder);
 
-    const auto arrow = comboArrowPoints(width_, height_);
-    POINT points[3];
-    for (size_t i = 0; i < arrow.size(); ++i) points[i] = POINT{arrow[i].x, arrow[i].y};
-    {
-        UniqueBrush brush(::CreateSolidBrush(RGB(255, 255, 255)));
-        UniquePen pen(::CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
-        SelectScope selectBrush(dc, brush.get());
-        SelectScope selectPen(dc, pen.get());
-        ::Polygon(dc, points, 3);
-    }
+        const auto arrow = comboArrowPoints(width_, height_);
+        POINT points[3];
+        for (size_t i = 0; i < arrow.size(); ++i) points[i] = POINT{arrow[i].x, arrow[i].y};
+        {
+            UniqueBrush brush(::CreateSolidBrush(RGB(255, 255, 255)));
+            UniquePen pen(::CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+            SelectScope selectBrush(dc, brush.get());
+            SelectScope selectPen(dc, pen.get());
+            ::Polygon(dc, points, 3);
+        }
 
-    if (const ComboItem* selected = items_.selectedItem()) {
-        UniqueFont font = createPointFont(fontSize_);
-        SelectScope selectFont(dc, font.get());
-        ::SetTextColor(dc, selected->color);
-        ::SetBkMode(dc, TRANSPARENT);
-        const std::wstring text = widen(selected->text);
-        RECT textRect = toRect(comboTextRect(width_, height_));
-        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
-    }
-    buffer_.present(paint.dc(), width_, height_);
+        if (const ComboItem* selected = items_.selectedItem()) {
+            UniqueFont font = createPointFont(fontSize_);
+            SelectScope selectFont(dc, font.get());
+            ::SetTextColor(dc, selected->color);
+            ::SetBkMode(dc, TRANSPARENT);
+            const std::wstring text = widen(selected->text);
+            RECT textRect = toRect(comboTextRect(width_, height_));
+            ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
+        }
+    });
 }
 
 void CustomComboBox::paintPopup(HWND window) {
-    PaintScope paint(window);
-    if (!popupBuffer_.hasDc()) popupBuffer_.rebuildBackBuffer(window, popupWidth_, popupHeight_, false);
-    if (!popupBuffer_.ready()) return;
-    HDC dc = popupBuffer_.dc();
-    fillSolid(dc, RECT{0, 0, popupWidth_, popupHeight_}, palette::kBackground);
-    UniqueFont font = createPointFont(fontSize_);
-    SelectScope selectFont(dc, font.get());
-    for (int i = 0; i < items_.count(); ++i) {
-        const ComboItem& entry = *items_.item(i);
-        switch (popupRowFill(i, items_.hoverIndex(), items_.selectedIndex())) {
-        case PopupRowFill::Hover:
-            fillSolid(dc, toRect(popupRowRect(i, itemHeight_, popupWidth_)), palette::kHover);
-            break;
-        case PopupRowFill::Selected:
-            fillSolid(dc, toRect(popupRowRect(i, itemHeight_, popupWidth_)), palette::kSelectedRow);
-            break;
-        case PopupRowFill::Background:
-            break;
-        }
-        ::SetTextColor(dc, entry.color);
+    paintBuffered(window, popupBuffer_, popupWidth_, popupHeight_, false, [&](HDC dc) {
+        fillSolid(dc, RECT{0, 0, popupWidth_, popupHeight_}, palette::kBackground);
+        UniqueFont font = createPointFont(fontSize_);
+        SelectScope selectFont(dc, font.get());
         ::SetBkMode(dc, TRANSPARENT);
-        const std::wstring text = widen(popupItemLabel(entry));
-        RECT textRect = toRect(popupRowTextRect(i, itemHeight_, popupWidth_));
-        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
-    }
-    popupBuffer_.present(paint.dc(), popupWidth_, popupHeight_);
+        for (int i = 0; i < items_.count(); ++i) {
+            const ComboItem& entry = *items_.item(i);
+            switch (popupRowFill(i, items_.hoverIndex(), items_.selectedIndex())) {
+            case PopupRowFill::Hover:
+                fillSolid(dc, toRect(popupRowRect(i, itemHeight_, popupWidth_)), palette::kHover);
+                break;
+            case PopupRowFill::Selected:
+                fillSolid(dc, toRect(popupRowRect(i, itemHeight_, popupWidth_)), palette::kSelectedRow);
+                break;
+            case PopupRowFill::Background:
+                break;
+            }
+            ::SetTextColor(dc, entry.color);
+            const std::wstring text = widen(popupItemLabel(entry));
+            RECT textRect = toRect(popupRowTextRect(i, itemHeight_, popupWidth_));
+            ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
+        }
+    });
 }
 
 LRESULT CustomComboBox::handleBoxMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -222,18 +214,10 @@ LRESULT CustomComboBox::handleBoxMessage(HWND window, UINT message, WPARAM wPara
         paintBox(window);
         return 0;
     case WM_MOUSEMOVE:
-        if (!trackingLeave_) {
-            requestMouseLeave(window);
-            trackingLeave_ = true;
-        }
-        if (!hovered_) {
-            hovered_ = true;
-            invalidateControl(window);
-        }
+        if (hover_.onMouseMove(window)) invalidateControl(window);
         return 0;
     case WM_MOUSELEAVE:
-        hovered_ = false;
-        trackingLeave_ = false;
+        hover_.onMouseLeave();
         invalidateControl(window);
         return 0;
     case WM_LBUTTONDOWN:

@@ -73,8 +73,7 @@ private:
     HWND popup_ = nullptr;
     int id_ = 0;
     ComboList items_;  // the items with selectedIndex and hoverIndex
-    bool hovered_ = false;
-    bool trackingLeave_ = false;
+    HoverTracker hover_;  // pointer over the closed box
     bool popupOpen_ = false;
     int itemHeight_ = 28;
     int fontSize_ = 14;

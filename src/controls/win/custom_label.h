@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "controls/win/control_base.h"
+#include "controls/win/text_control.h"
 
 namespace mb {
 
@@ -25,21 +25,14 @@ public:
     void setFontSize(int points);
     void setBounds(int x, int y, int width, int height);
 
-    HWND window() const { return window_; }
-    const std::wstring& text() const { return text_; }
-    int fontSize() const { return fontSize_; }
+    HWND window() const { return control_.window(); }
+    const std::wstring& text() const { return control_.text(); }
+    int fontSize() const { return control_.fontSize(); }
 
 private:
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND window_ = nullptr;
-    HWND parent_ = nullptr;
-    int id_ = 0;
-    std::wstring text_;
-    int fontSize_ = 14;
-    BackBuffer buffer_;
-    int width_ = 0;
-    int height_ = 0;
+    TextControl control_;  // window, parent, id, text, font size, back buffer, client size
 };
 
 }  // namespace mb

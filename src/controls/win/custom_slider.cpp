@@ -6,22 +6,17 @@
 
 namespace mb {
 
-namespace {
-RECT toRect(const ControlRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-}  // namespace
-
 CustomSlider::~CustomSlider() { unbindControl(window_, this); }
 
 bool CustomSlider::create(HWND parent, int x, int y, int width, int height, int id) {
     static bool registered = false;
-    if (!registerControlClasses(registered,
-                                {controlClass(kCustomSliderClass,
-                                              &controlWindowProc<CustomSlider, &CustomSlider::handleMessage, WM_NCCREATE>,
-                                              CS_OWNDC, IDC_HAND)}))
-        return false;
     parent_ = parent;
     id_ = id;
-    window_ = createControlWindow(kCustomSliderClass, WS_CHILD | WS_VISIBLE, parent, x, y, width, height, id, this);
+    window_ = createRegisteredControl(
+        registered,
+        {controlClass(kCustomSliderClass, &controlWindowProc<CustomSlider, &CustomSlider::handleMessage, WM_NCCREATE>,
+                      CS_OWNDC, IDC_HAND)},
+        WS_CHILD | WS_VISIBLE, parent, x, y, width, height, id, this);
     return window_ != nullptr;
 }
 
@@ -51,17 +46,14 @@ void CustomSlider::trackPointer(HWND window, int x) {
 }
 
 void CustomSlider::paint(HWND window) {
-    PaintScope paintScope(window);
-    if (!buffer_.hasDc()) buffer_.rebuildBackBuffer(window, width_, height_, false);
-    if (!buffer_.ready()) return;
-    HDC dc = buffer_.dc();
-    const RECT client{0, 0, width_, height_};
-    fillSolid(dc, client, palette::kBackground);
-    frameSolid(dc, client, palette::kBorder);
-    fillSolid(dc, toRect(sliderTrackRect(width_, height_)), palette::kBorder);
-    fillSolid(dc, toRect(sliderThumbRect(value_, minimum_, maximum_, width_, height_)),
-              dragging_ ? palette::kThumbDragging : palette::kThumb);
-    buffer_.present(paintScope.dc(), width_, height_);
+    paintBuffered(window, buffer_, width_, height_, false, [&](HDC dc) {
+        const RECT client{0, 0, width_, height_};
+        fillSolid(dc, client, palette::kBackground);
+        frameSolid(dc, client, palette::kBorder);
+        fillSolid(dc, toRect(sliderTrackRect(width_, height_)), palette::kBorder);
+        fillSolid(dc, toRect(sliderThumbRect(value_, minimum_, maximum_, width_, height_)),
+                  dragging_ ? palette::kThumbDragging : palette::kThumb);
+    });
 }
 
 LRESULT CustomSlider::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

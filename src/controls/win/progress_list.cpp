@@ -16,14 +16,13 @@ ProgressList::~ProgressList() {
 
 bool ProgressList::create(HWND parent, int x, int y, int width, int height, int id) {
     static bool registered = false;
-    if (!registerControlClasses(registered,
-                                {controlClass(kProgressListClass,
-                                              &controlWindowProc<ProgressList, &ProgressList::handleMessage, WM_CREATE>,
-                                              CS_OWNDC | CS_DBLCLKS, IDC_ARROW)}))
-        return false;
     parent_ = parent;
     id_ = id;
-    window_ = createControlWindow(kProgressListClass, WS_CHILD | WS_VISIBLE, parent, x, y, width, height, id, this);
+    window_ = createRegisteredControl(
+        registered,
+        {controlClass(kProgressListClass, &controlWindowProc<ProgressList, &ProgressList::handleMessage, WM_CREATE>,
+                      CS_OWNDC | CS_DBLCLKS, IDC_ARROW)},
+        WS_CHILD | WS_VISIBLE, parent, x, y, width, height, id, this);
     if (!window_) return false;
     bindControl(window_, this);
     return true;
@@ -135,9 +134,6 @@ void ProgressList::onSize(LPARAM lParam) {
 }
 
 void ProgressList::onPaint() {
-    PaintScope paint(window_);
-    if (!buffer_.ready()) buffer_.rebuildBackBuffer(window_, width_, height_, true);
-    if (!buffer_.ready()) return;
     ProgressListView view;
     view.rows = &rows_;
     view.topIndex = topIndex_;
@@ -148,8 +144,7 @@ void ProgressList::onPaint() {
     view.scrollBarEnabled = scrollBarEnabled_;
     view.draggingThumb = draggingThumb_;
     view.scrollHover = scrollHover_;
-    paintProgressList(buffer_.dc(), view);
-    buffer_.present(paint.dc(), width_, height_);
+    paintBuffered(window_, buffer_, width_, height_, true, [&](HDC dc) { paintProgressList(dc, view); });
 }
 
 void ProgressList::onLeftButtonDown(int x, int y) {

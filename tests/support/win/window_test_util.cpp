@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/win/unique_handle.h"
+
 namespace mb::test {
 
 void pumpMessages(int milliseconds) {
@@ -108,33 +110,27 @@ PixelCapture PixelCapture::fromDc(HDC source, int x, int y, int width, int heigh
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = ::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib || !bits) {
-        if (dib) ::DeleteObject(dib);
-        return capture;
+    UniqueBitmap dib(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc memory(::CreateCompatibleDC(source));
+    if (!dib || !bits || !memory) return capture;
+    {
+        SelectScope select(memory.get(), dib.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, source, x, y, SRCCOPY);
+        ::GdiFlush();
     }
-    HDC memory = ::CreateCompatibleDC(source);
-    HGDIOBJ previous = ::SelectObject(memory, dib);
-    ::BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-    ::GdiFlush();
     const auto* words = static_cast<const uint32_t*>(bits);
     capture.pixels_.assign(words, words + static_cast<size_t>(width) * static_cast<size_t>(height));
     for (uint32_t& p : capture.pixels_) p &= 0x00FFFFFF;  // the alpha byte means nothing here
     capture.width_ = width;
     capture.height_ = height;
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-    ::DeleteObject(dib);
     return capture;
 }
 
 PixelCapture PixelCapture::fromClient(HWND window) {
     RECT client{};
     if (!window || !::GetClientRect(window, &client)) return {};
-    HDC dc = ::GetDC(window);
-    PixelCapture capture = fromDc(dc, 0, 0, client.right, client.bottom);
-    if (dc) ::ReleaseDC(window, dc);
-    return capture;
+    WindowDc dc(window);
+    return fromDc(dc.get(), 0, 0, client.right, client.bottom);
 }
 
 POINT clientToScreen(HWND window, int x, int y) {

@@ -16,6 +16,7 @@
 
 #include "controls/win/progress_list.h"
 #include "controls/win/progress_list_paint.h"
+#include "core/win/unique_handle.h"
 
 namespace {
 
@@ -109,11 +110,17 @@ bool runCase(HWND parent, int visible, int scale, int repaints) {
     });
 
     // The drawing alone, into a memory DC of the same size (no copy to the screen).
-    HDC screen = ::GetDC(list.window());
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, kListWidth, height);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::ReleaseDC(list.window(), screen);
+    mb::UniqueMemoryDc memory;
+    mb::UniqueBitmap bitmap;
+    {
+        mb::WindowDc screen(list.window());
+        memory.reset(::CreateCompatibleDC(screen.get()));
+        bitmap.reset(::CreateCompatibleBitmap(screen.get(), kListWidth, height));
+    }
+    if (!memory || !bitmap) {
+        std::fprintf(stderr, "no memory DC of %d x %d\n", kListWidth, height);
+        return false;
+    }
     std::vector<mb::ChannelRow> rows = benchRows(visible + 10);
     mb::ProgressListView view;
     view.rows = &rows;
@@ -121,10 +128,11 @@ bool runCase(HWND parent, int visible, int scale, int repaints) {
     view.visibleRows = visible;
     view.width = kListWidth;
     view.height = height;
-    Timing drawing = timeRepeated(repaints, [&] { mb::paintProgressList(memory, view); });
-    ::SelectObject(memory, previous);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
+    Timing drawing{};
+    {
+        mb::SelectScope select(memory.get(), bitmap.get());
+        drawing = timeRepeated(repaints, [&] { mb::paintProgressList(memory.get(), view); });
+    }
 
     std::printf("%3d rows visible, scale %3d (row %2d px, %4d x %4d): repaint %7.2f ms mean, %7.2f median, "
                 "%7.2f best; drawing only %7.2f ms; at 2 refreshes/s %5.1f ms/s = %4.1f%% of a core\n",
