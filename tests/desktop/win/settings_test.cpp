@@ -4,12 +4,43 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
+#include <cstdint>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "support/win/temp_folder.h"
 
 namespace mb {
 namespace {
+
+// Everything the settings file persists, in one comparable (and printable) value.
+struct Record {
+    std::array<int32_t, 4> rect;  // left, top, right, bottom
+    int32_t opacity;
+    int32_t textScale;
+    bool clickThroughMode;
+    std::array<uint32_t, 6> hotkeys;  // click-through, show/hide and boss-menu key and mods
+    std::string lastBoss;
+    bool operator==(const Record&) const = default;
+};
+
+Record recordOf(const Settings& s) {
+    return {{s.left, s.top, s.right, s.bottom},
+            s.opacity,
+            s.textScale,
+            s.clickThroughMode,
+            {s.clickThroughKey, s.clickThroughMods, s.visibilityKey, s.visibilityMods, s.bossMenuKey, s.bossMenuMods},
+            s.lastBoss};
+}
+
+std::ostream& operator<<(std::ostream& out, const Record& r) {
+    out << "rect " << r.rect[0] << ',' << r.rect[1] << ',' << r.rect[2] << ',' << r.rect[3] << " opacity "
+        << r.opacity << " scale " << r.textScale << " clickThrough " << r.clickThroughMode << " hotkeys";
+    for (uint32_t value : r.hotkeys) out << ' ' << value;
+    return out << " lastBoss \"" << r.lastBoss << '"';
+}
 
 class SettingsFile : public ::testing::Test {
 protected:
@@ -33,20 +64,7 @@ protected:
 TEST_F(SettingsFile, NoFileGivesEveryDefaultAndCreatesNothing) {
     Settings s = loaded();
     EXPECT_EQ(s.settingsPath, path());
-    EXPECT_EQ(s.left, 100);
-    EXPECT_EQ(s.top, 100);
-    EXPECT_EQ(s.right, 550);
-    EXPECT_EQ(s.bottom, 800);
-    EXPECT_EQ(s.opacity, 75);
-    EXPECT_EQ(s.textScale, 100);
-    EXPECT_FALSE(s.clickThroughMode);
-    EXPECT_EQ(s.clickThroughKey, 66u);
-    EXPECT_EQ(s.clickThroughMods, 6u);
-    EXPECT_EQ(s.visibilityKey, 66u);
-    EXPECT_EQ(s.visibilityMods, 2u);
-    EXPECT_EQ(s.bossMenuKey, 65u);
-    EXPECT_EQ(s.bossMenuMods, 2u);
-    EXPECT_TRUE(s.lastBoss.empty());
+    EXPECT_EQ(recordOf(s), (Record{{100, 100, 550, 800}, 75, 100, false, {66, 6, 66, 2, 65, 2}, ""}));
     EXPECT_EQ(s.trackerUrl, "https://tracker.marrowbell.example");
     EXPECT_TRUE(s.ntpServers.empty());
     EXPECT_EQ(::GetFileAttributesW(path().c_str()), INVALID_FILE_ATTRIBUTES);
@@ -127,21 +145,8 @@ TEST_F(SettingsFile, SaveWritesEveryKeyAndLoadReadsThemBack) {
     EXPECT_EQ(get(L"Hotkeys", L"ClickThroughMods"), L"4294967295");
     EXPECT_EQ(get(L"Hotkeys", L"ClickThrough"), L"112");
 
-    Settings back = loaded();
-    EXPECT_EQ(back.left, -20);
-    EXPECT_EQ(back.top, 30);
-    EXPECT_EQ(back.right, 400);
-    EXPECT_EQ(back.bottom, 900);
-    EXPECT_EQ(back.opacity, 64);
-    EXPECT_EQ(back.textScale, 150);
-    EXPECT_FALSE(back.clickThroughMode);
-    EXPECT_EQ(back.clickThroughKey, 0x70u);
-    EXPECT_EQ(back.clickThroughMods, 0xFFFFFFFFu);
-    EXPECT_EQ(back.visibilityKey, 0x31u);
-    EXPECT_EQ(back.visibilityMods, 1u);
-    EXPECT_EQ(back.bossMenuKey, 0x5Au);
-    EXPECT_EQ(back.bossMenuMods, 5u);
-    EXPECT_EQ(back.lastBoss, "k7x2m9q4");
+    EXPECT_EQ(recordOf(loaded()),
+              (Record{{-20, 30, 400, 900}, 64, 150, false, {0x70, 0xFFFFFFFFu, 0x31, 1, 0x5A, 5}, "k7x2m9q4"}));
 }
 
 TEST_F(SettingsFile, NetworkKeysAreReadAndNeverWritten) {
