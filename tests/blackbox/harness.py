@@ -230,12 +230,13 @@ class Overlay:
         return os.path.basename(self.folder).lower() in window["exe"].lower()
 
     def window(self, timeout=30):
-        """The overlay's main window as mbprobe lists it, waiting until it appears."""
+        """The overlay's main window as mbprobe lists it, waiting until it is on screen: the
+        window exists a moment before it is shown and its layered opacity is applied."""
         def find():
             if self.process.poll() is not None:
                 raise AssertionError(f"overlay exited with {self.process.returncode}: {self.output()}")
             _, windows = probe("list")
-            return next((w for w in windows if self._mine(w)), None)
+            return next((w for w in windows if self._mine(w) and w["visible"] and w["layered"]), None)
         found = wait_for(find, timeout, 0.25)
         if not found:
             raise AssertionError("the overlay's window did not appear")
