@@ -15,7 +15,7 @@ function(mb_add_libraries)
   mb_collect(common_sources "*.cpp")
   add_library(mb_common STATIC ${common_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
   target_include_directories(mb_common PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(mb_common PUBLIC mb_json ZLIB::ZLIB)
+  target_link_libraries(mb_common PUBLIC mb_json mb_zlib)
   mb_set_warnings(mb_common)
 
   if(WIN32)
