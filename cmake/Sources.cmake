@@ -1,6 +1,6 @@
 # Source layout: src/<subsystem>/*.cpp is platform-free and built for both targets
 # (library mb_common); src/<subsystem>/win/*.cpp needs Windows headers (library mb_win).
-set(MB_SUBSYSTEMS core server clock controls desktop)
+set(MB_SUBSYSTEMS core server clock controls desktop app)
 
 function(mb_collect out pattern)
   set(files)
@@ -29,7 +29,7 @@ function(mb_add_libraries)
 endfunction()
 
 function(mb_add_executable)
-  set(entry ${CMAKE_SOURCE_DIR}/src/core/win/winmain.cpp)
+  set(entry ${CMAKE_SOURCE_DIR}/src/app/win/winmain.cpp)
   if(NOT EXISTS ${entry})
     return()
   endif()

@@ -26,7 +26,7 @@ PROBE_SOURCE = os.path.join(HERE, "mbprobe.cpp")
 PROBE_EXE = os.path.join(BUILD, "blackbox", "mbprobe.exe")
 MINGW = "x86_64-w64-mingw32-g++-posix"
 
-IDYES, IDNO = 6, 7
+IDOK, IDYES, IDNO = 1, 6, 7
 WS_EX_LAYERED, WS_EX_TOPMOST = 0x80000, 0x8
 MAIN_STYLE = 0x2CC0000
 
@@ -250,6 +250,16 @@ class Overlay:
         code, lines = probe("answer", self.hwnd, "Confirm Exit", button, int(timeout * 1000))
         assert code == 0 and lines and lines[0]["box"], f"no Confirm Exit box: {lines}"
         return lines[0]
+
+    def answer(self, title, button, timeout):
+        """Clicks button of the next box titled title; true when there was one."""
+        code, lines = probe("answer", self.hwnd, title, button, int(timeout * 1000), timeout=timeout + 30)
+        return code == 0 and bool(lines) and bool(lines[0]["box"])
+
+    def children(self):
+        """The main window's controls as mbprobe lists them (class, id, text, rect, visible)."""
+        _, lines = probe("children", self.hwnd)
+        return lines
 
     def end_session(self):
         code, lines = probe("endsession", self.hwnd)

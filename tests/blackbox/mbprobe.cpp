@@ -8,6 +8,8 @@
 //   mbprobe answer HWND TITLE ID MS      waits up to MS for a box TITLE of HWND's process,
 //                                        reports it and clicks button ID (6 yes, 7 no)
 //   mbprobe endsession HWND              WM_QUERYENDSESSION, then WM_ENDSESSION(TRUE)
+//   mbprobe children HWND                every child window: class, id, text, rectangle, shown
+//   mbprobe popups HWND                  the boss popups ("VantorCustomComboBoxPopup") of HWND's process
 #include <windows.h>
 
 #include <cstdio>
@@ -28,6 +30,10 @@ std::string quoted(const std::wstring& text) {
     std::string out = "\"";
     for (char c : narrow(text)) {
         if (c == '"' || c == '\\') out += '\\';
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
         if (static_cast<unsigned char>(c) < 0x20) continue;
         out += c;
     }
@@ -35,9 +41,9 @@ std::string quoted(const std::wstring& text) {
 }
 
 std::wstring windowText(HWND window) {
-    wchar_t buffer[512] = {};
-    GetWindowTextW(window, buffer, 512);
-    return buffer;
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 std::wstring className(HWND window) {
@@ -100,6 +106,32 @@ int list() {
     return 0;
 }
 
+int children(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(parent, [](HWND window, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    for (HWND child : found) {
+        std::printf("{\"hwnd\":%llu,\"class\":%s,\"id\":%d,\"text\":%s,\"rect\":%s,\"visible\":%s}\n",
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(child)), quoted(className(child)).c_str(),
+                    GetDlgCtrlID(child), quoted(windowText(child)).c_str(), rectJson(child).c_str(),
+                    IsWindowVisible(child) ? "true" : "false");
+    }
+    return 0;
+}
+
+int popups(HWND owner) {
+    const DWORD pid = processOf(owner);
+    for (HWND window : topLevel()) {
+        if (className(window) != L"VantorCustomComboBoxPopup" || processOf(window) != pid) continue;
+        std::printf("{\"hwnd\":%llu,\"rect\":%s,\"visible\":%s}\n",
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), rectJson(window).c_str(),
+                    IsWindowVisible(window) ? "true" : "false");
+    }
+    return 0;
+}
+
 int answer(HWND owner, const std::wstring& title, int button, DWORD timeoutMs) {
     const DWORD pid = processOf(owner);
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -145,6 +177,9 @@ int wmain(int argc, wchar_t** argv) {
         return answer(parseWindow(argv[2]), argv[3], _wtoi(argv[4]), static_cast<DWORD>(_wtoi(argv[5])));
     }
     if (command == L"endsession" && argc == 3) return endSession(parseWindow(argv[2]));
-    std::fprintf(stderr, "usage: mbprobe screen | list | close HWND | answer HWND TITLE ID MS | endsession HWND\n");
+    if (command == L"children" && argc == 3) return children(parseWindow(argv[2]));
+    if (command == L"popups" && argc == 3) return popups(parseWindow(argv[2]));
+    std::fprintf(stderr, "usage: mbprobe screen | list | close HWND | answer HWND TITLE ID MS | endsession HWND | children HWND | "
+                         "popups HWND\n");
     return 64;
 }

@@ -3,6 +3,7 @@ monitor, several copies at once, and closing in good and bad network weather.
 
 Needs DISPLAY (scripts/test provides an Xvfb) and the windows-release build.
 """
+import json
 import os
 import shutil
 import subprocess
@@ -126,9 +127,12 @@ class RunningAndClosing(OverlayTestCase):
         second = self.overlay({"Window": {"Left": 500, "Top": 0, "Right": 950, "Bottom": 700},
                                "Network": network_section(simulator.url, ntp.port)})
         first.start()
-        second.start()
         self.assertEqual(first.window()["rect"], [0, 0, 450, 700])
+        second.start()
         self.assertEqual(second.window()["rect"], [500, 0, 950, 700])
+        # The first copy holds the three hotkeys: the second says so for each, and runs on.
+        for _ in range(3):
+            self.assertTrue(second.answer("Warning", harness.IDOK, 10), "a hotkey warning of the second copy")
         self.assertNotEqual(first.hwnd, second.hwnd)
         # Each copy loads the boss list once, then both poll.
         self.assertTrue(wait_for(lambda: len(simulator.requests_to(BOSSES)) >= 2, 20),
@@ -175,6 +179,24 @@ class RunCommand(unittest.TestCase):
         with open(shot, "rb") as handle:
             self.assertEqual(handle.read(8), b"\x89PNG\r\n\x1a\n")
         self.assertGreater(os.path.getsize(shot), 1000)
+
+        # The controls as the screenshot caught them: rows in the list, a connected status line.
+        with open(os.path.splitext(shot)[0] + "-windows.json", encoding="utf-8") as handle:
+            controls = [json.loads(line) for line in handle if line.startswith("{")]
+        by_class = {}
+        for control in controls:
+            by_class.setdefault(control["class"], []).append(control)
+        rows = by_class["VantorProgressList"][0]
+        self.assertRegex(rows["text"].split("\n")[0], r"^Ch\. +\d+ \| +\d+%")
+        status = next(c for c in by_class["VantorCustomLabel"] if c["id"] == 1005)
+        self.assertRegex(status["text"], r"^\u25cf Connected \| \u2193 \d+ K?B/req \u2191 \d+ K?B/req\.{1,3} "
+                                         r"\| NTP: \d\d:\d\d:\d\d UTC$")
+        cache = next(c for c in by_class["VantorCustomLabel"] if c["id"] == 1013)
+        self.assertTrue(cache["text"].startswith("Cache: "), cache["text"])
+        left, top, right, bottom = rows["rect"]
+        colours = subprocess.run(["convert", shot, "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                                  "-format", "%k", "info:"], capture_output=True, text=True, timeout=60)
+        self.assertGreater(int(colours.stdout.strip() or 0), 12, "the list area shows rows, bars and text")
 
 
 if __name__ == "__main__":

@@ -44,6 +44,7 @@ public:
 
     void* selectedData() const { return items_.data(items_.selectedIndex()); }
     void* itemData(int index) const { return items_.data(index); }
+    const ComboItem* item(int index) const { return items_.item(index); }
     int itemCount() const { return items_.count(); }
     int selectedIndex() const { return items_.selectedIndex(); }
     int hoverIndex() const { return items_.hoverIndex(); }

@@ -1,6 +1,10 @@
 #include "controls/win/progress_list.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
+
+#include "controls/progress_list_text.h"
 
 #include "controls/win/progress_list_paint.h"
 
@@ -25,7 +29,18 @@ bool ProgressList::create(HWND parent, int x, int y, int width, int height, int 
         WS_CHILD | WS_VISIBLE, parent, x, y, width, height, id, this);
     if (!window_) return false;
     bindControl(window_, this);
+    updateWindowText();
     return true;
+}
+
+void ProgressList::updateWindowText() {
+    // The rows as drawn, one line each, for screen readers and inspection tools; written
+    // only when it changes.
+    std::wstring text = progress_list::listAccessibleText(rows_);
+    if (window_ && text != windowText_) {
+        windowText_ = std::move(text);
+        ::SetWindowTextW(window_, windowText_.c_str());
+    }
 }
 
 void ProgressList::setBounds(int x, int y, int width, int height) {
@@ -35,12 +50,14 @@ void ProgressList::setBounds(int x, int y, int width, int height) {
 void ProgressList::setRows(const std::vector<ChannelRow>& rows) {
     rows_ = rows;
     topIndex_ = std::min(topIndex_, pl::maxTopIndex(rowCount(), visibleRows_));
+    updateWindowText();
     invalidateControl(window_, true);
 }
 
 void ProgressList::clearRows() {
     rows_.clear();
     topIndex_ = 0;
+    updateWindowText();
     invalidateControl(window_, true);
 }
 
@@ -117,6 +134,7 @@ LRESULT ProgressList::handleMessage(HWND window, UINT message, WPARAM wParam, LP
             return 0;
         case WM_NCDESTROY:
             window_ = nullptr;
+            windowText_.clear();
             draggingThumb_ = false;
             scrollHover_ = false;
             return ::DefWindowProcW(window, message, wParam, lParam);
@@ -144,6 +162,7 @@ void ProgressList::onPaint() {
     view.scrollBarEnabled = scrollBarEnabled_;
     view.draggingThumb = draggingThumb_;
     view.scrollHover = scrollHover_;
+    view.fits = &fits_;
     paintBuffered(window_, buffer_, width_, height_, true, [&](HDC dc) { paintProgressList(dc, view); });
 }
 

@@ -5,11 +5,13 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "controls/channel_row.h"
 #include "controls/progress_list_math.h"
 #include "controls/win/control_base.h"
+#include "controls/win/progress_list_paint.h"
 
 namespace mb {
 
@@ -51,6 +53,7 @@ private:
     void onMouseMove(int x, int y);
     void setTopIndex(int top);  // invalidates only on change
     void endThumbDrag();
+    void updateWindowText();
 
     HWND window_ = nullptr;
     HWND parent_ = nullptr;
@@ -68,6 +71,8 @@ private:
     int dragStartTop_ = 0;
     bool scrollHover_ = false;
     BackBuffer buffer_;
+    FontFitCache fits_;
+    std::wstring windowText_;  // the rows as last written to the window text
 };
 
 }  // namespace mb

@@ -16,17 +16,33 @@ RECT toRect(const pl::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; 
 
 int textLength(const wchar_t* text) { return static_cast<int>(std::wcslen(text)); }
 
-void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea) {
-    const pl::Rect inner = pl::rowInner(rowArea);
-    const int fontHeight =
-        fitFontHeight(dc, pl::kLabelSample, toRect(inner), pl::kLabelFontLowest, pl::labelFontHighest(inner));
-    UniqueFont font = createListFont(fontHeight);
-    SelectScope fontScope(dc, font.get());
+// The label font of every row of one paint: the rows are all the same size, so one fitted
+// font serves them all, and the sample's width fixes the label column so the bars line up
+// whatever the channel number.
+struct RowFont {
+    UniqueFont font;
+    LONG sampleWidth = 0;
+};
 
-    // The sample fixes the label column, so the bars line up whatever the channel number.
+int fitted(HDC dc, FontFitCache* fits, const wchar_t* text, const RECT& rect, int lowest, int highest) {
+    return fits ? fits->fit(dc, text, rect, lowest, highest) : fitFontHeight(dc, text, rect, lowest, highest);
+}
+
+RowFont makeRowFont(HDC dc, const pl::Rect& rowArea, FontFitCache* fits) {
+    const pl::Rect inner = pl::rowInner(rowArea);
+    RowFont made;
+    made.font = createListFont(
+        fitted(dc, fits, pl::kLabelSample, toRect(inner), pl::kLabelFontLowest, pl::labelFontHighest(inner)));
+    SelectScope fontScope(dc, made.font.get());
     SIZE sample{};
     ::GetTextExtentPoint32W(dc, pl::kLabelSample, textLength(pl::kLabelSample), &sample);
-    const pl::RowLayout layout = pl::layoutRow(rowArea, sample.cx);
+    made.sampleWidth = sample.cx;
+    return made;
+}
+
+void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFont& rowFont) {
+    SelectScope fontScope(dc, rowFont.font.get());
+    const pl::RowLayout layout = pl::layoutRow(rowArea, rowFont.sampleWidth);
 
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, pl::labelColor(row));
@@ -60,9 +76,8 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea) {
     ::DrawTextW(dc, overlay.c_str(), -1, &bar, centred);
 }
 
-void drawNoRows(HDC dc, RECT client) {
-    const int fontHeight =
-        fitFontHeight(dc, pl::kNoRowsCaption, client, pl::kNoRowsFontLowest, pl::kNoRowsFontHighest);
+void drawNoRows(HDC dc, RECT client, FontFitCache* fits) {
+    const int fontHeight = fitted(dc, fits, pl::kNoRowsCaption, client, pl::kNoRowsFontLowest, pl::kNoRowsFontHighest);
     UniqueFont font = createListFont(fontHeight);
     SelectScope fontScope(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
@@ -97,6 +112,15 @@ int fitFontHeight(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int
     });
 }
 
+int FontFitCache::fit(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int highest) {
+    const Key key{text, rect.right - rect.left, rect.bottom - rect.top, lowest, highest};
+    if (auto found = heights_.find(key); found != heights_.end()) return found->second;
+    if (heights_.size() >= kLimit) heights_.clear();
+    const int height = fitFontHeight(dc, text, rect, lowest, highest);
+    heights_.emplace(key, height);
+    return height;
+}
+
 void paintProgressList(HDC dc, const ProgressListView& view) {
     const RECT client{0, 0, view.width, view.height};
     fillSolid(dc, client, pl::kBackground);
@@ -104,11 +128,13 @@ void paintProgressList(HDC dc, const ProgressListView& view) {
 
     const int count = view.rows ? static_cast<int>(view.rows->size()) : 0;
     if (count == 0) {
-        drawNoRows(dc, client);
+        drawNoRows(dc, client, view.fits);
     } else {
         const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
+        const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.fits);
         for (int i = range.first; i < range.end; ++i) {
-            drawRow(dc, (*view.rows)[static_cast<size_t>(i)], pl::rowRect(i - range.first, view.rowHeight, view.width));
+            drawRow(dc, (*view.rows)[static_cast<size_t>(i)], pl::rowRect(i - range.first, view.rowHeight, view.width),
+                    rowFont);
         }
     }
     if (pl::stripShown(view.scrollBarEnabled, count, view.visibleRows)) drawStrip(dc, view, count);

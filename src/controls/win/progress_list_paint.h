@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "controls/channel_row.h"
@@ -18,6 +20,20 @@ UniqueFont createListFont(int cellHeight);
 // binary search that creates and measures a font at every step; lowest when nothing fits.
 int fitFontHeight(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int highest);
 
+// Fitted heights remembered between paints. The font, the text and the search bounds are
+// fixed per use, so the same text in a rectangle of the same size fits the same height: the
+// pixels do not change, only the fonts made to find it are saved.
+class FontFitCache {
+public:
+    // fitFontHeight, asked only the first time for this text and rectangle size.
+    int fit(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int highest);
+
+private:
+    using Key = std::tuple<const wchar_t*, LONG, LONG, int, int>;  // texts are the list's constants
+    static constexpr size_t kLimit = 64;                          // a few sizes per session
+    std::map<Key, int> heights_;
+};
+
 // Everything one paint of the list needs.
 struct ProgressListView {
     const std::vector<ChannelRow>* rows = nullptr;
@@ -29,6 +45,7 @@ struct ProgressListView {
     bool scrollBarEnabled = true;
     bool draggingThumb = false;
     bool scrollHover = false;
+    FontFitCache* fits = nullptr;  // optional
 };
 
 // Draws the whole list into dc (the back buffer): background and frame, "Unknown" or the rows,

@@ -11,6 +11,7 @@ bool TextControl::create(bool& registered, const WNDCLASSEXW& windowClass, void*
                                   object);
     if (!window_) return false;
     bindControl(window_, object);
+    if (!text_.empty()) ::SetWindowTextW(window_, text_.c_str());
     RECT client{};
     ::GetClientRect(window_, &client);
     width_ = client.right;
@@ -20,7 +21,11 @@ bool TextControl::create(bool& registered, const WNDCLASSEXW& windowClass, void*
 }
 
 void TextControl::setText(const std::wstring& text) {
+    // The same text gives the same pixels: labels rewritten ten times a second stay idle.
+    if (window_ && text == text_) return;
     text_ = text;
+    // The window text too, so screen readers and other processes can read what is shown.
+    if (window_) ::SetWindowTextW(window_, text_.c_str());
     invalidateControl(window_, true);
 }
 

@@ -1,6 +1,8 @@
 #include "support/win/window_test_util.h"
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include "core/win/unique_handle.h"
 
@@ -156,6 +158,22 @@ void realClick(POINT screen) {
     realMouseMove(screen);
     realLeftButton(true);
     realLeftButton(false);
+}
+
+void realKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    auto key = [&inputs](WORD code, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = code;
+        input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(code, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (WORD code : keys) key(code, false);
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) key(*it, true);
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    pumpMessages(150);
 }
 
 RECT primaryMonitorRect() {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 namespace mb::test {
@@ -85,6 +86,10 @@ inline LPARAM mousePoint(int x, int y) {
 void realMouseMove(POINT screen);
 void realLeftButton(bool down);
 void realClick(POINT screen);  // move, down, up
+
+// Keys through the system queue (SendInput), as a keyboard would give them: each key of
+// `keys` goes down in order, then all go up in reverse order. Pumps afterwards.
+void realKeys(std::initializer_list<WORD> keys);
 
 // Rectangle of the primary monitor (rcMonitor).
 RECT primaryMonitorRect();

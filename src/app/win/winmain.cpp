@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "core/app_constants.h"
-#include "core/win/tracker_app.h"
+#include "app/app_constants.h"
+#include "app/win/tracker_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ::CoInitialize(nullptr);

@@ -1,9 +1,11 @@
-#include "core/win/tracker_app.h"
+#include "app/win/tracker_app.h"
 
+#include <optional>
 #include <utility>
 #include <vector>
 
-#include "core/app_constants.h"
+#include "app/row_assembly.h"
+#include "app/app_constants.h"
 #include "desktop/win/centered_message_box.h"
 #include "desktop/win/monitor_fit.h"
 
@@ -91,6 +93,7 @@ bool TrackerApp::registerMainWindowClass() {
 
 bool TrackerApp::createMainWindow() {
     settings.load();
+    taskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
     if (!registerMainWindowClass()) return false;
 
     RECT saved{settings.left, settings.top, settings.right, settings.bottom};
@@ -104,14 +107,14 @@ bool TrackerApp::createMainWindow() {
     ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(this));
     ::ShowWindow(window, SW_SHOW);
     ::UpdateWindow(window);
-
-    // A layered window shows nothing until its alpha is set.
-    ::SetLayeredWindowAttributes(window, 0, opacityToAlpha(settings.opacity), LWA_ALPHA);
-    startLiveWork();
+    // The controls, the opacity that makes the layered window visible, and the start-up tail.
+    createControls();
     return true;
 }
 
 void TrackerApp::startLiveWork() {
+    addTrayIcon();
+    registerHotkeys();
     ::SetTimer(mainWindow, kTimerRefresh, kRefreshPeriodMs, nullptr);
     ::SetTimer(mainWindow, kTimerForeground, kForegroundPeriodMs, nullptr);
     ::SetTimer(mainWindow, kTimerStatus, kStatusPeriodMs, nullptr);
@@ -135,7 +138,8 @@ int TrackerApp::runMessageLoop() {
 
 void TrackerApp::onDestroy() {
     api->stopConnection();
-    for (int hotkey = 1; hotkey <= 3; ++hotkey) ::UnregisterHotKey(mainWindow, hotkey);
+    removeTrayIcon();
+    unregisterHotkeys();
     RECT current{};
     if (::GetWindowRect(mainWindow, &current)) {
         RECT fitted = clampRectToMonitor(current);
@@ -145,6 +149,9 @@ void TrackerApp::onDestroy() {
     ::KillTimer(mainWindow, kTimerStatus);
     ::KillTimer(mainWindow, kTimerForeground);
     ::KillTimer(mainWindow, kTimerNtp);
+    // The items go before the records they point to, so nothing is left pointing at freed memory.
+    bossSelector.clearItems();
+    selectorBosses.clear();
     ::PostQuitMessage(0);
 }
 
@@ -161,18 +168,48 @@ void TrackerApp::confirmExit() {
 void TrackerApp::applyInitialLoad() {
     // Under the client's own lock, so the poller never sees half a URL.
     api->resetBaseUrl(settings.trackerUrl);
+    fillBossSelector();
+
+    std::optional<size_t> chosen;
+    {
+        CriticalSectionLock hold(state->stateLock);
+        if (!settings.lastBoss.empty()) chosen = findBossIndex(state->bosses, settings.lastBoss);
+    }
+    if (!chosen) {
+        const int64_t now = clock.now();
+        CriticalSectionLock hold(state->stateLock);
+        chosen = firstBossWithFreshReport(state->bosses, state->bossStatus, now);
+    }
+    // Without a boss to restore or one with a fresh report nothing is selected: the selector
+    // shows its first item and the list stays empty until the user picks a boss.
+    if (chosen && *chosen < static_cast<size_t>(bossSelector.itemCount())) {
+        bossSelector.setSelection(static_cast<int>(*chosen));
+        onBossSelected();
+    }
     api->startConnection(mainWindow);
+}
+
+void TrackerApp::onConnectionState(WPARAM newState) {
+    connectionState = static_cast<ConnectionState>(newState);
+    refreshStatusLine();
+    updateTrayIcon();
 }
 
 void TrackerApp::onTimer(UINT_PTR id) {
     switch (id) {
+    case kTimerStatus:
+        refreshStatusLine();
+        break;
     case kTimerRefresh:
         onRefreshTimer();
+        break;
+    case kTimerForeground:
+        onForegroundTimer();
         break;
     case kTimerNtp:
         onNtpTimer();
         break;
-    default:  // the status line and the settings panel take over timers 1 and 4
+    default:
         break;
     }
 }
@@ -183,7 +220,17 @@ void TrackerApp::onRefreshTimer() {
         CriticalSectionLock hold(state->stateLock);
         changed = std::exchange(state->dataChanged, false);
     }
-    if (changed) lastDataTick = ::GetTickCount();
+    if (changed) {
+        rebuildChannelRows();
+        refreshStatusLine();
+        if (layoutFrozen) refreshBossSelectorCounts();
+        lastDataTick = ::GetTickCount();
+    }
+    // Every tick, not only when data arrives: when the server stops answering, the dot turns
+    // red once the last data is two seconds old, instead of staying green.
+    updateTrayIcon();
+    refreshSpawnCountdown();
+    refreshCacheAge();
 }
 
 void TrackerApp::onNtpTimer() {

@@ -1,6 +1,7 @@
-// The main window procedure: hands each message to the part of the application that owns it.
-#include "core/app_constants.h"
-#include "core/win/tracker_app.h"
+// The main window procedure: cracks each message and hands it to the member of the
+// application that owns it.
+#include "app/win/tracker_app.h"
+#include "app/app_constants.h"
 #include "desktop/win/monitor_fit.h"
 
 namespace mb {
@@ -18,6 +19,18 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         app->onDestroy();
         return 0;
+    case WM_SIZE:
+        app->layoutControls();
+        return 0;
+    case WM_ACTIVATE:
+        app->onActivate(wParam);
+        return 0;
+    case WM_SETFOCUS:
+        app->onSetFocus();
+        return 0;
+    case WM_KILLFOCUS:
+        app->onKillFocus();
+        return 0;
     case WM_PAINT: {
         PaintScope paint(window);  // the class brush is the background; controls paint themselves
         return 0;
@@ -31,23 +44,45 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
         if (wParam) app->confirmExit();
         return 0;
+    case WM_KEYDOWN:
+        if (app->onKeyDown(wParam)) return 0;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    case WM_COMMAND:
+        app->onControlCommand(wParam, lParam);
+        return 0;
     case WM_TIMER:
         app->onTimer(wParam);
         return 0;
+    case WM_HSCROLL:
+        app->onHorizontalScroll(lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        app->onLeftButtonDown();
+        return ::DefWindowProcW(window, message, wParam, lParam);
     case WM_EXITSIZEMOVE:
         snapToMonitor(window, app->clickThrough);
         return 0;
+    case WM_HOTKEY:
+        if (app->onHotkey(wParam)) return 0;
+        return ::DefWindowProcW(window, message, wParam, lParam);
     case WM_NCDESTROY:
         // Nothing after this may reach the application object through the window.
         ::SetWindowLongPtrW(window, 0, 0);
         return ::DefWindowProcW(window, message, wParam, lParam);
+    case kTrayCallbackMessage:
+        app->onTrayNotify(wParam, lParam);
+        return 0;
     case kTrackerLoadedMessage:
         app->applyInitialLoad();
         return 0;
     case kConnectionStateMessageId:
-        app->connectionState = static_cast<ConnectionState>(wParam);
+        app->onConnectionState(wParam);
         return 0;
     default:
+        if (message != 0 && message == app->taskbarCreatedMessage) {
+            app->addTrayIcon();  // the shell restarted and forgot every icon
+            return 0;
+        }
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app_constants.h"
-#include "core/win/app_test_bench.h"
+#include "app/app_constants.h"
+#include "app/win/app_test_bench.h"
 #include "desktop/monitor_geometry.h"
 #include "support/win/sim_control.h"
 

@@ -1,9 +1,9 @@
-#include "core/win/workers.h"
+#include "app/win/workers.h"
 
 #include <utility>
 #include <vector>
 
-#include "core/app_constants.h"
+#include "app/app_constants.h"
 
 namespace mb {
 namespace {

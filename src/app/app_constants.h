@@ -46,6 +46,24 @@ inline constexpr uint32_t kThreadStopWaitMs = 5000;  // every wait for a thread 
 // Next dot phase of the status line after a successful poll: 0, 1, 2, 0, ...
 constexpr int32_t nextDotPhase(int32_t phase) { return (phase + 1) % 3; }
 
+// Control ids of the main window's children. The boss title shares the text-scale slider's id;
+// nothing is dispatched on the label.
+inline constexpr int kIdBossSelector = 1001;
+inline constexpr int kIdChannelList = 1002;
+inline constexpr int kIdOpacitySlider = 1003;
+inline constexpr int kIdOpacityValue = 1004;
+inline constexpr int kIdStatusLine = 1005;
+inline constexpr int kIdTextScaleSlider = 1006;
+inline constexpr int kIdBossTitle = 1006;
+inline constexpr int kIdTextScaleValue = 1007;
+inline constexpr int kIdOpacityCaption = 1008;
+inline constexpr int kIdTextScaleCaption = 1009;
+inline constexpr int kIdHotkeyClickThrough = 1010;
+inline constexpr int kIdHotkeyShowHide = 1011;
+inline constexpr int kIdSpawnCountdown = 1012;
+inline constexpr int kIdCacheAge = 1013;
+inline constexpr int kIdHotkeyBossMenu = 1014;
+
 // Exit code when the main window could not be created.
 inline constexpr int kExitWindowFailed = 1;
 

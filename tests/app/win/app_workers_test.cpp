@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app_constants.h"
-#include "core/win/app_test_bench.h"
+#include "app/app_constants.h"
+#include "app/win/app_test_bench.h"
 #include "support/win/sim_control.h"
 
 namespace mb {

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "clock/win/udp_responder.h"
-#include "core/win/tracker_app.h"
+#include "app/win/tracker_app.h"
 #include "core/win/unique_handle.h"
 #include "support/win/box_watcher.h"
 #include "support/win/temp_folder.h"
@@ -28,11 +28,12 @@
 namespace mb::test {
 
 // The clock tests' scriptable NTP server on 127.0.0.1, scripted to answer the next requests
-// at once with the current time.
+// at once with the current time, or with a fixed Unix time (that of a deterministic
+// simulator, so that its reports are as fresh to the overlay as the simulator says).
 class LocalNtpServer {
 public:
-    LocalNtpServer() {
-        const uint32_t seconds = static_cast<uint32_t>(::time(nullptr)) + 2208988800u;
+    explicit LocalNtpServer(int64_t unixTime = ::time(nullptr)) {
+        const uint32_t seconds = static_cast<uint32_t>(unixTime + 2208988800LL);
         responder_.script(std::vector<UdpResponder::Answer>(kAnswers, UdpResponder::reply(seconds)));
     }
     bool ready() const { return responder_.ready(); }
@@ -119,6 +120,15 @@ public:
     TempFolder folder;
     std::unique_ptr<TrackerApp> app;
 };
+
+// UTF-8 as the UTF-16 the controls show.
+inline std::wstring widenUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
+    return wide;
+}
 
 // A TCP port of 127.0.0.1 with nothing listening on it.
 inline std::string closedPortUrl() {

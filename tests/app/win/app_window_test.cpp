@@ -1,0 +1,356 @@
+// The main window of a real TrackerApp against the deterministic simulator, with a clock set
+// to the simulator's time: the boss selector after the load, the restored boss, the channel
+// rows and their colours, the countdown and status texts, the sliders, click-through, hiding,
+// and the layout frozen while the selector's popup is open.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/app_constants.h"
+#include "app/win/app_test_bench.h"
+#include "core/freshness.h"
+#include "desktop/click_through_styles.h"
+#include "support/win/sim_control.h"
+
+namespace mb {
+namespace {
+
+using test::AppBench;
+using test::pumpMessages;
+using test::pumpUntil;
+
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::vector<std::wstring> lines(const std::wstring& text) {
+    std::vector<std::wstring> out;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+RECT childRect(HWND parent, HWND child) {
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+class AppWindow : public test::SimulatorTest {
+protected:
+    void SetUp() override {
+        test::SimulatorTest::SetUp();
+        std::string now;
+        ASSERT_TRUE(test::ReadEnvironment("MB_SIM_NOW", now));
+        simNow = std::stoll(now);
+        ntp = std::make_unique<test::LocalNtpServer>(simNow);
+        ASSERT_TRUE(ntp->ready());
+    }
+    // Starts the application and waits until the initial load is applied with the clock at
+    // the simulator's time.
+    void startLoaded(AppBench& bench) {
+        ASSERT_TRUE(bench.start());
+        ASSERT_TRUE(pumpUntil([&] { return bench.app->connectionState == Connected; }, 20000));
+        ASSERT_GE(bench.app->clock.syncedTime(), simNow) << "the clock did not take the responder's time";
+    }
+    std::vector<Boss> bosses(const TrackerApp& app) {
+        CriticalSectionLock hold(app.state->stateLock);
+        return app.state->bosses;
+    }
+    std::vector<ChannelStatus> channelsOf(const TrackerApp& app, const std::string& id) {
+        CriticalSectionLock hold(app.state->stateLock);
+        auto found = app.state->bossStatus.find(id);
+        return found == app.state->bossStatus.end() ? std::vector<ChannelStatus>{} : found->second.channels;
+    }
+
+    int64_t simNow = 0;
+    std::unique_ptr<test::LocalNtpServer> ntp;
+};
+
+TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTheLastOne) {
+    std::string restored;
+    {
+        AppBench bench(urls.http, ntp->address());
+        startLoaded(bench);
+        TrackerApp& app = *bench.app;
+        const std::vector<Boss> list = bosses(app);
+        ASSERT_EQ(app.bossSelector.itemCount(), static_cast<int>(list.size()));
+        const int64_t now = app.clock.now();
+        int firstFresh = -1;
+        for (size_t i = 0; i < list.size(); ++i) {
+            const ComboItem* item = app.bossSelector.item(static_cast<int>(i));
+            ASSERT_NE(item, nullptr);
+            const std::vector<ChannelStatus> channels = channelsOf(app, list[i].id);
+            int fresh = 0;
+            for (const ChannelStatus& report : channels) fresh += isReportFresh(report, now);
+            EXPECT_EQ(item->text, list[i].name);
+            EXPECT_EQ(item->totalCount, static_cast<int>(channels.size()));
+            EXPECT_EQ(item->activeCount, fresh) << list[i].name;
+            EXPECT_EQ(item->color, fresh > 0 ? 0x00B400u : 0x0000FFu) << list[i].name;
+            EXPECT_EQ(static_cast<const Boss*>(item->data)->id, list[i].id);
+            if (fresh > 0 && firstFresh < 0) firstFresh = static_cast<int>(i);
+        }
+        ASSERT_GE(firstFresh, 0) << "the simulator's world has fresh reports at its own time";
+        EXPECT_EQ(app.bossSelector.selectedIndex(), firstFresh);
+        EXPECT_EQ(app.state->selectedBossId, list[static_cast<size_t>(firstFresh)].id);
+        EXPECT_EQ(windowText(app.bossTitleLabel.window()), test::widenUtf8(list[static_cast<size_t>(firstFresh)].name));
+
+        // Another boss is chosen in the popup, as a user would; it is the one saved.
+        const int other = (firstFresh + 1) % static_cast<int>(list.size());
+        restored = list[static_cast<size_t>(other)].id;
+        app.bossSelector.showPopup();
+        ASSERT_TRUE(app.layoutFrozen);
+        for (int i = app.bossSelector.hoverIndex(); i < other; ++i) {
+            ::SendMessageW(app.bossSelector.popupWindow(), WM_KEYDOWN, VK_DOWN, 0);
+        }
+        for (int i = app.bossSelector.hoverIndex(); i > other; --i) {
+            ::SendMessageW(app.bossSelector.popupWindow(), WM_KEYDOWN, VK_UP, 0);
+        }
+        ::SendMessageW(app.bossSelector.popupWindow(), WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_FALSE(app.layoutFrozen);
+        EXPECT_EQ(app.state->selectedBossId, restored);
+        ::DestroyWindow(bench.window());
+        pumpMessages();
+        EXPECT_EQ(bench.get(L"Selection", L"LastBoss"), test::widenUtf8(restored));
+        bench.destroyApp();
+
+        AppBench again(urls.http, ntp->address());
+        again.put(L"Selection", L"LastBoss", test::widenUtf8(restored));
+        startLoaded(again);
+        EXPECT_EQ(again.app->state->selectedBossId, restored);
+        EXPECT_EQ(again.app->bossSelector.selectedIndex(), other);
+    }
+}
+
+TEST_F(AppWindow, RowsFollowTheChannelOrderWithStaleRowsGreyedAndTheirTextReadable) {
+    AppBench bench(urls.http, ntp->address());
+    startLoaded(bench);
+    TrackerApp& app = *bench.app;
+    // The boss with the most stale and fresh reports side by side shows both kinds of row.
+    const std::vector<Boss> list = bosses(app);
+    const int64_t now = app.clock.now();
+    int best = -1;
+    size_t bestScore = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+        size_t fresh = 0, stale = 0;
+        for (const ChannelStatus& report : channelsOf(app, list[i].id)) {
+            fresh += isReportFresh(report, now);
+            stale += isReportStale(report, now);
+        }
+        if (std::min(fresh, stale) > bestScore) bestScore = std::min(fresh, stale), best = static_cast<int>(i);
+    }
+    ASSERT_GE(best, 0);
+    app.bossSelector.setSelection(best);
+    app.onBossSelected();
+
+    std::vector<ChannelStatus> live;
+    for (const ChannelStatus& report : channelsOf(app, list[static_cast<size_t>(best)].id)) {
+        if (report.last_hp != 0) live.push_back(report);
+    }
+    const std::vector<std::wstring> shown = lines(windowText(app.channelList.window()));
+    ASSERT_EQ(shown.size(), live.size());
+    // Every fresh row comes before every stale one; each line names its channel and health.
+    const std::wregex row(LR"(^Ch\. +(\d+) \| +(\d+)%(  .+)?$)");
+    bool staleSeen = false;
+    for (const std::wstring& line : shown) {
+        std::wsmatch match;
+        ASSERT_TRUE(std::regex_match(line, match, row)) << "unexpected row text";
+        const int channel = std::stoi(match[1].str());
+        auto report = std::find_if(live.begin(), live.end(), [&](const ChannelStatus& r) { return r.channel_number == channel; });
+        ASSERT_NE(report, live.end());
+        EXPECT_EQ(std::stoi(match[2].str()), report->last_hp);
+        const bool stale = isReportStale(*report, now);
+        EXPECT_FALSE(staleSeen && !stale) << "a fresh row below a stale one: channel " << channel;
+        staleSeen = staleSeen || stale;
+    }
+
+    // Pixels: the first row's bar uses the health colours, a stale row's bar is grey.
+    app.channelList.scrollToTop();
+    pumpMessages(100);
+    const test::PixelCapture pixels = test::PixelCapture::fromClient(app.channelList.window());
+    const int rowHeight = app.channelList.rowHeight();
+    auto rowHas = [&](int index, COLORREF colour) {
+        RECT area{0, index * rowHeight, pixels.width() - 12, (index + 1) * rowHeight};
+        return pixels.count(area, colour) > 20;
+    };
+    for (int i = 0; i < app.channelList.visibleRows() && i < static_cast<int>(shown.size()); ++i) {
+        const int channel = std::stoi(shown[static_cast<size_t>(i)].substr(4, 4));
+        auto report = std::find_if(live.begin(), live.end(), [&](const ChannelStatus& r) { return r.channel_number == channel; });
+        const bool stale = isReportStale(*report, now);
+        EXPECT_EQ(rowHas(i, RGB(128, 128, 128)), stale) << "row " << i;
+        if (stale) EXPECT_TRUE(rowHas(i, RGB(200, 200, 200))) << "grey label of row " << i;
+    }
+}
+
+TEST_F(AppWindow, TheCountdownStatusAndCacheLinesReadAsTheyShow) {
+    AppBench bench(urls.http, ntp->address());
+    startLoaded(bench);
+    TrackerApp& app = *bench.app;
+    ASSERT_TRUE(pumpUntil([&] { return windowText(app.statusLine.window()).find(L"KB/req") != std::wstring::npos ||
+                                       windowText(app.statusLine.window()).find(L" B/req") != std::wstring::npos; },
+                          5000));
+    const std::wstring status = windowText(app.statusLine.window());
+    const std::wregex connected(LR"(^\u25CF Connected \| \u2193 \d+ K?B/req \u2191 \d+ K?B/req\.{1,3} \| NTP: (\d\d:\d\d:\d\d) UTC$)");
+    std::wsmatch match;
+    ASSERT_TRUE(std::regex_match(status, match, connected));
+    EXPECT_EQ(match[1].str(), L"12:00:00") << "the time of the responder's answer";
+
+    ASSERT_TRUE(pumpUntil([&] { return windowText(app.cacheAgeLabel.window()) != L"Cache: ---"; }, 5000));
+    EXPECT_TRUE(std::regex_match(windowText(app.cacheAgeLabel.window()), std::wregex(LR"(^Cache: \d+(\.\d+s|m \d+s|h \d+m|\.\d\ds)$)")));
+
+    // At 12:00:0x a boss that spawns on the hour is an hour away, one on the half hour half an hour.
+    const std::vector<Boss> list = bosses(app);
+    for (size_t i = 0; i < list.size(); ++i) {
+        app.bossSelector.setSelection(static_cast<int>(i));
+        app.onBossSelected();
+        app.onTimer(kTimerRefresh);
+        const std::wstring countdown = windowText(app.spawnCountdownLabel.window());
+        if (list[i].type == "magical_creature" || (list[i].respawn_time != 0 && list[i].respawn_time != 30)) {
+            EXPECT_EQ(countdown, L"") << list[i].name;
+        } else {
+            const std::wregex near(list[i].respawn_time == 0 ? LR"(^(59m \d+s|60m 0s)$)" : LR"(^(29m \d+s|30m 0s)$)");
+            EXPECT_TRUE(std::regex_match(countdown, near)) << list[i].name;
+        }
+    }
+}
+
+TEST_F(AppWindow, SlidersSetOpacityAndTextScaleAndOnlyTheScaleIsWrittenAtOnce) {
+    AppBench bench(urls.http, ntp->address());
+    ASSERT_TRUE(bench.start());
+    TrackerApp& app = *bench.app;
+    ::SetForegroundWindow(bench.window());
+    ::SetFocus(bench.window());
+    ASSERT_TRUE(pumpUntil([&] { return app.settingsPanelShown && ::IsWindowVisible(app.opacitySlider.window()); }, 3000));
+    EXPECT_EQ(windowText(app.opacityCaption.window()), L"Transparency:");
+    EXPECT_EQ(windowText(app.textScaleCaption.window()), L"Text Scale:");
+    EXPECT_EQ(windowText(app.opacityValueLabel.window()), L"75%");
+    EXPECT_EQ(windowText(app.textScaleValueLabel.window()), L"100%");
+
+    RECT slider{};
+    ::GetClientRect(app.opacitySlider.window(), &slider);
+    test::realClick(test::clientToScreen(app.opacitySlider.window(), 10, slider.bottom / 2));  // the minimum
+    pumpMessages(100);
+    BYTE alpha = 0;
+    ASSERT_TRUE(::GetLayeredWindowAttributes(bench.window(), nullptr, &alpha, nullptr));
+    EXPECT_EQ(alpha, 25);
+    EXPECT_EQ(windowText(app.opacityValueLabel.window()), L"10%");
+    EXPECT_EQ(app.settings.opacity, 10);
+    EXPECT_EQ(bench.get(L"Window", L"Opacity"), L"<absent>") << "opacity waits for the next save";
+
+    ::GetClientRect(app.textScaleSlider.window(), &slider);
+    test::realClick(test::clientToScreen(app.textScaleSlider.window(), slider.right - 5, slider.bottom / 2));
+    pumpMessages(100);
+    EXPECT_EQ(windowText(app.textScaleValueLabel.window()), L"200%");
+    EXPECT_EQ(app.channelList.rowHeight(), 80);
+    EXPECT_EQ(bench.getInt(L"Window", L"TextScale"), 200) << "the scale is saved at once";
+    EXPECT_EQ(bench.getInt(L"Window", L"Opacity"), 10) << "and with it the opacity";
+}
+
+TEST_F(AppWindow, ClickThroughDropsTheFrameKeepsTheRectangleAndComesBackAfterARestart) {
+    AppBench bench(urls.http, ntp->address());
+    startLoaded(bench);
+    TrackerApp& app = *bench.app;
+    HWND window = bench.window();
+    RECT before{};
+    ::GetWindowRect(window, &before);
+
+    app.toggleClickThrough();
+    RECT after{};
+    ::GetWindowRect(window, &after);
+    EXPECT_TRUE(::EqualRect(&before, &after));
+    const auto style = static_cast<uint32_t>(::GetWindowLongW(window, GWL_STYLE));
+    const auto exStyle = static_cast<uint32_t>(::GetWindowLongW(window, GWL_EXSTYLE));
+    EXPECT_EQ(style & kFrameStyles, 0u);
+    EXPECT_NE(style & WS_POPUP, 0u);
+    EXPECT_EQ(exStyle & (kClickThroughExStyles | WS_EX_LAYERED | WS_EX_TOPMOST),
+              kClickThroughExStyles | WS_EX_LAYERED | WS_EX_TOPMOST);
+    EXPECT_FALSE(::IsWindowVisible(app.bossSelector.window()));
+    EXPECT_FALSE(::IsWindowVisible(app.statusLine.window()));
+    EXPECT_FALSE(::IsWindowVisible(app.clickThroughButton.window()));
+    EXPECT_TRUE(::IsWindowVisible(app.bossTitleLabel.window()));
+    EXPECT_FALSE(app.channelList.scrollBarEnabled());
+    EXPECT_EQ(app.channelList.topIndex(), 0);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const RECT list = childRect(window, app.channelList.window());
+    EXPECT_EQ(list.top, 50);
+    EXPECT_EQ(list.right - list.left, client.right);
+    EXPECT_EQ(bench.getInt(L"Window", L"ClickThroughMode"), 1);
+
+    ::DestroyWindow(window);
+    pumpMessages();
+    bench.destroyApp();
+    ASSERT_TRUE(bench.start());  // the same file: the mode is back
+    window = bench.window();
+    EXPECT_TRUE(bench.app->clickThrough);
+    EXPECT_EQ(static_cast<uint32_t>(::GetWindowLongW(window, GWL_STYLE)) & kFrameStyles, 0u);
+    EXPECT_FALSE(bench.app->channelList.scrollBarEnabled());
+
+    bench.app->toggleClickThrough();
+    EXPECT_EQ(static_cast<uint32_t>(::GetWindowLongW(window, GWL_STYLE)) & kFrameStyles, kFrameStyles);
+    EXPECT_EQ(static_cast<uint32_t>(::GetWindowLongW(window, GWL_EXSTYLE)) & kClickThroughExStyles, 0u);
+    EXPECT_TRUE(::IsWindowVisible(bench.app->bossSelector.window()));
+    EXPECT_TRUE(::IsWindowVisible(bench.app->statusLine.window()));
+    EXPECT_TRUE(bench.app->channelList.scrollBarEnabled());
+    EXPECT_EQ(bench.getInt(L"Window", L"ClickThroughMode"), 0);
+}
+
+TEST_F(AppWindow, HidingAndShowingKeepsThePositionAndNeverTakesTheFocus) {
+    AppBench bench(urls.http, ntp->address());
+    ASSERT_TRUE(bench.start());
+    TrackerApp& app = *bench.app;
+    HWND window = bench.window();
+    test::TestParentWindow other(700, 100, 200, 200);
+    ::SetForegroundWindow(other.hwnd());
+    pumpMessages(100);
+    RECT before{};
+    ::GetWindowRect(window, &before);
+
+    app.toggleVisibility();
+    EXPECT_FALSE(::IsWindowVisible(window));
+    app.toggleVisibility();
+    pumpMessages(100);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    RECT after{};
+    ::GetWindowRect(window, &after);
+    EXPECT_TRUE(::EqualRect(&before, &after));
+    EXPECT_EQ(::GetForegroundWindow(), other.hwnd()) << "showing does not activate the overlay";
+    EXPECT_NE(static_cast<uint32_t>(::GetWindowLongW(window, GWL_EXSTYLE)) & WS_EX_TOPMOST, 0u);
+}
+
+TEST_F(AppWindow, TheOpenPopupFreezesTheLayoutUntilItCloses) {
+    AppBench bench(urls.http, ntp->address());
+    startLoaded(bench);
+    TrackerApp& app = *bench.app;
+    HWND window = bench.window();
+    const RECT listBefore = childRect(window, app.channelList.window());
+
+    app.toggleBossMenu();
+    ASSERT_TRUE(app.bossSelector.isOpen());
+    ASSERT_TRUE(app.layoutFrozen);
+    RECT outer{};
+    ::GetWindowRect(window, &outer);
+    ::SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + 100, outer.bottom - outer.top + 100,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT listFrozen = childRect(window, app.channelList.window());
+    EXPECT_TRUE(::EqualRect(&listBefore, &listFrozen)) << "a resize while the popup is open moves nothing";
+
+    app.toggleBossMenu();  // the hotkey again closes it
+    EXPECT_FALSE(app.bossSelector.isOpen());
+    EXPECT_FALSE(app.layoutFrozen);
+    const RECT listAfter = childRect(window, app.channelList.window());
+    EXPECT_EQ(listAfter.right - listAfter.left, (listBefore.right - listBefore.left) + 100);
+}
+
+}  // namespace
+}  // namespace mb
