@@ -1,6 +1,6 @@
 # Source layout: src/<subsystem>/*.cpp is platform-free and built for both targets
 # (library mb_common); src/<subsystem>/win/*.cpp needs Windows headers (library mb_win).
-set(MB_SUBSYSTEMS core server clock controls desktop)
+set(MB_SUBSYSTEMS core server clock controls desktop app)
 
 function(mb_collect out pattern)
   set(files)
