@@ -57,4 +57,21 @@ std::wstring overlayText(const ChannelRow& row) {
     return time + L" " + rate;
 }
 
+std::wstring rowAccessibleText(const ChannelRow& row) {
+    std::wstring text = rowLabel(row.channel, row.hpPercent);
+    const std::wstring overlay = overlayText(row);
+    if (!overlay.empty()) text += L"  " + overlay;
+    return text;
+}
+
+std::wstring listAccessibleText(const std::vector<ChannelRow>& rows) {
+    if (rows.empty()) return kNoRowsCaption;
+    std::wstring text;
+    for (const ChannelRow& row : rows) {
+        if (!text.empty()) text += L"\r\n";
+        text += rowAccessibleText(row);
+    }
+    return text;
+}
+
 }  // namespace mb::progress_list

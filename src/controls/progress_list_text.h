@@ -1,8 +1,10 @@
-// Texts drawn by the channel list: the row label and the time and rate shown over the bar.
+// Texts drawn by the channel list: the row label and the time and rate shown over the bar, and
+// the same texts as the list's window text for screen readers and tests.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "controls/channel_row.h"
 
@@ -23,6 +25,11 @@ std::wstring timePart(double secondsLeft);
 std::wstring ratePart(double lossRate);
 // Time and rate parts joined by a space, or the one that exists; empty when neither does.
 std::wstring overlayText(const ChannelRow& row);
+
+// The row as drawn: its label, then two spaces and the overlay text when there is one.
+std::wstring rowAccessibleText(const ChannelRow& row);
+// The rows' texts joined by "\r\n" (none after the last); the no-rows caption without rows.
+std::wstring listAccessibleText(const std::vector<ChannelRow>& rows);
 
 // The overlay text is drawn first at these eight offsets in the outline colour.
 struct Offset {

@@ -61,5 +61,18 @@ TEST(ProgressListText, OverlayJoinsTheExistingParts) {
     EXPECT_EQ(overlayText(row), L"");
 }
 
+TEST(ProgressListText, AccessibleTextIsTheListAsDrawn) {
+    const ChannelRow timed{7, 90, 0.3, 252.0, 0, 0};
+    const ChannelRow bare{12, 5, 0.0, -1.0, 0x808080, 0xC8C8C8};
+    const ChannelRow rateOnly{3, 100, 2.25, 0.0, 0, 0};
+    EXPECT_EQ(rowAccessibleText(timed), L"Ch.   7 |  90%  4m 12s (-0.3%/s)");
+    EXPECT_EQ(rowAccessibleText(bare), L"Ch.  12 |   5%");
+    EXPECT_EQ(rowAccessibleText(rateOnly), L"Ch.   3 | 100%  (-2.2%/s)");
+    EXPECT_EQ(listAccessibleText({}), std::wstring(kNoRowsCaption));
+    EXPECT_EQ(listAccessibleText({bare}), L"Ch.  12 |   5%");
+    EXPECT_EQ(listAccessibleText({timed, bare, rateOnly}),
+              L"Ch.   7 |  90%  4m 12s (-0.3%/s)\r\nCh.  12 |   5%\r\nCh.   3 | 100%  (-2.2%/s)");
+}
+
 }  // namespace
 }  // namespace mb::progress_list

@@ -1,0 +1,60 @@
+// Where the main window's controls sit and whether each is shown, in its three looks: compact,
+// expanded (settings panel above the status line) and click-through (title instead of selector).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace mb {
+
+enum class LayoutControl : int {
+    BossSelector,
+    ChannelList,
+    OpacitySlider,
+    OpacityValueLabel,
+    TextScaleSlider,
+    TextScaleValueLabel,
+    StatusLine,
+    BossTitleLabel,
+    CacheAgeLabel,
+    SpawnCountdownLabel,
+    OpacityCaption,
+    TextScaleCaption,
+    ClickThroughButton,
+    ShowHideButton,
+    BossMenuButton,
+    Count
+};
+
+// Show is SW_SHOW, ShowNoActivate SW_SHOWNA; Keep leaves the control as it is.
+enum class Visibility { Keep, Show, ShowNoActivate, Hide };
+
+// Client pixels; width and height are never negative.
+struct LayoutRect {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const LayoutRect&) const = default;
+};
+
+// No bounds: the control is not moved.
+struct Placement {
+    std::optional<LayoutRect> bounds;
+    Visibility visibility = Visibility::Keep;
+};
+
+struct MainLayout {
+    std::array<Placement, size_t(LayoutControl::Count)> controls;
+    const Placement& operator[](LayoutControl c) const;
+    Placement& operator[](LayoutControl c);
+};
+
+// The selector's bounds in the normal look, placed before its real height S is read.
+LayoutRect selectorBounds(int32_t clientWidth, int32_t clientHeight, bool clickThrough);
+
+// Everything else, for client W x H, selector height S (normal look only), and the two flags.
+// A client too small for the fixed offsets gives empty, never negative, sizes.
+MainLayout layoutMainWindow(int32_t clientWidth, int32_t clientHeight, int32_t selectorHeight, bool clickThrough,
+                            bool settingsPanelShown);
+
+}  // namespace mb
