@@ -174,10 +174,10 @@ TEST_F(AppHotkeysTray, EachDefaultHotkeyRunsItsAction) {
     EXPECT_TRUE(pumpUntil([&] { return !app.bossSelector.isOpen(); }, 2000));
 }
 
-// Pixel (x, y) of an icon's colour and mask images, as 0x00RRGGBB and as "transparent".
+// Pixel (x, y) of an icon's colour and mask images, as a COLORREF and as "transparent".
 struct IconPixels {
     std::vector<uint32_t> colour, mask;
-    uint32_t rgb(int x, int y) const {
+    COLORREF at(int x, int y) const {
         const uint32_t bgr = colour[static_cast<size_t>(y * 32 + x)];
         return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
     }
@@ -206,13 +206,13 @@ TEST_F(AppHotkeysTray, TheDrawnIconsAreShadedDotsOnATransparentGround) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(start(bench));
     const IconPixels app = readIcon(bench.app->appIcon.get());
-    EXPECT_EQ(app.rgb(16, 16), 0xFF9664u) << "RGB(100,150,255) at the centre";
-    EXPECT_EQ(app.rgb(30, 16), 0xB2694Au) << "RGB(70,105,178) on the rim";
+    EXPECT_EQ(app.at(16, 16), RGB(100, 150, 255)) << "the centre";
+    EXPECT_EQ(app.at(30, 16), RGB(70, 105, 178)) << "the rim, d2 = 196";
     EXPECT_FALSE(app.transparent(16, 16));
     EXPECT_FALSE(app.transparent(30, 16));
     for (auto [x, y] : {std::pair{31, 16}, {0, 0}, {31, 0}, {0, 31}, {31, 31}}) EXPECT_TRUE(app.transparent(x, y));
-    EXPECT_EQ(readIcon(bench.app->connectedIcon.get()).rgb(16, 16), 0x00FF00u);
-    EXPECT_EQ(readIcon(bench.app->idleIcon.get()).rgb(16, 16), 0xFF0000u);
+    EXPECT_EQ(readIcon(bench.app->connectedIcon.get()).at(16, 16), RGB(0, 255, 0));
+    EXPECT_EQ(readIcon(bench.app->idleIcon.get()).at(16, 16), RGB(255, 0, 0));
     EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(bench.window(), WM_GETICON, ICON_SMALL, 0)),
               bench.app->appIcon.get());
 }
@@ -257,7 +257,8 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
         wchar_t text[64] = {};
         ::GetMenuStringW(menu.get(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
         EXPECT_STREQ(text, expected[i]);
-        EXPECT_EQ(::GetMenuItemID(menu.get(), i), i == 1 || i == 4 ? 0xFFFFFFFFu : ids[i]) << i;
+        EXPECT_EQ(::GetMenuItemID(menu.get(), i), ids[i]) << i;
+        EXPECT_EQ((::GetMenuState(menu.get(), static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0, i == 1 || i == 4);
     }
     EXPECT_NE(::GetMenuState(menu.get(), 0, MF_BYPOSITION) & MF_GRAYED, 0u);
     app.runTrayCommand(2000);

@@ -170,10 +170,15 @@ void realKeys(std::initializer_list<WORD> keys) {
         input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         inputs.push_back(input);
     };
+    // The key-downs are handled while the keys are still held, as when a person types: a
+    // window that asks GetAsyncKeyState for the modifiers sees them down.
     for (WORD code : keys) key(code, false);
-    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) key(*it, true);
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     pumpMessages(150);
+    inputs.clear();
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) key(*it, true);
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    pumpMessages(100);
 }
 
 RECT primaryMonitorRect() {

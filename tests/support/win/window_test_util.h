@@ -88,7 +88,7 @@ void realLeftButton(bool down);
 void realClick(POINT screen);  // move, down, up
 
 // Keys through the system queue (SendInput), as a keyboard would give them: each key of
-// `keys` goes down in order, then all go up in reverse order. Pumps afterwards.
+// `keys` goes down in order and is handled, then all go up in reverse order. Pumps afterwards.
 void realKeys(std::initializer_list<WORD> keys);
 
 // Rectangle of the primary monitor (rcMonitor).
