@@ -11,7 +11,6 @@ using nlohmann::json;
 
 constexpr char kBossesInvalidJson[] = "Invalid JSON response from server";
 constexpr char kBossesBadShape[] = "Unexpected response format - missing items array";
-constexpr char kBossesNoneValid[] = "No valid bosses found in response";
 constexpr char kAllStatusInvalidJson[] = "Invalid JSON response from server";
 constexpr char kAllStatusBadShape[] = "Unexpected response format - missing channel_status object";
 constexpr char kChannelInvalidJson[] = "Invalid JSON in channel status response";
@@ -76,24 +75,31 @@ std::string ChannelStatusPath(std::string_view bossId) {
            "')&perPage=500&sort=-last_update";
 }
 
+bool MapBossPage(std::string_view body, std::vector<Boss>& out, ListPaging& paging, std::string& error) {
+    const json root = ParseJsonBody(body);
+    if (root.is_discarded()) {
+        error = kBossesInvalidJson;
+        return false;
+    }
+    const json* items = rootMember(root, "items", json::value_t::array);
+    if (!items) {
+        error = kBossesBadShape;
+        return false;
+    }
+    for (const json& element : *items) {
+        if (!element.is_object()) continue;
+        Boss boss = bossFrom(element);
+        if (!boss.id.empty() && !boss.name.empty()) out.push_back(std::move(boss));
+    }
+    paging = ReadListPaging(root);
+    return true;
+}
+
 bool MapBosses(std::string_view body, std::vector<Boss>& out, std::string& error) noexcept {
     out.clear();
     return RunGuarded(guard_texts::kBosses, error, [&] {
-        const json root = ParseJsonBody(body);
-        if (root.is_discarded()) {
-            error = kBossesInvalidJson;
-            return false;
-        }
-        const json* items = rootMember(root, "items", json::value_t::array);
-        if (!items) {
-            error = kBossesBadShape;
-            return false;
-        }
-        for (const json& element : *items) {
-            if (!element.is_object()) continue;
-            Boss boss = bossFrom(element);
-            if (!boss.id.empty() && !boss.name.empty()) out.push_back(std::move(boss));
-        }
+        ListPaging paging;
+        if (!MapBossPage(body, out, paging, error)) return false;
         if (out.empty()) {
             error = kBossesNoneValid;
             return false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/tracker_records.h"
+#include "server/boss_pages.h"
 
 namespace mb {
 
@@ -16,6 +17,9 @@ using AllStatusMap = std::map<std::string, std::vector<ChannelStatus>>;
 
 inline constexpr char kBossesPath[] = "/api/collections/mobs/records";
 inline constexpr char kAllStatusPath[] = "/api/all_status";
+
+inline constexpr char kBossesNetworkError[] = "Failed to fetch bosses - network error or empty response";
+inline constexpr char kBossesNoneValid[] = "No valid bosses found in response";
 
 // The channel-status endpoint of one boss: at most 500 records, newest first. The id is
 // percent-encoded, so ids holding "&", "#", "%", quotes or blanks cannot change the query.
@@ -28,6 +32,11 @@ std::string PercentEncode(std::string_view bytes);
 // the operation's text in error. After a false return out is empty, except after a caught
 // exception, when it keeps what had been added. None of them throws.
 bool MapBosses(std::string_view body, std::vector<Boss>& out, std::string& error) noexcept;
+// One page of the boss list: appends its complete bosses to out and reads its paging. False
+// with the text in error for a body that is not JSON or has no "items" array; a page without
+// a complete boss is no failure here (the whole list is judged once all pages are read).
+// May throw the JSON library's and the allocator's exceptions.
+bool MapBossPage(std::string_view body, std::vector<Boss>& out, ListPaging& paging, std::string& error);
 bool MapAllStatus(std::string_view body, AllStatusMap& out, std::string& error) noexcept;
 // Clamps health to 0..100 and keeps one report per channel (see ReduceChannelReports).
 bool MapChannelStatus(std::string_view body, std::vector<ChannelStatus>& out, std::string& error) noexcept;

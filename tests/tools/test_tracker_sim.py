@@ -98,6 +98,42 @@ class BossListTest(SimTestCase):
         self.assertEqual(headers["content-type"], "application/json")
 
 
+class PagingAndWorldTest(SimTestCase):
+    def world(self, **given):
+        status, _, body = SIM.request("POST", "/_sim/world", {"Content-Type": "application/json"},
+                                      json.dumps(given).encode())
+        return status, json.loads(body)
+
+    def test_more_bosses_keep_the_first_twelve_and_page_like_the_server(self):
+        first = SIM.get(BOSSES)[2]
+        twelve = json.loads(first)
+        self.assertEqual({k: twelve[k] for k in ("page", "perPage", "totalItems", "totalPages")},
+                         {"page": 1, "perPage": 30, "totalItems": 12, "totalPages": 1})
+        self.assertEqual(self.world(bosses=45, max_per_page=30), (200, {"ok": True}))
+        self.assertEqual(SIM.get_json("/_sim/world"), {"bosses": 45, "max_per_page": 30, "seed": SEED})
+        pages = [SIM.get_json(f"{BOSSES}?perPage=500&page={page}") for page in (1, 2, 3)]
+        self.assertEqual([(p["page"], p["perPage"], p["totalItems"], p["totalPages"], len(p["items"]))
+                          for p in pages], [(1, 30, 45, 2, 30), (2, 30, 45, 2, 15), (3, 30, 45, 2, 0)])
+        items = pages[0]["items"] + pages[1]["items"]
+        self.assertEqual(items[:12], twelve["items"], "the first twelve stay as they were")
+        self.assertEqual(len({item["id"] for item in items}), 45)
+        self.assertEqual(len({item["uid"] for item in items}), 45)
+        self.assertEqual(sorted(SIM.get_json(ALL_STATUS)["channel_status"]), sorted(i["id"] for i in items))
+        self.assertTrue(SIM.get_json(channel_query(items[40]["id"]))["items"])
+        self.assertEqual(len(SIM.get_json(f"{BOSSES}?perPage=7&page=7")["items"]), 3)
+        self.assertEqual(self.world(bosses=500, max_per_page=500), (200, {"ok": True}))
+        self.assertEqual(len(SIM.get_json(f"{BOSSES}?perPage=500")["items"]), 500)
+        self.assertEqual(SIM.control("/_sim/reset"), (200, {"ok": True}))
+        self.assertEqual(SIM.get(BOSSES)[2], first, "a reset brings back the start-up world")
+
+    def test_bad_world_descriptions_are_refused(self):
+        for given in ({"bosses": 0}, {"bosses": 10001}, {"max_per_page": 501}, {"bosses": "45"},
+                      {"max_per_page": True}, {"boss": 45}):
+            status, answer = self.world(**given)
+            self.assertEqual((status, answer["ok"]), (400, False), given)
+        self.assertEqual(SIM.get_json("/_sim/world")["bosses"], 12)
+
+
 class AllStatusTest(SimTestCase):
     def test_every_boss_has_20_to_40_channels_with_fresh_stale_and_dead_ones(self):
         status = SIM.get_json(ALL_STATUS)["channel_status"]
@@ -278,6 +314,17 @@ class ProcessTest(unittest.TestCase):
             self.assertEqual(simulator.stop(signum), 0)
             self.assertLess(time.monotonic() - started, 3)
             connection.close()
+
+    def test_boss_count_and_page_cap_from_the_command_line(self):
+        large = Simulator("--bosses", "500", "--max-per-page", "100")
+        try:
+            answer = large.get_json(f"{BOSSES}?perPage=500")
+            self.assertEqual((len(answer["items"]), answer["totalItems"], answer["totalPages"]), (100, 500, 5))
+        finally:
+            self.assertEqual(large.stop(), 0)
+        for wrong in (["--bosses", "0"], ["--max-per-page", "501"]):
+            process = subprocess.run([sys.executable, SIMULATOR, *wrong], capture_output=True, text=True, timeout=10)
+            self.assertEqual(process.returncode, 2, wrong)
 
     def test_a_busy_port_is_a_clear_start_failure(self):
         port = str(SIM.ports["http"])

@@ -3,6 +3,7 @@ import base64
 import gzip
 import http.client
 import json
+import math
 import shutil
 import socket
 import struct
@@ -17,6 +18,8 @@ from simclient import Simulator, make_ca
 ALL_STATUS = "/api/all_status"
 STATUS = "/api/status"
 BOSSES = "/api/collections/mobs/records"
+CHANNELS = "/api/collections/mob_channel_status/records"
+MIB = 1 << 20
 SIM = None
 CA_DIR = None
 
@@ -213,7 +216,73 @@ class BodySizeTest(FaultTestCase):
             self.assertEqual(unpack(body), self.normal)
 
 
+class HostileBodiesTest(FaultTestCase):
+    def test_gzip_bomb_is_small_inflates_far_past_64_mib_and_is_still_the_document(self):
+        SIM.fault(endpoint=ALL_STATUS, kind="gzip_bomb")
+        _, headers, body = SIM.get(ALL_STATUS)
+        self.assertEqual(headers["content-encoding"], "gzip", "sent whether asked or not")
+        self.assertLess(len(body), 1.2 * MIB)
+        self.assertEqual(struct.unpack("<I", body[-4:])[0], (len(self.normal) + 1024 * MIB) & 0xFFFFFFFF)
+        inflater = zlib.decompressobj(-15)
+        head = inflater.decompress(body[10:], 65 * MIB)
+        self.assertEqual(len(head), 65 * MIB)
+        self.assertEqual((head[:1], head[1:].strip(b" ")), (self.normal[:1], b""))
+        SIM.fault(endpoint=ALL_STATUS, kind="gzip_bomb", inflated_mib=2)
+        self.assertEqual(json.loads(gzip.decompress(SIM.get(ALL_STATUS)[2])), json.loads(self.normal))
+
+    def test_deep_nesting_sits_where_each_endpoint_is_walked(self):
+        holders = {BOSSES: (b'{"items":', b"}"), CHANNELS: (b'{"items":', b"}"),
+                   ALL_STATUS: (b'{"channel_status":{"x":', b"}}"), STATUS: (b'{"statistics":{"cache_age":', b"}}")}
+        SIM.fault(endpoint="*", kind="deep_nesting")
+        for path, (head, tail) in holders.items():
+            body = gzip.decompress(SIM.get(path, {"Accept-Encoding": "gzip"})[2])
+            self.assertEqual(body, head + b"[" * 100000 + b"]" * 100000 + tail, path)
+        SIM.fault(endpoint="*", kind="deep_nesting", depth=3)
+        self.assertEqual(SIM.get_json(ALL_STATUS), {"channel_status": {"x": [[[]]]}})
+
+    def test_bad_text_in_names_and_all_status_ids(self):
+        normal_names = [item["name"] for item in SIM.get_json(BOSSES)["items"]]
+        normal_ids = sorted(json.loads(self.normal)["channel_status"])
+        SIM.fault(endpoint="*", kind="bad_text", form="invalid_utf8")
+        for path in (BOSSES, ALL_STATUS):
+            body = SIM.get(path)[2]
+            self.assertIn(b"\xc0\x80\xed\xa0\x80\x80\xff\xe2\x82\"", body)
+            with self.assertRaises(UnicodeDecodeError):
+                body.decode("utf-8")
+        SIM.fault(endpoint="*", kind="bad_text", form="raw_control")
+        with self.assertRaises(json.JSONDecodeError):
+            json.loads(SIM.get(ALL_STATUS)[2])
+        SIM.fault(endpoint="*", kind="bad_text", form="escaped_control")
+        piece = "\x00\x01\x1f\n\t\x7f\u202e\ufeff"
+        self.assertEqual([item["name"] for item in SIM.get_json(BOSSES)["items"]],
+                         [name + piece for name in normal_names])
+        self.assertEqual(sorted(SIM.get_json(ALL_STATUS)["channel_status"]), [i + piece for i in normal_ids])
+
+    def test_bad_numbers_where_the_client_reads_numbers(self):
+        SIM.fault(endpoint="*", kind="bad_numbers", value="-0")
+        body = SIM.get(ALL_STATUS)[2]
+        for member in (b"channel_number", b"last_hp", b"dps", b"etd"):
+            self.assertIn(b'"%s":-0,' % member, body)
+        self.assertIn(b'"uid":-0', SIM.get(BOSSES)[2])
+        self.assertIn(b'"page":1,', SIM.get(BOSSES)[2], "paging members are left alone")
+        for token, check in (("NaN", math.isnan), ("1e400", math.isinf)):
+            SIM.fault(endpoint="*", kind="bad_numbers", value=token, members=["cache_age"])
+            statistics = SIM.get_json(STATUS)["statistics"]
+            self.assertTrue(check(statistics["cache_age"]), token)
+            self.assertEqual(statistics["cache_ttl"], 20)
+        status, _ = SIM.control("/_sim/fault", {"endpoint": STATUS, "kind": "bad_numbers", "value": "1; drop"})
+        self.assertEqual(status, 400)
+
+
 class FaultTableTest(FaultTestCase):
+    def test_a_query_condition_picks_one_page(self):
+        SIM.fault(endpoint=BOSSES, kind="status", code=503, query={"page": "2"})
+        codes = [SIM.get(BOSSES + query)[0] for query in ("?perPage=500", "?perPage=500&page=2", "?page=3")]
+        self.assertEqual(codes, [200, 503, 200])
+        self.assertEqual(SIM.get_json("/_sim/faults")[0]["query"], {"page": "2"})
+        status, _ = SIM.control("/_sim/fault", {"endpoint": BOSSES, "kind": "reset", "query": {"page": 2}})
+        self.assertEqual(status, 400)
+
     def test_count_limits_a_fault_and_later_posts_replace_earlier_ones(self):
         SIM.fault(endpoint=STATUS, kind="status", code=500, count=5)
         SIM.fault(endpoint=STATUS, kind="status", code=503, count=2)

@@ -4,6 +4,7 @@ The answers follow the collection-style REST service the client talks to: lists 
 with an "items" array plus paging members, records are filtered with a "filter" query and
 sorted with a "sort" query.
 """
+import dataclasses
 import json
 import math
 import re
@@ -59,9 +60,9 @@ def positive_int(text, default, limit=None):
     return min(value, limit) if limit else value
 
 
-def page_of(items, fields):
-    """Wraps a list into one page of a collection answer."""
-    per_page = positive_int(fields.get("perPage"), DEFAULT_PER_PAGE, MAX_PER_PAGE)
+def page_of(items, fields, max_per_page=MAX_PER_PAGE):
+    """Wraps a list into one page of a collection answer; perPage is capped at max_per_page."""
+    per_page = positive_int(fields.get("perPage"), min(DEFAULT_PER_PAGE, max_per_page), max_per_page)
     page = positive_int(fields.get("page"), 1)
     start = (page - 1) * per_page
     return {
@@ -95,16 +96,27 @@ def channel_item(boss_id, report):
     return item
 
 
-class TrackerApi:
-    """Answers the data endpoints from a data set at the moment given by the clock."""
+@dataclasses.dataclass(frozen=True)
+class World:
+    """What the endpoints answer from: the data set and the server's largest page."""
+    dataset: object
+    max_per_page: int = MAX_PER_PAGE
 
-    def __init__(self, dataset, clock):
-        self.dataset = dataset
+
+class TrackerApi:
+    """Answers the data endpoints from a world at the moment given by the clock.
+
+    The world can be swapped while requests run; each request reads it once.
+    """
+
+    def __init__(self, dataset, clock, max_per_page=MAX_PER_PAGE):
+        self.world = World(dataset, max_per_page)
         self.clock = clock
 
     def answer(self, path, query):
         """Returns (status code, JSON bytes) for a decoded path and a raw query string."""
         now = self.clock()
+        world = self.world
         routes = {
             BOSSES_PATH: self.bosses, ALL_STATUS_PATH: self.all_status,
             CHANNELS_PATH: self.channel_status, STATUS_PATH: self.status}
@@ -112,20 +124,22 @@ class TrackerApi:
         if route is None:
             return 404, encode(error_document(404, "The requested resource wasn't found."))
         try:
-            return 200, encode(route(parse_query(query), now))
+            return 200, encode(route(world, parse_query(query), now))
         except BadRequest as problem:
             return 400, encode(error_document(400, str(problem)))
 
-    def bosses(self, fields, now):
-        return page_of([boss_item(boss) for boss in self.dataset.bosses], fields)
+    def bosses(self, world, fields, now):
+        return page_of([boss_item(boss) for boss in world.dataset.bosses], fields, world.max_per_page)
 
-    def all_status(self, fields, now):
-        status = {boss_id: [report_fields(report) for report in self.dataset.latest_reports(boss_id, now)]
-                  for boss_id in self.dataset.boss_ids()}
+    def all_status(self, world, fields, now):
+        dataset = world.dataset
+        status = {boss_id: [report_fields(report) for report in dataset.latest_reports(boss_id, now)]
+                  for boss_id in dataset.boss_ids()}
         return {"channel_status": status, "time": format_time(now)}
 
-    def channel_status(self, fields, now):
-        boss_ids = self.dataset.boss_ids()
+    def channel_status(self, world, fields, now):
+        dataset = world.dataset
+        boss_ids = dataset.boss_ids()
         if "filter" in fields:
             match = MOB_FILTER.match(fields["filter"])
             if not match:
@@ -135,13 +149,15 @@ class TrackerApi:
         if sort not in ("-last_update", "last_update", ""):
             raise BadRequest("Invalid sort parameter.")
         records = [(boss_id, report)
-                   for boss_id in boss_ids for report in self.dataset.channel_records(boss_id, now)]
+                   for boss_id in boss_ids for report in dataset.channel_records(boss_id, now)]
         records.sort(key=lambda pair: pair[1].time, reverse=sort != "last_update")
-        return page_of([channel_item(boss_id, report) for boss_id, report in records], fields)
+        return page_of([channel_item(boss_id, report) for boss_id, report in records], fields,
+                       world.max_per_page)
 
-    def status(self, fields, now):
-        channels = sum(len(channels) for channels in self.dataset.channels.values())
+    def status(self, world, fields, now):
+        dataset = world.dataset
+        channels = sum(len(channels) for channels in dataset.channels.values())
         statistics = {
-            "cache_age": self.dataset.cache_age(now), "cache_ttl": 20,
-            "cached_mobs": len(self.dataset.bosses), "cached_channels": channels}
+            "cache_age": dataset.cache_age(now), "cache_ttl": 20,
+            "cached_mobs": len(dataset.bosses), "cached_channels": channels}
         return {"status": "ok", "time": format_time(now), "statistics": statistics}

@@ -8,8 +8,8 @@ import sys
 import threading
 import time
 
-from .api import TrackerApi
-from .dataset import DataSet
+from .api import MAX_PER_PAGE, TrackerApi
+from .dataset import BOSS_TEMPLATES, MAX_BOSSES, DataSet
 from .server import SimServer, Simulator
 
 DEFAULT_NOW = 1740830400.0  # 2025-03-01 12:00:00 UTC
@@ -28,8 +28,17 @@ def parse_args(argv):
     parser.add_argument("--seed", type=int, default=1, help="seed of the simulated world")
     parser.add_argument("--now", type=float, default=None,
                         help="Unix time of the world; live mode starts its running clock there")
+    parser.add_argument("--bosses", type=int, default=len(BOSS_TEMPLATES),
+                        help="number of bosses; the first twelve are always the same")
+    parser.add_argument("--max-per-page", type=int, default=MAX_PER_PAGE,
+                        help="largest page the collections give, whatever perPage asks (1 to 500)")
     parser.add_argument("--port-file", help='written once listening: {"http": port, "https": port}')
-    return parser.parse_args(argv)
+    args = parser.parse_args(argv)
+    if not 1 <= args.bosses <= MAX_BOSSES:
+        parser.error(f"--bosses must be between 1 and {MAX_BOSSES}")
+    if not 1 <= args.max_per_page <= MAX_PER_PAGE:
+        parser.error(f"--max-per-page must be between 1 and {MAX_PER_PAGE}")
+    return args
 
 
 def make_clock(mode, now):
@@ -69,7 +78,7 @@ def open_servers(args, simulator):
 def main(argv=None):
     args = parse_args(argv)
     clock = make_clock(args.mode, args.now)
-    simulator = Simulator(TrackerApi(DataSet(args.seed), clock), clock)
+    simulator = Simulator(TrackerApi(DataSet(args.seed, args.bosses), clock, args.max_per_page), clock)
     try:
         servers = open_servers(args, simulator)
     except (OSError, ssl.SSLError) as problem:
@@ -85,7 +94,7 @@ def main(argv=None):
     ports = {"http": servers["http"].port, "https": servers["https"].port if "https" in servers else None}
     if args.port_file:
         write_port_file(args.port_file, ports)
-    print(f"tracker_sim: {args.mode} mode, seed {args.seed}, ports {json.dumps(ports)}",
+    print(f"tracker_sim: {args.mode} mode, seed {args.seed}, {args.bosses} bosses, ports {json.dumps(ports)}",
           file=sys.stderr, flush=True)
     while not stop.wait(0.5):
         pass

@@ -1,4 +1,4 @@
-"""The simulated world: a dozen bosses, each on 20 to 40 channels, with health reports.
+"""The simulated world: a dozen bosses (or more), each on 20 to 40 channels, with health reports.
 
 Every channel runs an endless cycle: the boss spawns and waits at full health, players wear it
 down at a steady rate, it dies and stays dead for a while, then it spawns again. Players report
@@ -29,6 +29,13 @@ BOSS_TEMPLATES = (
     ("Glimmerwing", "magical_creature", 0),
     ("Verdant Colossus", "boss", 30),
 )
+
+# Bosses past the twelve above get made-up names from these, with their number appended.
+EXTRA_TITLES = ("Ashen", "Hollow", "Crimson", "Silent", "Frostbound", "Iron", "Gilded", "Stormborn")
+EXTRA_KINDS = ("Wyrm", "Matron", "Sentinel", "Revenant", "Behemoth", "Oracle", "Reaver")
+EXTRA_TYPES = ("boss", "field_boss")
+EXTRA_RESPAWNS = (0, 30, 15)
+MAX_BOSSES = 10_000
 
 # Seconds between two reports of one channel, with weights: the slow ones go stale.
 REPORT_PERIODS = (5, 10, 30, 60, 120, 240, 420, 900)
@@ -147,9 +154,15 @@ def make_channel(rng, key, number):
 
 
 class DataSet:
-    """All bosses and channels of one seed; answers what the server knows at a moment."""
+    """All bosses and channels of one seed; answers what the server knows at a moment.
 
-    def __init__(self, seed):
+    The first twelve bosses come from one random stream in a fixed order, so they are the
+    same whatever the boss count; every further boss draws from a stream of its own.
+    """
+
+    def __init__(self, seed, boss_count=len(BOSS_TEMPLATES)):
+        if not 1 <= boss_count <= MAX_BOSSES:
+            raise ValueError(f"the boss count must be between 1 and {MAX_BOSSES}")
         self.seed = seed
         rng = random.Random(seed)
         uids = rng.sample(range(1000, 10000), len(BOSS_TEMPLATES))
@@ -162,6 +175,23 @@ class DataSet:
             count = rng.randint(20, 40)
             self.channels[boss_id] = [
                 make_channel(rng, (seed, index, number), number) for number in range(1, count + 1)]
+        for index in range(len(BOSS_TEMPLATES), boss_count):
+            self._add_extra_boss(index)
+        del self.bosses[boss_count:]
+        for boss_id in list(self.channels)[boss_count:]:
+            del self.channels[boss_id]
+
+    def _add_extra_boss(self, index):
+        rng = random.Random(f"extra-mob/{self.seed}/{index}")
+        boss_id = record_id("mob", self.seed, index)
+        name = (f"{EXTRA_TITLES[index % len(EXTRA_TITLES)]} "
+                f"{EXTRA_KINDS[index // len(EXTRA_TITLES) % len(EXTRA_KINDS)]} {index + 1}")
+        created = 1730000000 + rng.uniform(0, 86400 * 30)
+        self.bosses.append(Boss(boss_id, name, 10000 + index, EXTRA_RESPAWNS[index % len(EXTRA_RESPAWNS)],
+                                EXTRA_TYPES[index % len(EXTRA_TYPES)], created))
+        count = rng.randint(20, 40)
+        self.channels[boss_id] = [
+            make_channel(rng, (self.seed, index, number), number) for number in range(1, count + 1)]
 
     def boss_ids(self):
         return [boss.id for boss in self.bosses]

@@ -4,8 +4,10 @@ The ordinary gzip uses a zero time stamp so that a fixed world gives byte-identi
 The hand-made frames set the optional header fields of RFC 1952 one by one and can carry a
 wrong CRC-32 or size, which no library encoder would produce.
 """
+import functools
 import gzip
 import struct
+import threading
 import zlib
 
 FLAG_BITS = {"FTEXT": 0x01, "FHCRC": 0x02, "FEXTRA": 0x04, "FNAME": 0x08, "FCOMMENT": 0x10}
@@ -73,3 +75,46 @@ def gzip_frame(data, flags=(), fname_unterminated=False, bad_crc=False, isize_de
     crc = zlib.crc32(data) ^ (0xFFFFFFFF if bad_crc else 0)
     size = (len(data) + isize_delta) & 0xFFFFFFFF
     return bytes(header) + raw_deflate(data) + struct.pack("<II", crc, size)
+
+
+MIB = 1 << 20
+_BOMB_LOCK = threading.Lock()
+
+
+def _flushed_deflate(data):
+    """Raw deflate of data from a fresh compressor, ended by a full flush: the piece refers to
+    nothing before it and ends on a byte boundary, so pieces can be joined into one stream."""
+    compressor = zlib.compressobj(9, zlib.DEFLATED, -15)
+    return compressor.compress(data) + compressor.flush(zlib.Z_FULL_FLUSH)
+
+
+@functools.lru_cache(maxsize=None)
+def _blank_mib():
+    """One MiB of blanks as a joinable deflate piece (about a kilobyte)."""
+    return _flushed_deflate(b" " * MIB)
+
+
+@functools.lru_cache(maxsize=8)
+def _blanks_crc(first, mib):
+    """CRC-32 of the first byte followed by mib MiB of blanks."""
+    crc = zlib.crc32(first)
+    block = b" " * MIB
+    for _ in range(mib):
+        crc = zlib.crc32(block, crc)
+    return crc
+
+
+def gzip_bomb(data, inflated_mib):
+    """A gzip member of about a kilobyte per inflated MiB: the document with inflated_mib MiB
+    of blanks right after its first byte, so it is still the same JSON once fully inflated.
+
+    Built from one cached MiB piece repeated, not by compressing a GiB of blanks each time.
+    """
+    with _BOMB_LOCK:
+        middle = _blank_mib() * inflated_mib
+        crc = _blanks_crc(data[:1], inflated_mib)
+    tail = zlib.compressobj(9, zlib.DEFLATED, -15)
+    deflated = _flushed_deflate(data[:1]) + middle + tail.compress(data[1:]) + tail.flush()
+    size = (len(data) + inflated_mib * MIB) & 0xFFFFFFFF
+    header = b"\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\xff"
+    return header + deflated + struct.pack("<II", zlib.crc32(data[1:], crc), size)

@@ -12,7 +12,7 @@ import ssl
 import struct
 
 from . import api
-from .encoding import gzip_body, gzip_frame, zlib_body
+from .encoding import gzip_body, gzip_bomb, gzip_frame, zlib_body
 
 BLOCK = 65536
 JSON_TYPE = "application/json"
@@ -24,6 +24,55 @@ WRONG_SHAPES = {
     api.ALL_STATUS_PATH: {"channel_status": []},
     api.STATUS_PATH: {"statistics": []},
 }
+
+# Where "deep_nesting" puts its arrays: a place of each answer that the client walks.
+DEEP_HOLDERS = {
+    api.BOSSES_PATH: (b'{"items":', b"}"),
+    api.CHANNELS_PATH: (b'{"items":', b"}"),
+    api.ALL_STATUS_PATH: (b'{"channel_status":{"x":', b"}}"),
+    api.STATUS_PATH: (b'{"statistics":{"cache_age":', b"}}"),
+}
+
+# What "bad_text" appends to names, time texts and all-status boss ids. The first two make
+# the document invalid (JSON strings hold neither ill-formed UTF-8 nor raw control bytes);
+# the escaped control characters are valid JSON and reach the reader.
+TEXT_PIECES = {
+    "invalid_utf8": b"\xc0\x80\xed\xa0\x80\x80\xff\xe2\x82",  # overlong, surrogate, stray, cut short
+    "raw_control": b"\x00\x01\x1f\t",
+    "escaped_control": rb"\u0000\u0001\u001f\n\t\u007f\u202e\ufeff",
+}
+TEXT_MEMBERS = {"name", "last_update", "death_time_estimate", "status"}
+TEXT_MARK = "~~bad-text~~"
+NUMBER_MARK = "~~bad-number~~"
+
+
+def _texts_marked(node, mark_keys=False):
+    """A copy of the document with the mark after every text of TEXT_MEMBERS (and after every
+    key of the object under "channel_status")."""
+    if isinstance(node, list):
+        return [_texts_marked(item) for item in node]
+    if not isinstance(node, dict):
+        return node
+    marked = {}
+    for key, value in node.items():
+        name = key + TEXT_MARK if mark_keys else key
+        if key in TEXT_MEMBERS and isinstance(value, str):
+            marked[name] = value + TEXT_MARK
+        else:
+            marked[name] = _texts_marked(value, key == "channel_status")
+    return marked
+
+
+def _numbers_marked(node, members):
+    """A copy of the document with every number of the named members replaced by the mark."""
+    if isinstance(node, list):
+        return [_numbers_marked(item, members) for item in node]
+    if not isinstance(node, dict):
+        return node
+    def is_number(value):
+        return isinstance(value, (int, float)) and not isinstance(value, bool)
+    return {key: NUMBER_MARK if key in members and is_number(value) else _numbers_marked(value, members)
+            for key, value in node.items()}
 
 
 class Exchange:
@@ -189,6 +238,25 @@ class Exchange:
     def fault_chunked(self, params):
         payload, headers = self.encoded(self.document()[1])
         self.send_chunked(200, payload, params["chunk"], headers)
+
+
+    def fault_gzip_bomb(self, params):
+        self.send(200, gzip_bomb(self.document()[1], params["inflated_mib"]), {"Content-Encoding": "gzip"})
+
+    def fault_deep_nesting(self, params):
+        head, tail = DEEP_HOLDERS.get(self.path, (b'{"data":', b"}"))
+        depth = params["depth"]
+        self.send_encoded(200, head + b"[" * depth + b"]" * depth + tail)
+
+    def fault_bad_text(self, params):
+        code, body = self.document()
+        marked = api.encode(_texts_marked(json.loads(body)))
+        self.send_encoded(code, marked.replace(TEXT_MARK.encode(), TEXT_PIECES[params["form"]]))
+
+    def fault_bad_numbers(self, params):
+        code, body = self.document()
+        marked = api.encode(_numbers_marked(json.loads(body), set(params["members"])))
+        self.send_encoded(code, marked.replace(f'"{NUMBER_MARK}"'.encode(), params["value"].encode()))
 
 
 def _repeat(byte, count):

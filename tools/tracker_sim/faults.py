@@ -1,20 +1,30 @@
 """Faults that the control API arms: what they are, how they are checked, which one applies.
 
 A fault is armed for one endpoint path (or "*" for every path) and applies to the next
-`count` requests there, or to all of them. The table keeps one fault per endpoint in the order
-the endpoints were first armed; a request takes the first fault whose endpoint matches.
+`count` requests there, or to all of them; with `query` only to requests whose query holds
+those parameters (so one page of a list can fail while the others answer). The table keeps
+one fault per endpoint in the order the endpoints were first armed; a request takes the
+first fault whose endpoint (and query) matches.
 Every parameter is checked when the fault is posted, so a typo is a clear 400 then rather
 than a silent normal answer later.
 """
 import base64
 import binascii
 import dataclasses
+import re
 import threading
 
 from .encoding import FLAG_BITS
 
 MAX_DELAY_MS = 600_000
 MAX_SIZE_BYTES = 1 << 30
+MAX_BOMB_MIB = 4095  # ISIZE holds the size modulo 2^32; beyond that it would wrap
+MAX_DEPTH = 10_000_000
+TEXT_FORMS = ("invalid_utf8", "raw_control", "escaped_control")
+# The numeric members the client reads, where "bad_numbers" puts its token by default.
+NUMBER_MEMBERS = ("uid", "respawn_time", "channel_number", "last_hp", "dps", "etd", "cache_age")
+# A number as JSON writes it, or one of the tokens JSON lacks (NaN, Infinity).
+NUMBER_TOKEN = re.compile(r"^(-?(NaN|Infinity)|[-+]?[0-9][0-9.eE+-]*)$")
 
 
 class FaultError(ValueError):
@@ -27,9 +37,16 @@ class Fault:
     kind: str
     params: dict
     remaining: object = None  # None: unlimited; otherwise requests left
+    query: dict = dataclasses.field(default_factory=dict)  # parameters a request must carry
 
     def describe(self):
-        return {"endpoint": self.endpoint, "kind": self.kind, "count": self.remaining, **self.params}
+        described = {"endpoint": self.endpoint, "kind": self.kind, "count": self.remaining, **self.params}
+        if self.query:
+            described["query"] = dict(self.query)
+        return described
+
+    def matches(self, path, fields):
+        return self.endpoint in ("*", path) and all(fields.get(k) == v for k, v in self.query.items())
 
 
 def _integer(given, name, default=None, low=None, high=None):
@@ -127,8 +144,37 @@ def _chunked(given):
     return {"chunk": _integer(given, "chunk", 1000, 1)}
 
 
+def _gzip_bomb(given):
+    return {"inflated_mib": _integer(given, "inflated_mib", 1024, 1, MAX_BOMB_MIB)}
+
+
+def _deep_nesting(given):
+    return {"depth": _integer(given, "depth", 100_000, 1, MAX_DEPTH)}
+
+
+def _bad_text(given):
+    return {"form": _text(given, "form", TEXT_FORMS[0], TEXT_FORMS)}
+
+
+def _bad_numbers(given):
+    value = _text(given, "value", "1e400")
+    if not NUMBER_TOKEN.match(value):
+        raise FaultError('"value" must be a number token such as 1e400, -0 or NaN')
+    members = given.get("members", list(NUMBER_MEMBERS))
+    if not isinstance(members, list) or not members or not all(isinstance(m, str) for m in members):
+        raise FaultError('"members" must be a non-empty list of member names')
+    return {"value": value, "members": members}
+
+
 def _no_params(given):
     return {}
+
+
+def _query(given):
+    query = given.get("query", {})
+    if not isinstance(query, dict) or not all(isinstance(v, str) for v in query.values()):
+        raise FaultError('"query" must be an object of parameter names to text values')
+    return dict(query)
 
 
 # Kind name -> parameter checker returning the parameters to keep.
@@ -137,15 +183,17 @@ KINDS = {
     "malformed": _no_params, "wrong_shape": _wrong_shape, "gzip_header_plain": _no_params,
     "gzip_truncated": _gzip_truncated, "gzip_flags": _gzip_flags, "raw": _raw,
     "content_encoding": _content_encoding, "size": _size, "chunked": _chunked,
-    "none": _no_params,
+    "gzip_bomb": _gzip_bomb, "deep_nesting": _deep_nesting, "bad_text": _bad_text,
+    "bad_numbers": _bad_numbers, "none": _no_params,
 }
-COMMON_KEYS = {"endpoint", "kind", "count"}
+COMMON_KEYS = {"endpoint", "kind", "count", "query"}
 PARAM_KEYS = {
     "status": {"code", "body"}, "delay": {"ms"}, "wrong_shape": {"body"},
     "gzip_truncated": {"keep"},
     "gzip_flags": {"flags", "fname_unterminated", "bad_crc", "isize_delta"},
     "raw": {"code", "headers", "body_b64"}, "content_encoding": {"value", "body_kind"},
-    "size": {"bytes", "fill"}, "chunked": {"chunk"},
+    "size": {"bytes", "fill"}, "chunked": {"chunk"}, "gzip_bomb": {"inflated_mib"},
+    "deep_nesting": {"depth"}, "bad_text": {"form"}, "bad_numbers": {"value", "members"},
 }
 
 
@@ -169,7 +217,7 @@ def parse_fault(given):
     count = given.get("count")
     if count is not None:
         count = _integer(given, "count", None, 1)
-    return Fault(endpoint, kind, KINDS[kind](given), count)
+    return Fault(endpoint, kind, KINDS[kind](given), count, _query(given))
 
 
 class FaultTable:
@@ -187,11 +235,12 @@ class FaultTable:
             else:
                 self._faults[fault.endpoint] = fault
 
-    def take(self, path):
-        """Returns the fault for one request to path, using up one of its count, or None."""
+    def take(self, path, fields=None):
+        """Returns the fault for one request to path with the decoded query fields, using up
+        one of its count, or None."""
         with self._lock:
             for endpoint, fault in self._faults.items():
-                if endpoint in ("*", path):
+                if fault.matches(path, fields or {}):
                     if fault.remaining is not None:
                         fault.remaining -= 1
                         if fault.remaining == 0:

@@ -20,6 +20,7 @@ from .encoding import accepts_gzip
 from .exchange import Exchange
 from .faults import FaultError, FaultTable, parse_fault
 from .timefmt import http_date
+from .world import WorldControl, WorldError
 
 CONTROL_PREFIX = "/_sim/"
 MAX_CONTROL_BODY = 1 << 20
@@ -53,11 +54,13 @@ class RequestLog:
 
 
 class Simulator:
-    """Everything the listeners share: the tracker API, the log, the faults, the stop signal."""
+    """Everything the listeners share: the tracker API and its world, the log, the faults and
+    the stop signal."""
 
     def __init__(self, tracker_api, clock):
         self.tracker_api = tracker_api
         self.clock = clock
+        self.world = WorldControl(tracker_api)
         self.log = RequestLog()
         self.faults = FaultTable()
         self.stop_event = threading.Event()
@@ -79,16 +82,18 @@ class Simulator:
         elif handler.command != "GET":
             exchange.send(405, api.encode(api.error_document(405, "Method not allowed.")))
         else:
-            exchange.answer(self.faults.take(path))
+            exchange.answer(self.faults.take(path, api.parse_query(query)))
 
     def control(self, handler, path, body):
-        """The control API: log, reset and fault arming. Never logged, never faulted."""
+        """The control API: log, reset, faults and the world. Never logged, never faulted."""
         routes = {
             ("GET", "/_sim/log"): self.log.entries,
             ("POST", "/_sim/log/clear"): self.log.clear,
             ("POST", "/_sim/reset"): self.reset,
             ("POST", "/_sim/fault"): lambda: self.arm(body),
             ("GET", "/_sim/faults"): self.faults.describe,
+            ("GET", "/_sim/world"): self.world.describe,
+            ("POST", "/_sim/world"): lambda: self.world.change(self.json_body(body)),
         }
         known_paths = {route_path for _, route_path in routes}
         action = routes.get((handler.command, path))
@@ -102,7 +107,7 @@ class Simulator:
         else:
             try:
                 result = action()
-            except FaultError as problem:
+            except (FaultError, WorldError) as problem:
                 reply_json(handler, 400, {"ok": False, "error": str(problem)})
                 return
             reply_json(handler, 200, {"ok": True} if result is None else result)
@@ -110,13 +115,17 @@ class Simulator:
     def reset(self):
         self.faults.clear()
         self.log.clear()
+        self.world.reset()
 
-    def arm(self, body):
+    @staticmethod
+    def json_body(body):
         try:
-            given = json.loads(body.decode("utf-8") if body else "")
+            return json.loads(body.decode("utf-8") if body else "")
         except (UnicodeDecodeError, json.JSONDecodeError) as problem:
             raise FaultError(f"the body is not JSON: {problem}") from None
-        self.faults.arm(parse_fault(given))
+
+    def arm(self, body):
+        self.faults.arm(parse_fault(self.json_body(body)))
 
 
 def read_body(handler):

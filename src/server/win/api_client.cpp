@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "server/boss_pages.h"
 #include "server/fetch_guard.h"
 #include "server/probe_parse.h"
 #include "server/win/http_get.h"
@@ -9,7 +10,6 @@
 namespace mb {
 namespace {
 
-constexpr char kBossesNetworkError[] = "Failed to fetch bosses - network error or empty response";
 constexpr char kAllStatusNetworkError[] = "Failed to fetch all status - network error or empty response";
 constexpr char kChannelNetworkError[] = "Failed to fetch channel status - network error or empty response";
 constexpr char kEmptyBossId[] = "Invalid boss_id - cannot be empty";
@@ -84,19 +84,17 @@ void ApiClient::clearLastTraffic() {
 }
 
 bool ApiClient::fetchBosses(std::vector<Boss>& out) {
-    out.clear();
-    std::string error;
-    const bool ok = RunGuarded(guard_texts::kBosses, error, [&] {
-        const std::string url = baseUrlText() + kBossesPath;
-        std::string body;
+    // Every page is one request and counts as one: its bytes go into the totals as soon as
+    // it has arrived, also when a later page fails. The list leaves the "last" figures alone.
+    const PageGetter getPage = [this](const std::string& path, std::string& body) {
+        const std::string url = baseUrlText() + path;
         const uint64_t received = HttpGet(url, body);
-        if (received == 0 || body.empty()) {
-            error = kBossesNetworkError;
-            return false;
-        }
+        if (received == 0 || body.empty()) return false;
         addTraffic(received, estimatedRequestBytes(url), false);
-        return MapBosses(body, out, error);
-    });
+        return true;
+    };
+    std::string error;
+    const bool ok = FetchBossPages(getPage, out, error);
     if (!ok) storeError(error);
     return ok;
 }

@@ -46,14 +46,78 @@ TEST_F(ApiClientTest, FetchesTheBossListAndCountsOnlyTheTotals) {
     }
     const auto requests = log();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].path, "/api/collections/mobs/records");
+    EXPECT_EQ(requests[0].path, "/api/collections/mobs/records?perPage=500");
     const TrafficSnapshot traffic = client.trafficSnapshot();
     EXPECT_GT(traffic.totalBytesReceived, 0u);
-    EXPECT_EQ(traffic.totalBytesSent, sent(urls.http + "/api/collections/mobs/records"));
+    EXPECT_EQ(traffic.totalBytesSent, sent(urls.http + "/api/collections/mobs/records?perPage=500"));
     EXPECT_EQ(traffic.lastBytesReceived, 0u) << "the boss list leaves the last-request figures alone";
     EXPECT_EQ(traffic.lastBytesSent, 0u);
     EXPECT_EQ(traffic.state, Disconnected);
     EXPECT_EQ(client.lastErrorText(), "");
+}
+
+// The simulator gives at most 30 bosses a page whatever perPage asks, as some servers do, so
+// 45 bosses come in two pages although the client asks for 500 a page.
+TEST_F(ApiClientTest, ReadsEveryPageOfALongBossList) {
+    const std::string page1 = "/api/collections/mobs/records?perPage=500";
+    const std::string page2 = page1 + "&page=2";
+    std::vector<Boss> twelve;
+    ASSERT_TRUE(ApiClient(urls.http).fetchBosses(twelve));
+    ASSERT_TRUE(sim->setWorld({{"bosses", 45}, {"max_per_page", 30}}));
+    ASSERT_TRUE(sim->clearLog());
+
+    ApiClient client(urls.https);
+    std::vector<Boss> bosses;
+    ASSERT_TRUE(client.fetchBosses(bosses)) << client.lastErrorText();
+    ASSERT_EQ(bosses.size(), 45u);
+    std::set<std::string> ids;
+    for (size_t i = 0; i < bosses.size(); ++i) {
+        if (i < twelve.size()) {
+            EXPECT_EQ(bosses[i].id, twelve[i].id) << "page order kept";
+        }
+        ids.insert(bosses[i].id);
+    }
+    EXPECT_EQ(ids.size(), 45u);
+    auto requests = log();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].path, page1);
+    EXPECT_EQ(requests[1].path, page2);
+    TrafficSnapshot traffic = client.trafficSnapshot();
+    EXPECT_EQ(traffic.totalBytesSent, sent(urls.https + page1) + sent(urls.https + page2));
+    EXPECT_EQ(traffic.lastBytesReceived, 0u);
+
+    // A failed second page fails the whole list; the first page's bytes stay counted.
+    const struct {
+        const char* kind;
+        const char* error;
+        bool secondCounted;  // the second answer arrived, only its content was wrong
+    } failures[] = {
+        {"reset", "Failed to fetch bosses - network error or empty response (page 2 of 2)", false},
+        {"malformed", "Invalid JSON response from server (page 2 of 2)", true},
+        {"wrong_shape", "Unexpected response format - missing items array (page 2 of 2)", true},
+    };
+    for (const auto& failure : failures) {
+        ApiClient failing(urls.http);
+        arm(SimFault("/api/collections/mobs/records", failure.kind, {{"query", {{"page", "2"}}}}, 1));
+        ASSERT_TRUE(sim->clearLog());
+        EXPECT_FALSE(failing.fetchBosses(bosses)) << failure.kind;
+        EXPECT_TRUE(bosses.empty());
+        EXPECT_EQ(failing.lastErrorText(), failure.error);
+        EXPECT_EQ(log().size(), 2u);
+        traffic = failing.trafficSnapshot();
+        const uint64_t second = failure.secondCounted ? sent(urls.http + page2) : 0;
+        EXPECT_EQ(traffic.totalBytesSent, sent(urls.http + page1) + second);
+    }
+
+    // A server without paging members, or with members of another type, is one page.
+    for (const char* body : {R"({"items":[{"id":"a","name":"A"}]})",
+                             R"({"items":[{"id":"a","name":"A"}],"page":1.0,"totalPages":"2"})"}) {
+        arm(SimFault("/api/collections/mobs/records", "wrong_shape", {{"body", body}}));
+        ASSERT_TRUE(sim->clearLog());
+        ASSERT_TRUE(client.fetchBosses(bosses)) << client.lastErrorText();
+        EXPECT_EQ(bosses.size(), 1u);
+        EXPECT_EQ(log().size(), 1u) << body;
+    }
 }
 
 TEST_F(ApiClientTest, AllStatusSetsTheLastFiguresAndAFailureClearsThem) {

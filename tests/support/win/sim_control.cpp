@@ -97,6 +97,11 @@ SimControl::SimControl(std::string controlUrl) : controlUrl_(std::move(controlUr
     return call(L"POST", "/_sim/fault", fault.dump(), reply);
 }
 
+::testing::AssertionResult SimControl::setWorld(const nlohmann::json& world) {
+    std::string reply;
+    return call(L"POST", "/_sim/world", world.dump(), reply);
+}
+
 ::testing::AssertionResult SimControl::readLog(std::vector<SimRequest>& requests) {
     requests.clear();
     std::string reply;

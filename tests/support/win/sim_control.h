@@ -39,6 +39,8 @@ public:
     ::testing::AssertionResult clearLog();
     // POST /_sim/fault; the simulator refuses a malformed description with its reason.
     ::testing::AssertionResult setFault(const nlohmann::json& fault);
+    // POST /_sim/world: {"bosses": n, "max_per_page": m}, either optional; reset() undoes it.
+    ::testing::AssertionResult setWorld(const nlohmann::json& world);
     // GET /_sim/log, oldest first.
     ::testing::AssertionResult readLog(std::vector<SimRequest>& requests);
 
