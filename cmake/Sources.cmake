@@ -2,6 +2,11 @@
 # (library mb_common); src/<subsystem>/win/*.cpp needs Windows headers (library mb_win).
 set(MB_SUBSYSTEMS core server clock controls desktop app)
 
+# Resources compiled into the executable (manifest; later the version resource), wherever its
+# entry file lives. The .rc names the files it embeds, so a change in them rebuilds it.
+set(MB_APP_RESOURCES ${CMAKE_SOURCE_DIR}/resources/Marrowbell.rc)
+set(MB_APP_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/resources/Marrowbell.manifest)
+
 function(mb_collect out pattern)
   set(files)
   foreach(sub ${MB_SUBSYSTEMS})
@@ -33,7 +38,8 @@ function(mb_add_executable)
   if(NOT EXISTS ${entry})
     return()
   endif()
-  add_executable(Marrowbell WIN32 ${entry})
+  add_executable(Marrowbell WIN32 ${entry} ${MB_APP_RESOURCES})
+  set_source_files_properties(${MB_APP_RESOURCES} PROPERTIES OBJECT_DEPENDS "${MB_APP_RESOURCE_FILES}")
   target_link_libraries(Marrowbell PRIVATE mb_win)
   target_link_options(Marrowbell PRIVATE -mwindows)
   mb_set_warnings(Marrowbell)

@@ -44,8 +44,9 @@ def _c_string(data, offset):
     return data[offset:end].decode("ascii", "replace")
 
 
-def imported_dlls(data):
-    """Names of the DLLs a PE image imports, normally and delay-loaded, in table order."""
+def pe_layout(data):
+    """The data directories of a PE image as (address, size) pairs, and a function that maps
+    an address in the image to its offset in the file."""
     if data[:2] != b"MZ":
         raise PeError("not an MZ file")
     (pe,) = _unpack("<I", data, 0x3C)
@@ -71,6 +72,12 @@ def imported_dlls(data):
                 return raw + rva - address
         raise PeError(f"address 0x{rva:x} lies in no section")
 
+    return table, file_offset
+
+
+def imported_dlls(data):
+    """Names of the DLLs a PE image imports, normally and delay-loaded, in table order."""
+    table, file_offset = pe_layout(data)
     names = []
     for index, entry_size, name_field in ((IMPORT_DIRECTORY, 20, 12), (DELAY_IMPORT_DIRECTORY, 32, 4)):
         if index >= len(table) or table[index][0] == 0:

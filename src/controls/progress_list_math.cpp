@@ -117,9 +117,16 @@ int32_t topAfterScrollCode(int32_t code, int32_t thumbPos, int32_t topIndex, int
     return clampTopIndex(top, count, visibleRows);
 }
 
-int32_t topAfterWheel(int32_t delta, int32_t topIndex, int32_t count, int32_t visibleRows) {
-    // Integer division truncates toward zero: a partial notch is dropped.
-    return clampTopIndex(topIndex - delta / 120, count, visibleRows);
+WheelTurn addWheelDelta(int32_t remainder, int32_t delta) {
+    if ((remainder > 0 && delta < 0) || (remainder < 0 && delta > 0)) remainder = 0;
+    // In 64 bits, so no delta can overflow the sum; the quotient truncates toward zero and
+    // the remainder keeps the sign of the turn.
+    const int64_t total = static_cast<int64_t>(remainder) + delta;
+    return {static_cast<int32_t>(total / kWheelNotch), static_cast<int32_t>(total % kWheelNotch)};
+}
+
+int32_t topAfterWheelNotches(int32_t notches, int32_t topIndex, int32_t count, int32_t visibleRows) {
+    return clampTopIndex(topIndex - notches, count, visibleRows);
 }
 
 StripPress pressAt(int32_t x, int32_t y, int32_t width, int32_t height, bool enabled, int32_t count,

@@ -106,8 +106,18 @@ enum ScrollCode : int32_t {
     kThumbTrack = 5,
 };
 int32_t topAfterScrollCode(int32_t code, int32_t thumbPos, int32_t topIndex, int32_t count, int32_t visibleRows);
-// One row per 120 units of wheel delta, truncated toward zero; a forward turn (positive) goes up.
-int32_t topAfterWheel(int32_t delta, int32_t topIndex, int32_t count, int32_t visibleRows);
+// Wheel input. Precision touchpads and smooth wheels send many messages of less than one
+// notch (120), so the deltas are added up: whole notches scroll one row each, a forward turn
+// (positive) going up, and the rest waits for the next message. A turn the other way drops
+// the rest first, so a reversal never has to undo what was left over.
+constexpr int32_t kWheelNotch = 120;
+struct WheelTurn {
+    int32_t notches = 0;    // whole notches, positive forward
+    int32_t remainder = 0;  // what is kept for the next message, |remainder| < 120
+};
+WheelTurn addWheelDelta(int32_t remainder, int32_t delta);
+// The first row after a turn of that many notches.
+int32_t topAfterWheelNotches(int32_t notches, int32_t topIndex, int32_t count, int32_t visibleRows);
 
 // What a left press does at (x, y).
 struct StripPress {

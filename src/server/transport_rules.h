@@ -9,6 +9,12 @@
 
 namespace mb {
 
+// Proxy choice of both sessions: WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY (Windows 8.1 and later).
+// It follows the user's Internet settings, including an auto-configuration script, and goes
+// direct when there are none; the default-proxy type reads only the machine-wide WinHTTP
+// proxy (netsh winhttp), so behind a school, office or hotel proxy every fetch failed.
+inline constexpr uint32_t kSessionAccessType = 4;
+
 // Data endpoints (HttpGet).
 inline constexpr wchar_t kDataUserAgent[] = L"Vantor/1.0";
 inline constexpr wchar_t kAcceptGzipHeader[] = L"Accept-Encoding: gzip\r\n";

@@ -48,7 +48,7 @@ TEST(ProgressListScroll, TwentyRowsWithEightVisibleNeverPassTwelve) {
     for (int i = 0; i < 30; ++i) top = topAfterScrollCode(kLineDown, 0, top, kRows, kVisible);
     EXPECT_EQ(top, 12);
     top = 0;
-    for (int i = 0; i < 10; ++i) top = topAfterWheel(-240, top, kRows, kVisible);
+    for (int i = 0; i < 10; ++i) top = topAfterWheelNotches(-2, top, kRows, kVisible);
     EXPECT_EQ(top, 12);
     EXPECT_EQ(topAfterScrollCode(kThumbTrack, 100, 0, kRows, kVisible), 12);
     EXPECT_EQ(topAfterScrollCode(kThumbPosition, 65535, 0, kRows, kVisible), 12);
@@ -70,14 +70,33 @@ TEST(ProgressListScroll, ScrollCodesMoveByLineOrPageOrToThePosition) {
     for (int32_t code : {6, 7, 8}) EXPECT_EQ(topAfterScrollCode(code, 0, 5, kRows, kVisible), 5) << code;
 }
 
-TEST(ProgressListScroll, WheelMovesOneRowPerNotchAndDropsPartialNotches) {
-    EXPECT_EQ(topAfterWheel(60, 5, kRows, kVisible), 5);
-    EXPECT_EQ(topAfterWheel(-60, 5, kRows, kVisible), 5);
-    EXPECT_EQ(topAfterWheel(-119, 5, kRows, kVisible), 5);
-    EXPECT_EQ(topAfterWheel(-240, 0, kRows, kVisible), 2);
-    EXPECT_EQ(topAfterWheel(240, 5, kRows, kVisible), 3);
-    EXPECT_EQ(topAfterWheel(-180, 5, kRows, kVisible), 6);
-    EXPECT_EQ(topAfterWheel(360, 1, kRows, kVisible), 0);
+TEST(ProgressListScroll, WheelDeltasAddUpToWholeNotchesAndAReversalDropsTheRest) {
+    // Each step: the remainder before, the delta, then the notches and remainder after.
+    struct Step {
+        int32_t remainder, delta, notches, kept;
+    };
+    const Step steps[] = {
+        {0, 120, 1, 0},      {0, -120, -1, 0},    {0, 360, 3, 0},       {0, -240, -2, 0},
+        {0, 60, 0, 60},      {60, 60, 1, 0},      {0, 40, 0, 40},       {40, 40, 0, 80},
+        {80, 40, 1, 0},      {0, -119, 0, -119},  {-119, -1, -1, 0},    {0, 180, 1, 60},
+        {100, 50, 1, 30},    {-30, -100, -1, -10},
+        // A turn the other way starts from nothing.
+        {40, -40, 0, -40},   {80, -120, -1, 0},   {-60, 100, 0, 100},   {-119, 239, 1, 119},
+        {0, 0, 0, 0},        {70, 0, 0, 70},
+        // The largest deltas a message can carry neither overflow nor lose notches.
+        {119, 32767, 274, 6}, {-119, -32768, -274, -7},
+    };
+    for (const Step& s : steps) {
+        const WheelTurn turn = addWheelDelta(s.remainder, s.delta);
+        EXPECT_EQ(turn.notches, s.notches) << s.remainder << " + " << s.delta;
+        EXPECT_EQ(turn.remainder, s.kept) << s.remainder << " + " << s.delta;
+    }
+    // Notches move the first row, forward turns up, within the valid range.
+    EXPECT_EQ(topAfterWheelNotches(0, 5, kRows, kVisible), 5);
+    EXPECT_EQ(topAfterWheelNotches(-2, 0, kRows, kVisible), 2);
+    EXPECT_EQ(topAfterWheelNotches(2, 5, kRows, kVisible), 3);
+    EXPECT_EQ(topAfterWheelNotches(3, 1, kRows, kVisible), 0);
+    EXPECT_EQ(topAfterWheelNotches(-274, 5, kRows, kVisible), 12);
 }
 
 TEST(ProgressListGeometry, RowsStackByRowHeightAndSplitIntoLabelAndBar) {

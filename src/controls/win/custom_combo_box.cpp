@@ -82,13 +82,22 @@ void CustomComboBox::refresh() { invalidateControl(window_); }
 
 void CustomComboBox::notify(WORD code) { sendCommand(parent_, id_, code, window_); }
 
+void CustomComboBox::setForegroundQuery(std::function<HWND()> query) {
+    foregroundWindow_ = query ? std::move(query) : std::function<HWND()>(&::GetForegroundWindow);
+}
+
 void CustomComboBox::showPopup() {
     if (popupOpen_ && popup_) {
-        ::SetForegroundWindow(popup_);
-        ::SetFocus(popup_);
+        claimForegroundOrClose();
         return;
     }
     openPopup();
+}
+
+void CustomComboBox::claimForegroundOrClose() {
+    ::SetForegroundWindow(popup_);
+    ::SetFocus(popup_);
+    if (foregroundWindow_() != popup_) closePopup();
 }
 
 void CustomComboBox::openPopup() {
@@ -118,10 +127,7 @@ void CustomComboBox::openPopup() {
     ::SetFocus(popup_);
     notify(CBN_DROPDOWN);
     // The parent's handling of CBN_DROPDOWN may have moved the focus.
-    if (popupOpen_ && popup_ && ::IsWindow(popup_)) {
-        ::SetForegroundWindow(popup_);
-        ::SetFocus(popup_);
-    }
+    if (popupOpen_ && popup_ && ::IsWindow(popup_)) claimForegroundOrClose();
 }
 
 void CustomComboBox::closePopup() {

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "controls/combo_list.h"
@@ -50,11 +51,18 @@ public:
     int hoverIndex() const { return items_.hoverIndex(); }
     bool isOpen() const { return popupOpen_; }
 
-    // Opens the popup, or gives an open popup the foreground and focus again.
+    // Opens the popup, or gives an open popup the foreground and focus again. A popup that
+    // does not get the foreground (Windows refuses it to a process the user is not working
+    // in, such as when the hotkey fires over a game) would get no focus and so never lose
+    // it: it is closed again at once, with CBN_CLOSEUP, rather than left over the game.
     void showPopup();
     void closePopup();
     // Repaints the box (after a batch of updateItem calls).
     void refresh();
+
+    // The foreground check that decides whether the popup stays open; GetForegroundWindow
+    // unless replaced (tests stand in for a refusal that Wine never makes). Empty restores it.
+    void setForegroundQuery(std::function<HWND()> query);
 
     HWND window() const { return window_; }
     HWND popupWindow() const { return popup_; }
@@ -64,6 +72,9 @@ private:
     LRESULT handleBoxMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handlePopupMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void openPopup();
+    // Asks for the foreground and focus for the popup; closes it when it did not become the
+    // foreground window.
+    void claimForegroundOrClose();
     void finishClose();
     void paintBox(HWND window);
     void paintPopup(HWND window);
@@ -84,6 +95,7 @@ private:
     BackBuffer popupBuffer_;
     int popupWidth_ = 0;
     int popupHeight_ = 0;
+    std::function<HWND()> foregroundWindow_ = &::GetForegroundWindow;
 };
 
 }  // namespace mb

@@ -108,10 +108,13 @@ LRESULT ProgressList::handleMessage(HWND window, UINT message, WPARAM wParam, LP
         case WM_VSCROLL:
             setTopIndex(pl::topAfterScrollCode(LOWORD(wParam), HIWORD(wParam), topIndex_, rowCount(), visibleRows_));
             return 0;
-        case WM_MOUSEWHEEL:
-            topIndex_ = pl::topAfterWheel(GET_WHEEL_DELTA_WPARAM(wParam), topIndex_, rowCount(), visibleRows_);
+        case WM_MOUSEWHEEL: {
+            const pl::WheelTurn turn = pl::addWheelDelta(wheelRemainder_, GET_WHEEL_DELTA_WPARAM(wParam));
+            wheelRemainder_ = turn.remainder;
+            topIndex_ = pl::topAfterWheelNotches(turn.notches, topIndex_, rowCount(), visibleRows_);
             invalidateControl(window_);
             return 0;
+        }
         case WM_MOUSEMOVE:
             onMouseMove(mouseX(lParam), mouseY(lParam));
             return 0;

@@ -70,6 +70,7 @@ private:
     int dragStartY_ = 0;
     int dragStartTop_ = 0;
     bool scrollHover_ = false;
+    int wheelRemainder_ = 0;  // wheel delta short of a whole notch, kept for the next message
     BackBuffer buffer_;
     FontFitCache fits_;
     std::wstring windowText_;  // the rows as last written to the window text

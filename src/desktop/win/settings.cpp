@@ -1,11 +1,16 @@
 #include "desktop/win/settings.h"
 
 #include <windows.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <cwchar>
 #include <optional>
+#include <string_view>
 #include <utility>
+
+#include "core/win/unique_handle.h"
+#include "desktop/settings_location.h"
 
 namespace mb {
 namespace {
@@ -15,20 +20,79 @@ constexpr const wchar_t* kHotkeys = L"Hotkeys";
 constexpr const wchar_t* kSelection = L"Selection";
 constexpr const wchar_t* kNetwork = L"Network";
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// A settings file is a few hundred bytes; a larger one is left to the profile functions as is.
+constexpr LONGLONG kMaxCopiedBytes = 16 << 20;
+
 int32_t readInt(const wchar_t* section, const wchar_t* key, int32_t fallback, const std::wstring& path) {
     return static_cast<int32_t>(::GetPrivateProfileIntW(section, key, fallback, path.c_str()));
 }
 
-void writeSigned(const wchar_t* section, const wchar_t* key, int32_t value, const std::wstring& path) {
+bool writeSigned(const wchar_t* section, const wchar_t* key, int32_t value, const std::wstring& path) {
     wchar_t text[64];
     std::swprintf(text, 64, L"%d", value);
-    ::WritePrivateProfileStringW(section, key, text, path.c_str());
+    return ::WritePrivateProfileStringW(section, key, text, path.c_str()) != FALSE;
 }
 
-void writeUnsigned(const wchar_t* section, const wchar_t* key, uint32_t value, const std::wstring& path) {
+bool writeUnsigned(const wchar_t* section, const wchar_t* key, uint32_t value, const std::wstring& path) {
     wchar_t text[64];
     std::swprintf(text, 64, L"%u", value);
-    ::WritePrivateProfileStringW(section, key, text, path.c_str());
+    return ::WritePrivateProfileStringW(section, key, text, path.c_str()) != FALSE;
+}
+
+UniqueKernelHandle openFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
+    HANDLE file = ::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+bool fileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Opening for writing changes nothing in the file, and fails where a profile write would.
+bool canWrite(const std::wstring& path) {
+    return static_cast<bool>(openFile(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING));
+}
+
+bool readWhole(const std::wstring& path, std::string& bytes) {
+    UniqueKernelHandle file = openFile(path, GENERIC_READ, kShareAll, OPEN_EXISTING);
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxCopiedBytes) return false;
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (bytes.empty()) return true;
+    return ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
+}
+
+// The bytes go into a new file beside path, which then replaces path in one step: a crash
+// leaves the old file or the new one, never a part of either.
+bool replaceWhole(const std::wstring& path, std::string_view bytes) {
+    const std::wstring temporary = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    bool written = false;
+    {
+        UniqueKernelHandle file = openFile(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
+        if (!file) return false;
+        DWORD put = 0;
+        const bool all = bytes.empty() ||
+                         (::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+                          put == bytes.size());
+        written = all && ::FlushFileBuffers(file.get());
+    }
+    if (written && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    ::DeleteFileW(temporary.c_str());
+    return false;
+}
+
+bool samePath(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The folder of a file, with its parents, when it does not exist yet.
+void createFolderOf(const std::wstring& path) {
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);  // "already there" is fine
 }
 
 // A value of the "Network" section as ASCII, or nothing when it is absent, was cut off by the
@@ -50,15 +114,71 @@ std::optional<std::string> readAscii(const wchar_t* key, const std::wstring& pat
 
 }  // namespace
 
-Settings::Settings() : Settings(executableFolder() + L"\\Marrowbell.ini") {}
+Settings::Settings() : Settings(std::wstring(), localAppDataPath()) {
+    settingsPath = startupPath(executableFolder() + L"\\" + kSettingsFileName, fallbackPath);
+}
 
-Settings::Settings(std::wstring path) : settingsPath(std::move(path)) {}
+Settings::Settings(std::wstring path) : Settings(std::move(path), localAppDataPath()) {}
+
+Settings::Settings(std::wstring path, std::wstring fallback)
+    : settingsPath(std::move(path)), fallbackPath(std::move(fallback)) {}
 
 std::wstring Settings::executableFolder() {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     ::PathRemoveFileSpecW(path);
     return path;
+}
+
+std::wstring Settings::localAppDataPath() {
+    std::wstring folder;
+    PWSTR known = nullptr;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known)) && known) folder = known;
+    ::CoTaskMemFree(known);
+    if (folder.empty()) {
+        wchar_t variable[MAX_PATH] = {};
+        const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", variable, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) folder = variable;
+    }
+    if (folder.empty()) return folder;
+    return folder + L"\\" + kSettingsFallbackFolder + L"\\" + kSettingsFileName;
+}
+
+std::wstring Settings::startupPath(const std::wstring& besideExe, const std::wstring& fallback) {
+    if (fallback.empty()) return besideExe;
+    const bool besideExists = fileExists(besideExe);
+    const bool fallbackExists = fileExists(fallback);
+    // Whether it can be written matters only when both exist.
+    const bool besideWritable = besideExists && fallbackExists && canWrite(besideExe);
+    return chooseSettingsFile(besideExists, besideWritable, fallbackExists) == SettingsFile::kFallback ? fallback
+                                                                                                      : besideExe;
+}
+
+void Settings::dropUtf8Mark() {
+    std::string bytes;
+    if (!readWhole(settingsPath, bytes) || !startsWithUtf8Bom(bytes)) return;
+    const std::string_view rest = std::string_view(bytes).substr(kUtf8Bom.size());
+    if (replaceWhole(settingsPath, rest)) return;
+    // Not writable here: the copy without the mark goes where the settings would go anyway.
+    // Without a fallback the file is read as it is.
+    if (fallbackPath.empty() || samePath(fallbackPath, settingsPath)) return;
+    createFolderOf(fallbackPath);
+    if (replaceWhole(fallbackPath, rest)) settingsPath = fallbackPath;
+}
+
+bool Settings::moveToFallback() {
+    if (fallbackPath.empty() || samePath(fallbackPath, settingsPath)) return false;
+    createFolderOf(fallbackPath);
+    // Everything the current file holds comes along: keys read from it ("Network" among them)
+    // and any the program does not know. A copy that fails still leaves the record to write.
+    std::string bytes;
+    if (readWhole(settingsPath, bytes)) {
+        std::string_view rest = bytes;
+        if (startsWithUtf8Bom(rest)) rest.remove_prefix(kUtf8Bom.size());
+        replaceWhole(fallbackPath, rest);
+    }
+    settingsPath = fallbackPath;
+    return true;
 }
 
 bool Settings::load() {
@@ -93,6 +213,7 @@ bool Settings::load() {
 }
 
 void Settings::loadNetwork() {
+    dropUtf8Mark();
     if (auto text = readAscii(L"TrackerUrl", settingsPath)) {
         if (auto url = parseTrackerUrl(*text)) trackerUrl = std::move(*url);
     }
@@ -101,32 +222,43 @@ void Settings::loadNetwork() {
     }
 }
 
-bool Settings::save() const {
-    const std::wstring& p = settingsPath;
-    writeSigned(kWindow, L"Left", left, p);
-    writeSigned(kWindow, L"Top", top, p);
-    writeSigned(kWindow, L"Right", right, p);
-    writeSigned(kWindow, L"Bottom", bottom, p);
-    writeSigned(kWindow, L"Opacity", opacity, p);
-    writeSigned(kWindow, L"TextScale", textScale, p);
-    writeSigned(kWindow, L"ClickThroughMode", clickThroughMode ? 1 : 0, p);
-    writeSigned(kHotkeys, L"ClickThrough", static_cast<int32_t>(clickThroughKey), p);
-    writeUnsigned(kHotkeys, L"ClickThroughMods", clickThroughMods, p);
-    writeSigned(kHotkeys, L"Visibility", static_cast<int32_t>(visibilityKey), p);
-    writeUnsigned(kHotkeys, L"VisibilityMods", visibilityMods, p);
-    writeSigned(kHotkeys, L"BossMenu", static_cast<int32_t>(bossMenuKey), p);
-    writeUnsigned(kHotkeys, L"BossMenuMods", bossMenuMods, p);
+bool Settings::save() {
+    bool firstWritten = false;
+    if (writeRecord(firstWritten)) return true;
+    // Only a file that refuses the very first write is left; a later failure (a full disk, a
+    // file locked for a moment) is reported as it is.
+    if (firstWritten || !moveToFallback()) return false;
+    return writeRecord(firstWritten);
+}
 
-    if (lastBoss.empty()) return true;
+bool Settings::writeRecord(bool& firstWritten) const {
+    const std::wstring& p = settingsPath;
+    firstWritten = writeSigned(kWindow, L"Left", left, p);
+    if (!firstWritten) return false;
+    // Every key is tried even after one fails, so that as much as possible is kept.
+    bool ok = writeSigned(kWindow, L"Top", top, p);
+    ok = writeSigned(kWindow, L"Right", right, p) && ok;
+    ok = writeSigned(kWindow, L"Bottom", bottom, p) && ok;
+    ok = writeSigned(kWindow, L"Opacity", opacity, p) && ok;
+    ok = writeSigned(kWindow, L"TextScale", textScale, p) && ok;
+    ok = writeSigned(kWindow, L"ClickThroughMode", clickThroughMode ? 1 : 0, p) && ok;
+    ok = writeSigned(kHotkeys, L"ClickThrough", static_cast<int32_t>(clickThroughKey), p) && ok;
+    ok = writeUnsigned(kHotkeys, L"ClickThroughMods", clickThroughMods, p) && ok;
+    ok = writeSigned(kHotkeys, L"Visibility", static_cast<int32_t>(visibilityKey), p) && ok;
+    ok = writeUnsigned(kHotkeys, L"VisibilityMods", visibilityMods, p) && ok;
+    ok = writeSigned(kHotkeys, L"BossMenu", static_cast<int32_t>(bossMenuKey), p) && ok;
+    ok = writeUnsigned(kHotkeys, L"BossMenuMods", bossMenuMods, p) && ok;
+
+    // An empty or unconvertible id writes nothing: an earlier "LastBoss" line stays.
+    if (lastBoss.empty()) return ok;
     int units = ::MultiByteToWideChar(CP_UTF8, 0, lastBoss.data(), static_cast<int>(lastBoss.size()), nullptr, 0);
-    if (units <= 0) return true;
+    if (units <= 0) return ok;
     std::wstring wide(static_cast<size_t>(units), L'\0');
     if (::MultiByteToWideChar(CP_UTF8, 0, lastBoss.data(), static_cast<int>(lastBoss.size()), wide.data(), units) <=
         0) {
-        return true;
+        return ok;
     }
-    ::WritePrivateProfileStringW(kSelection, L"LastBoss", wide.c_str(), p.c_str());
-    return true;
+    return ::WritePrivateProfileStringW(kSelection, L"LastBoss", wide.c_str(), p.c_str()) != FALSE && ok;
 }
 
 }  // namespace mb

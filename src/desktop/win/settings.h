@@ -1,5 +1,6 @@
 // The persisted record of the overlay: window rectangle, look, hotkeys and last boss, kept in
-// "Marrowbell.ini" next to the executable and handled only through the profile-file functions.
+// "Marrowbell.ini" and handled through the profile-file functions. The file lives next to the
+// executable, or in %LOCALAPPDATA%\Marrowbell when the executable's folder cannot be written.
 #pragma once
 
 #include <cstdint>
@@ -13,15 +14,22 @@ namespace mb {
 
 class Settings {
 public:
-    // The file "Marrowbell.ini" in the folder of the executable.
+    // The file chosen at start-up (startupPath) between "Marrowbell.ini" beside the executable
+    // and the one in %LOCALAPPDATA%\Marrowbell, which is also the fallback.
     Settings();
-    // Another file; for tests and tools that must not touch the real one.
+    // Another file, with %LOCALAPPDATA%\Marrowbell\Marrowbell.ini as its fallback.
     explicit Settings(std::wstring path);
+    // Another file and another fallback; an empty fallback means none. Tests use it so that
+    // they never touch the real %LOCALAPPDATA%.
+    Settings(std::wstring path, std::wstring fallback);
 
     // Reads the file into the record; a missing file keeps every default. Always true.
     bool load();
-    // Writes the whole record (never the "Network" section). Always true.
-    bool save() const;
+    // Writes the whole record (never the "Network" section). When the very first write fails
+    // (a folder or file the program may not write), the settings move to the fallback: it gets
+    // a copy of the current file, so nothing in it is lost, then the whole record, and
+    // settingsPath names it from then on. True when every key was written somewhere.
+    bool save();
 
     void setOpacity(int32_t value) { opacity = clampOpacity(value); }
     void setWindowRect(int32_t l, int32_t t, int32_t r, int32_t b) {
@@ -32,12 +40,20 @@ public:
     }
 
     // Reads only the "Network" section (load does it too); for what is built before load.
+    // Like load, it first takes a UTF-8 mark off the start of the file (see dropUtf8Mark).
     void loadNetwork();
 
     // Folder of the running executable, without a trailing backslash.
     static std::wstring executableFolder();
+    // %LOCALAPPDATA%\Marrowbell\Marrowbell.ini; empty when the folder cannot be found.
+    static std::wstring localAppDataPath();
+    // The file to read at start-up: besideExe when it exists, unless it cannot be written and
+    // the fallback exists (made from it by an earlier save); else the fallback when it exists;
+    // else besideExe, where the first save is tried.
+    static std::wstring startupPath(const std::wstring& besideExe, const std::wstring& fallback);
 
     std::wstring settingsPath;
+    std::wstring fallbackPath;  // where save moves the settings when settingsPath cannot be written
     int32_t left = SettingsDefaults::left;
     int32_t top = SettingsDefaults::top;
     int32_t right = SettingsDefaults::right;
@@ -56,6 +72,18 @@ public:
     // Read from "Network" only; the defaults stand unless the file holds a usable value.
     std::string trackerUrl{kDefaultTrackerUrl};
     std::vector<NtpServerAddress> ntpServers;  // empty: the clock's own servers
+
+private:
+    // A file saved as "UTF-8 with BOM" is rewritten once without its first three bytes, the
+    // rest byte for byte (a new file beside it, then moved over it), so that the profile
+    // functions read its first section and later writes add no mark back. When it cannot be
+    // rewritten in place, the copy goes to the fallback, which is used from then on.
+    void dropUtf8Mark();
+    // Points settingsPath at the fallback after a copy of the current file (without a mark);
+    // false when there is no fallback to move to.
+    bool moveToFallback();
+    // Every key into settingsPath; stops at once when the first write fails.
+    bool writeRecord(bool& firstWritten) const;
 };
 
 }  // namespace mb

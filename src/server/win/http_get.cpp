@@ -4,6 +4,7 @@
 #include <winhttp.h>
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <string_view>
 
@@ -41,9 +42,22 @@ bool crackUrl(const std::wstring& url, UrlParts& parts) {
     return true;
 }
 
+#ifndef WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY
+#define WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY 4
+#endif
+static_assert(kSessionAccessType == WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY);
+
+void* winHttpOpen(const wchar_t* userAgent, uint32_t accessType, const wchar_t* proxyName, const wchar_t* proxyBypass,
+                  uint32_t flags) {
+    return ::WinHttpOpen(userAgent, accessType, proxyName, proxyBypass, flags);
+}
+
+// Written by tests between calls, read by the loader and poller threads at the same time.
+std::atomic<SessionOpener> gSessionOpener{&winHttpOpen};
+
 HINTERNET openSession(const wchar_t* userAgent, uint32_t timeoutMs) {
     HINTERNET session =
-        ::WinHttpOpen(userAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+        gSessionOpener.load()(userAgent, kSessionAccessType, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
     if (session) {
         const int t = static_cast<int>(timeoutMs);
         ::WinHttpSetTimeouts(session, t, t, t, t);  // a failure keeps WinHTTP's defaults
@@ -172,6 +186,8 @@ ProbeResponse probeHttpGet(const std::string& url) {
 }
 
 }  // namespace
+
+void SetSessionOpener(SessionOpener opener) noexcept { gSessionOpener.store(opener ? opener : &winHttpOpen); }
 
 uint64_t HttpGet(const std::string& url, std::string& body) noexcept {
     body.clear();

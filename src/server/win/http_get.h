@@ -24,4 +24,12 @@ struct ProbeResponse {
 // bytes, bodies up to 1048576 bytes, one error text per cause. Never throws.
 ProbeResponse ProbeHttpGet(const std::string& url) noexcept;
 
+// The call both transports open their session with: WinHttpOpen's parameters in plain types
+// (the result is the session handle). Replaceable so a test can see the arguments made; a
+// test's opener forwards to WinHttpOpen to keep the transports working. nullptr restores
+// WinHttpOpen. Set it only while no transport call is running.
+using SessionOpener = void* (*)(const wchar_t* userAgent, uint32_t accessType, const wchar_t* proxyName,
+                                const wchar_t* proxyBypass, uint32_t flags);
+void SetSessionOpener(SessionOpener opener) noexcept;
+
 }  // namespace mb

@@ -410,6 +410,32 @@ TEST_F(CustomComboBoxTest, FocusTakenWhileDroppingDownClosesThePopupOnce) {
     EXPECT_EQ(combo.popupWindow(), nullptr);
 }
 
+// Windows refuses the foreground to a process the user is not working in; Wine never does,
+// so the refusal is played by the foreground query.
+TEST_F(CustomComboBoxTest, APopupThatDoesNotGetTheForegroundClosesAgainAtOnce) {
+    addThree();
+    combo.setForegroundQuery([&] { return parent->hwnd(); });
+    combo.showPopup();
+    EXPECT_EQ(codes(), (std::vector<int>{CBN_DROPDOWN, CBN_CLOSEUP}));
+    EXPECT_FALSE(combo.isOpen());
+    EXPECT_EQ(combo.popupWindow(), nullptr);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    clickBox();
+    EXPECT_EQ(codes(), (std::vector<int>{CBN_DROPDOWN, CBN_CLOSEUP, CBN_DROPDOWN, CBN_CLOSEUP}));
+    EXPECT_FALSE(combo.isOpen());
+
+    // An open popup that is asked to the front again and refused closes too.
+    combo.setForegroundQuery({});
+    parent->clear();
+    combo.showPopup();
+    ASSERT_TRUE(combo.isOpen());
+    EXPECT_EQ(::GetForegroundWindow(), combo.popupWindow());
+    combo.setForegroundQuery([] { return static_cast<HWND>(nullptr); });
+    combo.showPopup();
+    EXPECT_FALSE(combo.isOpen());
+    EXPECT_EQ(codes(), (std::vector<int>{CBN_DROPDOWN, CBN_CLOSEUP}));
+}
+
 TEST_F(CustomComboBoxTest, DestroyingTheObjectClosesThePopup) {
     auto owned = std::make_unique<CustomComboBox>();
     ASSERT_TRUE(owned->create(parent->hwnd(), 10, 60, 200, 28, kId));

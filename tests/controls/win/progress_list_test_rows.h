@@ -59,6 +59,7 @@ protected:
     LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
         return ::SendMessageW(list_.window(), message, wParam, lParam);
     }
+    void wheel(short delta) { send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0); }
 
     // The parent goes after the list (members are destroyed in reverse order).
     std::unique_ptr<TestParentWindow> parent_;

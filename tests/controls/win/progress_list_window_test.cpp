@@ -66,15 +66,33 @@ TEST_F(ProgressListWindow, VScrollAndWheelNeverPassTheLastPage) {
     list_.scrollToTop();
     EXPECT_EQ(list_.topIndex(), 0);
     ::ValidateRect(list_.window(), nullptr);
-    send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(60))), 0);
-    EXPECT_EQ(list_.topIndex(), 0);
+    wheel(-60);
+    EXPECT_EQ(list_.topIndex(), 0);  // half a notch scrolls nothing yet
     EXPECT_TRUE(::GetUpdateRect(list_.window(), nullptr, FALSE));  // repainted all the same
-    send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(-240))), 0);
-    EXPECT_EQ(list_.topIndex(), 2);
-    for (int i = 0; i < 10; ++i) send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(-240))), 0);
+    wheel(-60);
+    EXPECT_EQ(list_.topIndex(), 1);  // the second half completes the notch
+    wheel(-240);
+    EXPECT_EQ(list_.topIndex(), 3);
+    for (int i = 0; i < 10; ++i) wheel(-240);
     EXPECT_EQ(list_.topIndex(), 12);
-    send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(360))), 0);
+    wheel(360);
     EXPECT_EQ(list_.topIndex(), 9);
+}
+
+TEST_F(ProgressListWindow, SmallWheelDeltasAddUpAndAReversalDropsWhatWasLeft) {
+    list_.setTextScale(100);
+    list_.setRows(manyRows(20));
+    send(WM_VSCROLL, SB_PAGEDOWN, 0);
+    // Wheel delta, then the first row: three touchpad steps of 40 make one notch up; a turn
+    // back drops what was left over (80 up, 40 down, 80 up is not a notch); whole notches
+    // move one row each.
+    const int steps[][2] = {{40, 8}, {40, 8}, {40, 7}, {80, 7}, {-40, 7}, {80, 7}, {40, 6}, {120, 5}, {-120, 6}};
+    for (const auto& [delta, top] : steps) {
+        ::ValidateRect(list_.window(), nullptr);
+        wheel(static_cast<short>(delta));
+        EXPECT_EQ(list_.topIndex(), top) << delta;
+        EXPECT_TRUE(::GetUpdateRect(list_.window(), nullptr, FALSE)) << delta;  // repainted every time
+    }
 }
 
 TEST_F(ProgressListWindow, StripClickPagesOnceAndTheDoubleClickIsIgnored) {
@@ -183,7 +201,7 @@ TEST_F(ProgressListWindow, NewRowsKeepTheScrollPositionWhileItIsValid) {
     EXPECT_EQ(list_.rowCount(), 0);
     // With no rows nothing scrolls.
     send(WM_VSCROLL, SB_PAGEDOWN, 0);
-    send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(-240))), 0);
+    wheel(-240);
     EXPECT_EQ(list_.topIndex(), 0);
 }
 

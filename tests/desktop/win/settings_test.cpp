@@ -6,8 +6,12 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/win/temp_folder.h"
@@ -42,9 +46,20 @@ std::ostream& operator<<(std::ostream& out, const Record& r) {
     return out << " lastBoss \"" << r.lastBoss << '"';
 }
 
+std::string fileBytes(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
+}
+
 class SettingsFile : public ::testing::Test {
 protected:
     std::wstring path() const { return folder.file(L"Marrowbell.ini"); }
+    // Stands in for %LOCALAPPDATA%\Marrowbell\Marrowbell.ini; its folders do not exist yet.
+    std::wstring fallback() const { return folder.file(L"Local\\Marrowbell\\Marrowbell.ini"); }
     void put(const wchar_t* section, const wchar_t* key, const std::wstring& value) const {
         ASSERT_TRUE(::WritePrivateProfileStringW(section, key, value.c_str(), path().c_str()));
     }
@@ -54,7 +69,7 @@ protected:
         return buffer;
     }
     Settings loaded() const {
-        Settings settings(path());
+        Settings settings(path(), L"");
         EXPECT_TRUE(settings.load());
         return settings;
     }
@@ -116,7 +131,7 @@ TEST_F(SettingsFile, NoSelectionSectionLeavesLastBossEmptyAndSaveWritesNone) {
 
 TEST_F(SettingsFile, AnEmptyLastBossLeavesAnEarlierLineUntouched) {
     put(L"Selection", L"LastBoss", L"boss_earlier");
-    Settings s(path());  // not loaded: lastBoss empty
+    Settings s(path(), L"");  // not loaded: lastBoss empty
     s.save();
     EXPECT_EQ(get(L"Selection", L"LastBoss"), L"boss_earlier");
     s.lastBoss = "boss_new";
@@ -125,7 +140,7 @@ TEST_F(SettingsFile, AnEmptyLastBossLeavesAnEarlierLineUntouched) {
 }
 
 TEST_F(SettingsFile, SaveWritesEveryKeyAndLoadReadsThemBack) {
-    Settings s(path());
+    Settings s(path(), L"");
     s.setWindowRect(-20, 30, 400, 900);
     s.setOpacity(3);
     EXPECT_EQ(s.opacity, 10);
@@ -139,7 +154,7 @@ TEST_F(SettingsFile, SaveWritesEveryKeyAndLoadReadsThemBack) {
     s.bossMenuKey = 0x5A;
     s.bossMenuMods = 5;
     s.lastBoss = "k7x2m9q4";
-    s.save();
+    EXPECT_TRUE(s.save());
     EXPECT_EQ(get(L"Window", L"Left"), L"-20");
     EXPECT_EQ(get(L"Window", L"ClickThroughMode"), L"0");
     EXPECT_EQ(get(L"Hotkeys", L"ClickThroughMods"), L"4294967295");
@@ -164,7 +179,7 @@ TEST_F(SettingsFile, NetworkKeysAreReadAndNeverWritten) {
 
     // A file without the section never gains it.
     test::TempFolder other;
-    Settings fresh(other.file(L"Marrowbell.ini"));
+    Settings fresh(other.file(L"Marrowbell.ini"), L"");
     fresh.save();
     wchar_t names[512] = {};
     DWORD length = ::GetPrivateProfileSectionNamesW(names, 512, fresh.settingsPath.c_str());
@@ -184,6 +199,101 @@ TEST_F(SettingsFile, UnusableNetworkValuesKeepTheDefaults) {
     EXPECT_EQ(loaded().trackerUrl, "https://tracker.marrowbell.example");
 }
 
+// A file held open without write sharing refuses every write, as one in a protected folder.
+HANDLE lockAgainstWriting(const std::wstring& path) {
+    return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+TEST_F(SettingsFile, AUtf8MarkIsDroppedOnceSoTheFirstSectionIsRead) {
+    const std::string rest = "[Network]\r\nTrackerUrl=http://127.0.0.1:8443\r\n[Window]\r\nLeft=7\r\n";
+    writeBytes(path(), "\xEF\xBB\xBF" + rest);
+    Settings s(path(), fallback());
+    s.loadNetwork();  // what the application reads first
+    EXPECT_EQ(s.trackerUrl, "http://127.0.0.1:8443");
+    EXPECT_EQ(fileBytes(path()), rest);  // the mark gone, every other byte kept
+    ASSERT_TRUE(s.load());
+    EXPECT_EQ(s.left, 7);
+    EXPECT_TRUE(s.save());
+    EXPECT_EQ(fileBytes(path()).rfind("[Network]\r\n", 0), 0u);  // saving adds no mark back
+
+    // A marked file that cannot be rewritten is read from a copy without the mark in the
+    // fallback, which is the file in use from then on.
+    writeBytes(path(), "\xEF\xBB\xBF" + rest);
+    HANDLE lock = lockAgainstWriting(path());
+    Settings held(path(), fallback());
+    ASSERT_TRUE(held.load());
+    ::CloseHandle(lock);
+    EXPECT_EQ(held.trackerUrl, "http://127.0.0.1:8443");
+    EXPECT_EQ(held.settingsPath, fallback());
+    EXPECT_EQ(fileBytes(fallback()), rest);
+}
+
+TEST_F(SettingsFile, FilesWithoutTheMarkAreNeverRewritten) {
+    // A file the overlay wrote itself goes through a load and an unchanged save byte for byte.
+    Settings own(path(), L"");
+    own.lastBoss = "boss_a";
+    ASSERT_TRUE(own.save());
+    const std::string written = fileBytes(path());
+    Settings again(path(), L"");
+    ASSERT_TRUE(again.load());
+    ASSERT_TRUE(again.save());
+    EXPECT_EQ(fileBytes(path()), written);
+
+    // Hand-written ASCII and UTF-16 files are read and left as they are.
+    const std::string ascii = "; mine\n[Window]\nLeft = 9\n";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : ascii) utf16 += {c, '\0'};
+    for (const std::string& bytes : {ascii, utf16}) {
+        writeBytes(path(), bytes);
+        Settings s(path(), L"");
+        ASSERT_TRUE(s.load());
+        EXPECT_EQ(s.left, 9);
+        EXPECT_EQ(fileBytes(path()), bytes);
+    }
+}
+
+// Root ignores permission bits here, so the folder that cannot be written is on a read-only
+// file system: under Wine, Z:\proc\self is /proc/self, where no file can be created.
+TEST_F(SettingsFile, AFolderThatCannotBeWrittenSendsTheSettingsToTheFallback) {
+    const std::wstring stuck = L"Z:\\proc\\self\\Marrowbell.ini";
+    EXPECT_FALSE(Settings(stuck, L"").save());  // with nowhere else to go the failure shows
+    Settings s(stuck, fallback());
+    ASSERT_TRUE(s.load());
+    s.setWindowRect(10, 20, 500, 600);
+    s.lastBoss = "boss_z";
+    EXPECT_TRUE(s.save());
+    EXPECT_EQ(s.settingsPath, fallback());
+
+    // The next start finds no file beside the executable and reads the fallback.
+    Settings next(Settings::startupPath(stuck, fallback()), fallback());
+    EXPECT_EQ(next.settingsPath, fallback());
+    ASSERT_TRUE(next.load());
+    EXPECT_EQ(recordOf(next), recordOf(s));
+}
+
+TEST_F(SettingsFile, AnExistingFileThatCannotBeWrittenComesWholeIntoTheFallback) {
+    put(L"Window", L"Left", L"5");
+    put(L"Network", L"TrackerUrl", L"http://127.0.0.1:8443");
+    const std::string before = fileBytes(path());
+    HANDLE lock = lockAgainstWriting(path());
+    Settings s(path(), fallback());
+    ASSERT_TRUE(s.load());
+    s.setOpacity(40);
+    EXPECT_TRUE(s.save());
+    EXPECT_EQ(s.settingsPath, fallback());
+    EXPECT_EQ(fileBytes(path()), before);
+
+    // While it stays unwritable the next start takes the fallback, which holds everything.
+    Settings next(Settings::startupPath(path(), fallback()), L"");
+    ::CloseHandle(lock);
+    ASSERT_TRUE(next.load());
+    EXPECT_EQ(next.settingsPath, fallback());
+    EXPECT_EQ(std::make_tuple(next.left, next.opacity, next.trackerUrl), std::make_tuple(5, 40, s.trackerUrl));
+    EXPECT_EQ(s.trackerUrl, "http://127.0.0.1:8443");
+    // Writable again, the file beside the executable wins once more.
+    EXPECT_EQ(Settings::startupPath(path(), fallback()), path());
+}
+
 TEST(SettingsPath, LivesNextToTheExecutable) {
     wchar_t exe[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -192,6 +302,11 @@ TEST(SettingsPath, LivesNextToTheExecutable) {
     EXPECT_NE(folder.back(), L'\\');
     EXPECT_EQ(std::wstring(exe).rfind(folder + L"\\", 0), 0u);
     EXPECT_EQ(Settings().settingsPath, folder + L"\\Marrowbell.ini");
+
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_GT(::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
+    EXPECT_EQ(Settings::localAppDataPath(), std::wstring(local) + L"\\Marrowbell\\Marrowbell.ini");
+    EXPECT_EQ(Settings().fallbackPath, Settings::localAppDataPath());
 }
 
 }  // namespace

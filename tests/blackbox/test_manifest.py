@@ -1,0 +1,90 @@
+"""The application manifest inside the built executable, read straight from its resource
+directory: what Windows sees when it starts the program (Wine reads it too, but ignores most of
+it, so the starts in the other black-box tests prove only that it does not stop the program).
+
+Needs the windows-release build.
+"""
+import os
+import struct
+import sys
+import unittest
+import xml.etree.ElementTree as ET
+
+import harness
+
+sys.path.insert(0, os.path.join(harness.ROOT, "tools"))
+import check_imports  # noqa: E402  (its PE reader)
+
+RESOURCE_DIRECTORY = 2
+RT_MANIFEST = 24
+CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
+
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
+
+SUPPORTED_OS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
+}
+
+
+def resources(data):
+    """{(type id, name id): bytes} of a PE image's resources that have numeric ids."""
+    table, file_offset = check_imports.pe_layout(data)
+    if len(table) <= RESOURCE_DIRECTORY or table[RESOURCE_DIRECTORY][0] == 0:
+        return {}
+    root = file_offset(table[RESOURCE_DIRECTORY][0])
+
+    def entries(directory):  # (id, or None for a name; offset of what it points to) per entry
+        named, numbered = struct.unpack_from("<HH", data, root + directory + 12)
+        for i in range(named + numbered):
+            name, target = struct.unpack_from("<II", data, root + directory + 16 + 8 * i)
+            yield (None if name & 0x80000000 else name), target & 0x7FFFFFFF
+
+    found = {}
+    for type_id, types in entries(0):
+        for name_id, names in entries(types):
+            for _, leaf in entries(names):  # one per language
+                rva, size = struct.unpack_from("<II", data, root + leaf)
+                found[(type_id, name_id)] = data[file_offset(rva):file_offset(rva) + size]
+    return found
+
+
+class Manifest(unittest.TestCase):
+    def test_runs_as_the_invoker_on_every_supported_version_with_common_controls_6_and_no_dpi_awareness(self):
+        if not os.path.exists(harness.EXE):
+            raise AssertionError(f"{harness.EXE} is missing: build the windows-release preset first")
+        with open(harness.EXE, "rb") as handle:
+            found = resources(handle.read())
+        manifests = [key for key in found if key[0] == RT_MANIFEST]
+        self.assertEqual(manifests, [(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID)])
+        text = found[manifests[0]]
+        root = ET.fromstring(text)
+        self.assertEqual((root.tag, root.get("manifestVersion")), (ASM_V1 + "assembly", "1.0"))
+
+        level = f"{ASM_V3}trustInfo/{ASM_V3}security/{ASM_V3}requestedPrivileges/{ASM_V3}requestedExecutionLevel"
+        self.assertEqual([(e.get("level"), e.get("uiAccess")) for e in root.findall(level)], [("asInvoker", "false")])
+
+        supported = f"{COMPATIBILITY}compatibility/{COMPATIBILITY}application/{COMPATIBILITY}supportedOS"
+        self.assertEqual(sorted(e.get("Id") for e in root.findall(supported)), sorted(SUPPORTED_OS))
+
+        identity = f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/{ASM_V1}assemblyIdentity"
+        identities = [e.attrib for e in root.findall(identity)]
+        self.assertEqual(len(identities), 1)
+        self.assertIn(identities[0].pop("processorArchitecture", None), ("amd64", "*"))
+        self.assertEqual(identities[0], {"type": "win32", "name": "Microsoft.Windows.Common-Controls",
+                                         "version": "6.0.0.0", "publicKeyToken": "6595b64144ccf1df",
+                                         "language": "*"})
+
+        # The fixed pixel layout would shrink on a high-DPI screen; Windows scales it instead.
+        names = {element.tag.rsplit("}", 1)[-1] for element in root.iter()}
+        self.assertFalse(names & {"dpiAware", "dpiAwareness", "windowsSettings"}, names)
+        self.assertNotIn(b"dpiAware", text)
+
+
+if __name__ == "__main__":
+    unittest.main()
