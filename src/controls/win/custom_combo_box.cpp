@@ -58,6 +58,7 @@ void CustomComboBox::setBounds(int x, int y, int width, int height) { moveContro
 
 int CustomComboBox::addItem(const std::string& text, COLORREF color, void* data, int activeCount, int totalCount) {
     const int index = items_.add(ComboItem{text, static_cast<ItemColor>(color), data, activeCount, totalCount});
+    updateWindowText();
     invalidateControl(window_);
     return index;
 }
@@ -65,6 +66,7 @@ int CustomComboBox::addItem(const std::string& text, COLORREF color, void* data,
 void CustomComboBox::clearItems() {
     items_.clear();
     closePopup();
+    updateWindowText();
     invalidateControl(window_);
 }
 
@@ -75,7 +77,18 @@ void CustomComboBox::updateItem(int index, COLORREF color, int activeCount, int 
 }
 
 void CustomComboBox::setSelection(int index) {
-    if (items_.select(index)) invalidateControl(window_);
+    if (!items_.select(index)) return;
+    updateWindowText();
+    invalidateControl(window_);
+}
+
+void CustomComboBox::updateWindowText() {
+    // The selected name is the box's window text too, for screen readers and inspection tools.
+    const ComboItem* selected = items_.selectedItem();
+    std::wstring text = selected ? widen(selected->text) : std::wstring();
+    if (!window_ || text == windowText_) return;
+    windowText_ = std::move(text);
+    ::SetWindowTextW(window_, windowText_.c_str());
 }
 
 void CustomComboBox::refresh() { invalidateControl(window_); }
@@ -237,6 +250,7 @@ LRESULT CustomComboBox::handleBoxMessage(HWND window, UINT message, WPARAM wPara
         return 0;
     case WM_NCDESTROY:
         window_ = nullptr;
+        windowText_.clear();
         break;
     default:
         break;
@@ -265,6 +279,7 @@ LRESULT CustomComboBox::handlePopupMessage(HWND window, UINT message, WPARAM wPa
         const int row = popupRowAt(mouseX(lParam), mouseY(lParam), popupWidth_, popupHeight_, itemHeight_);
         if (popupOpen_ && items_.isValid(row)) {
             items_.select(row);
+            updateWindowText();
             notify(CBN_SELCHANGE);
         }
         closePopup();
@@ -274,7 +289,10 @@ LRESULT CustomComboBox::handlePopupMessage(HWND window, UINT message, WPARAM wPa
         switch (wParam) {
         case VK_RETURN:
         case VK_SPACE:
-            if (popupOpen_ && items_.chooseHovered()) notify(CBN_SELCHANGE);
+            if (popupOpen_ && items_.chooseHovered()) {
+                updateWindowText();
+                notify(CBN_SELCHANGE);
+            }
             closePopup();
             return 0;
         case VK_ESCAPE:

@@ -79,6 +79,7 @@ private:
     void paintBox(HWND window);
     void paintPopup(HWND window);
     void notify(WORD code);
+    void updateWindowText();
 
     HWND window_ = nullptr;
     HWND parent_ = nullptr;
@@ -95,6 +96,7 @@ private:
     BackBuffer popupBuffer_;
     int popupWidth_ = 0;
     int popupHeight_ = 0;
+    std::wstring windowText_;  // the selected name as last written to the window text
     std::function<HWND()> foregroundWindow_ = &::GetForegroundWindow;
 };
 

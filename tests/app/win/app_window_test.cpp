@@ -129,6 +129,8 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
         startLoaded(again);
         EXPECT_EQ(again.app->state->selectedBossId, restored);
         EXPECT_EQ(again.app->bossSelector.selectedIndex(), other);
+        EXPECT_EQ(windowText(again.app->bossSelector.window()),
+                  test::widenUtf8(list[static_cast<size_t>(other)].name)) << "the selector reads as it shows";
     }
 }
 
