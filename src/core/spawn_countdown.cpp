@@ -17,9 +17,12 @@ std::optional<int32_t> secondsUntilSpawn(const Boss& boss, int64_t now) {
 
 std::wstring spawnCountdownText(const Boss& boss, int64_t now) {
     const std::optional<int32_t> remaining = secondsUntilSpawn(boss, now);
-    if (!remaining) return {};
-    const int32_t minutes = *remaining / 60;
-    const std::wstring seconds = std::to_wstring(*remaining % 60) + L"s";
+    return remaining ? countdownText(*remaining) : std::wstring();
+}
+
+std::wstring countdownText(int32_t remaining) {
+    const int32_t minutes = remaining / 60;
+    const std::wstring seconds = std::to_wstring(remaining % 60) + L"s";
     if (minutes > 0) return std::to_wstring(minutes) + L"m " + seconds;
     return seconds;
 }

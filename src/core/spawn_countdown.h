@@ -20,4 +20,7 @@ std::optional<int32_t> secondsUntilSpawn(const Boss& boss, int64_t now);
 // "%dm %ds" from a minute on, else "%ds"; empty when there is no countdown.
 std::wstring spawnCountdownText(const Boss& boss, int64_t now);
 
+// The same text for a number of remaining seconds.
+std::wstring countdownText(int32_t remaining);
+
 }  // namespace mb

@@ -231,6 +231,7 @@ void TrackerApp::onRefreshTimer() {
     updateTrayIcon();
     refreshSpawnCountdown();
     refreshCacheAge();
+    refreshAlerts(changed);
 }
 
 void TrackerApp::onNtpTimer() {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "app/alert_outbox.h"
+#include "app/alerts.h"
 #include "app/win/workers.h"
 #include "clock/win/ntp_clock.h"
 #include "controls/win/custom_button.h"
@@ -112,6 +114,10 @@ public:
     void runTrayCommand(UINT command);
     void showHelp();
 
+    // Alerts as balloons on the tray icon (alert_balloons.cpp); nothing at all while they are off.
+    void refreshAlerts(bool dataArrived);
+    void showAlertBalloon(const std::wstring& text);
+
     // ---- Members in construction order ------------------------------------------------------
     // The shared client, the tracker state and the stop flag are shared with the worker
     // threads, which may outlive this object (see workers.h).
@@ -163,6 +169,12 @@ public:
     UINT taskbarCreatedMessage = 0;
     // The boss records the selector's items point to; freed at WM_DESTROY.
     std::vector<std::unique_ptr<Boss>> selectorBosses;
+
+    // What has been alerted, and the balloons waiting for their turn.
+    AlertState alertState;
+    AlertOutbox alertOutbox;
+    // The sound of an alert when the settings want one; a test puts something else in its place.
+    std::function<void()> alertSound = [] { ::MessageBeep(MB_ICONASTERISK); };
 
 private:
     bool registerMainWindowClass();

@@ -68,11 +68,13 @@ bool synchronizeNow(NtpClock::TimeBase& base) {
     if (!socketLayerReady()) return false;
     for (const NtpServer& server : base.servers) {
         if (const std::optional<int64_t> unixTime = queryServer(server)) {
+            const int64_t system = base.systemClock();  // the PC's own clock as the reply is taken
             CriticalSectionLock hold(base.lock);
             const uint64_t tick = base.tick();
             base.baseTick = tick;
             base.lastSyncTick = tick;
             base.baseUnixTime = *unixTime;
+            base.systemOffset = system - *unixTime;
             base.synced = true;
             return true;
         }
@@ -130,6 +132,12 @@ bool NtpClock::isFresh() {
 int64_t NtpClock::syncedTime() {
     CriticalSectionLock hold(base_->lock);
     return base_->synced ? base_->baseUnixTime : 0;
+}
+
+std::optional<int64_t> NtpClock::systemOffset() {
+    CriticalSectionLock hold(base_->lock);
+    if (!base_->synced) return std::nullopt;
+    return base_->systemOffset;
 }
 
 }  // namespace mb

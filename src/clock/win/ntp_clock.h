@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
     int64_t now();         // corrected Unix seconds; the system clock before the first success
     bool isFresh();        // synchronised less than 24 hours ago
     int64_t syncedTime();  // the server time of the last success; 0 before one
+    // The system clock minus the server time, in whole seconds, as found at the last success
+    // (positive: the PC clock is ahead); nothing before the first success.
+    std::optional<int64_t> systemOffset();
 
     // The time base with its lock. Every synchronisation thread holds it too, so a thread
     // that finishes after the clock is gone stores into state that is still alive.
@@ -51,6 +55,7 @@ public:
         uint64_t baseTick = 0;
         int64_t baseUnixTime = 0;
         uint64_t lastSyncTick = 0;
+        int64_t systemOffset = 0;  // system clock minus server time at the last success
         bool synced = false;
     };
 

@@ -19,6 +19,7 @@ constexpr const wchar_t* kWindow = L"Window";
 constexpr const wchar_t* kHotkeys = L"Hotkeys";
 constexpr const wchar_t* kSelection = L"Selection";
 constexpr const wchar_t* kNetwork = L"Network";
+constexpr const wchar_t* kAlerts = L"Alerts";
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // A settings file is a few hundred bytes; a larger one is left to the profile functions as is.
@@ -95,12 +96,12 @@ void createFolderOf(const std::wstring& path) {
     ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);  // "already there" is fine
 }
 
-// A value of the "Network" section as ASCII, or nothing when it is absent, was cut off by the
-// buffer or holds characters no host name or URL may contain.
-std::optional<std::string> readAscii(const wchar_t* key, const std::wstring& path) {
+// A value of the "Network" (or another read-only) section as ASCII, or nothing when it is
+// absent, was cut off by the buffer or holds characters no host name or URL may contain.
+std::optional<std::string> readAscii(const wchar_t* key, const std::wstring& path, const wchar_t* section = kNetwork) {
     constexpr DWORD kUnits = 2048;
     std::wstring buffer(kUnits, L'\0');
-    DWORD length = ::GetPrivateProfileStringW(kNetwork, key, L"", buffer.data(), kUnits, path.c_str());
+    DWORD length = ::GetPrivateProfileStringW(section, key, L"", buffer.data(), kUnits, path.c_str());
     if (length == 0 || length >= kUnits - 1) return std::nullopt;
     std::string text;
     text.reserve(length);
@@ -183,6 +184,7 @@ bool Settings::moveToFallback() {
 
 bool Settings::load() {
     loadNetwork();
+    loadAlerts();
     if (::GetFileAttributesW(settingsPath.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
     const std::wstring& p = settingsPath;
     left = readInt(kWindow, L"Left", SettingsDefaults::left, p);
@@ -220,6 +222,15 @@ void Settings::loadNetwork() {
     if (auto text = readAscii(L"NtpServers", settingsPath)) {
         if (auto servers = parseNtpServers(*text)) ntpServers = std::move(*servers);
     }
+}
+
+void Settings::loadAlerts() {
+    // An absent or unreadable value parses as empty text: the threshold off, the sound on.
+    const auto text = [&](const wchar_t* key) { return readAscii(key, settingsPath, kAlerts).value_or(""); };
+    alerts.spawnLeadSeconds = parseAlertThreshold(text(L"SpawnLeadSeconds"), kMinSpawnLead, kMaxSpawnLead);
+    alerts.healthBelowPercent = parseAlertThreshold(text(L"HealthBelowPercent"), kMinHealthBelow, kMaxHealthBelow);
+    alerts.clockWarnSeconds = parseAlertThreshold(text(L"ClockWarnSeconds"), kMinClockWarn, kMaxClockWarn);
+    alerts.sound = parseAlertSound(text(L"Sound"));
 }
 
 bool Settings::save() {

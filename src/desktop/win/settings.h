@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/alert_settings.h"
 #include "desktop/network_settings.h"
 #include "desktop/settings_values.h"
 
@@ -42,6 +43,8 @@ public:
     // Reads only the "Network" section (load does it too); for what is built before load.
     // Like load, it first takes a UTF-8 mark off the start of the file (see dropUtf8Mark).
     void loadNetwork();
+    // Reads only the "Alerts" section (load does it too, after "Network"); never written.
+    void loadAlerts();
 
     // Folder of the running executable, without a trailing backslash.
     static std::wstring executableFolder();
@@ -72,6 +75,8 @@ public:
     // Read from "Network" only; the defaults stand unless the file holds a usable value.
     std::string trackerUrl{kDefaultTrackerUrl};
     std::vector<NtpServerAddress> ntpServers;  // empty: the clock's own servers
+    // Read from "Alerts" only; every alert is off unless the file turns it on.
+    AlertSettings alerts;
 
 private:
     // A file saved as "UTF-8 with BOM" is rewritten once without its first three bytes, the

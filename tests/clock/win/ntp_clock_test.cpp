@@ -110,6 +110,23 @@ TEST_F(NtpClockTest, GoodReplySetsTheBaseAndNowCountsWholeSecondsFromIt) {
     EXPECT_EQ(clock.now(), kMarchFirstNoon + 86400);
 }
 
+TEST_F(NtpClockTest, SystemOffsetIsThePcClockMinusTheServerTimeOfTheLastSuccess) {
+    auto system = std::make_shared<std::atomic<int64_t>>(kMarchFirstNoon + 90);
+    NtpClock clock({local(responder)}, ticks.source(), [system] { return system->load(); });
+    EXPECT_FALSE(clock.systemOffset().has_value());
+    responder.script({UdpResponder::reply(kOffset + kMarchFirstNoon)});
+    ASSERT_TRUE(clock.synchronize(false));
+    EXPECT_EQ(clock.systemOffset(), 90) << "ahead";
+    *system = kMarchFirstNoon + 2000 - 30;
+    responder.script({UdpResponder::reply(kOffset + kMarchFirstNoon + 2000)});
+    ASSERT_TRUE(clock.synchronize(false));
+    EXPECT_EQ(clock.systemOffset(), -30) << "behind";
+    *system = 0;
+    responder.script({UdpResponder::truncated(kOffset + 5)});
+    EXPECT_FALSE(clock.synchronize(false));
+    EXPECT_EQ(clock.systemOffset(), -30) << "a failure keeps the last offset";
+}
+
 TEST_F(NtpClockTest, RefusedRepliesMoveToTheNextServerAfterAPause) {
     UdpResponder second;
     ASSERT_TRUE(second.ready());

@@ -1,0 +1,58 @@
+// Alerts on the overlay's tray icon: each refresh tick asks the alert rules what to say and
+// shows it as a notification balloon, at most one every three seconds.
+#include <string>
+
+#include "app/win/tracker_app.h"
+#include "core/spawn_countdown.h"
+#include "server/win/utf8_to_wide.h"
+
+namespace mb {
+
+void TrackerApp::refreshAlerts(bool dataArrived) {
+    const AlertSettings& wanted = settings.alerts;
+    if (!wanted.anyOn()) return;  // off: not one call more than without alerts
+    AlertInput input;
+    input.now = clock.now();
+    input.clockOffset = clock.systemOffset();
+    if (!state->selectedBossId.empty()) {
+        const bool wantReports = alertsWantReports(alertState, state->selectedBossId, dataArrived, wanted);
+        bool found = false;
+        Boss boss;
+        {
+            CriticalSectionLock hold(state->stateLock);
+            for (const Boss& candidate : state->bosses) {
+                if (candidate.id == state->selectedBossId) {
+                    boss = candidate;
+                    found = true;
+                    break;
+                }
+            }
+            const auto entry = state->bossStatus.find(state->selectedBossId);
+            if (found && wantReports && entry != state->bossStatus.end()) input.reports = entry->second.channels;
+        }
+        if (found) {
+            input.bossId = boss.id;
+            input.bossName = Utf8ToWide(boss.name);
+            input.secondsToSpawn = secondsUntilSpawn(boss, input.now);
+            input.reportsGiven = wantReports;
+        }
+    }
+    AlertResult result = evaluateAlerts(alertState, input, wanted);
+    alertState = std::move(result.next);
+    alertOutbox.add(result.alerts);
+    if (const std::optional<std::wstring> text = alertOutbox.take(::GetTickCount64())) showAlertBalloon(*text);
+}
+
+void TrackerApp::showAlertBalloon(const std::wstring& text) {
+    if (trayIconData.cbSize == 0) return;  // no tray icon to speak from
+    // A copy: the icon's own record, used by every other tray call, never carries a balloon.
+    NOTIFYICONDATAW balloon = trayIconData;
+    balloon.uFlags = NIF_INFO;
+    lstrcpynW(balloon.szInfoTitle, L"Marrowbell", ARRAYSIZE(balloon.szInfoTitle));
+    lstrcpynW(balloon.szInfo, text.c_str(), ARRAYSIZE(balloon.szInfo));
+    balloon.dwInfoFlags = NIIF_INFO | (settings.alerts.sound ? 0 : NIIF_NOSOUND);
+    notifyShell(NIM_MODIFY, &balloon);
+    if (settings.alerts.sound) alertSound();
+}
+
+}  // namespace mb
