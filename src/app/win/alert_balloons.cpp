@@ -50,7 +50,9 @@ void TrackerApp::showAlertBalloon(const std::wstring& text) {
     balloon.uFlags = NIF_INFO;
     lstrcpynW(balloon.szInfoTitle, L"Marrowbell", ARRAYSIZE(balloon.szInfoTitle));
     lstrcpynW(balloon.szInfo, text.c_str(), ARRAYSIZE(balloon.szInfo));
-    balloon.dwInfoFlags = NIIF_INFO | (settings.alerts.sound ? 0 : NIIF_NOSOUND);
+    // The shell stays silent: the one sound, when wanted, is ours, so a shell that has its own
+    // notification sound does not play it twice.
+    balloon.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
     notifyShell(NIM_MODIFY, &balloon);
     if (settings.alerts.sound) alertSound();
 }
