@@ -2,10 +2,12 @@
 # (library mb_common); src/<subsystem>/win/*.cpp needs Windows headers (library mb_win).
 set(MB_SUBSYSTEMS core server clock controls desktop app)
 
-# Resources compiled into the executable (manifest; later the version resource), wherever its
-# entry file lives. The .rc names the files it embeds, so a change in them rebuilds it.
+# Resources compiled into the executable (manifest and version resource), wherever its entry
+# file lives. The .rc names the files it embeds, so a change in them rebuilds it; windres writes
+# no dependency file, so they are listed here.
 set(MB_APP_RESOURCES ${CMAKE_SOURCE_DIR}/resources/Marrowbell.rc)
-set(MB_APP_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/resources/Marrowbell.manifest)
+set(MB_VERSION_HEADER_DIR ${CMAKE_BINARY_DIR}/generated)
+set(MB_APP_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/resources/Marrowbell.manifest ${MB_VERSION_HEADER_DIR}/version.h)
 
 function(mb_collect out pattern)
   set(files)
@@ -38,9 +40,20 @@ function(mb_add_executable)
   if(NOT EXISTS ${entry})
     return()
   endif()
+  # The version numbers of the version resource come from project(VERSION) and nowhere else.
+  set(MB_VERSION_TWEAK ${PROJECT_VERSION_TWEAK})
+  if(NOT MB_VERSION_TWEAK)
+    set(MB_VERSION_TWEAK 0)
+  endif()
+  configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${MB_VERSION_HEADER_DIR}/version.h @ONLY)
+
   add_executable(Marrowbell WIN32 ${entry} ${MB_APP_RESOURCES})
   set_source_files_properties(${MB_APP_RESOURCES} PROPERTIES OBJECT_DEPENDS "${MB_APP_RESOURCE_FILES}")
+  target_include_directories(Marrowbell PRIVATE ${MB_VERSION_HEADER_DIR})
   target_link_libraries(Marrowbell PRIVATE mb_win)
-  target_link_options(Marrowbell PRIVATE -mwindows)
+  # The same sources give the same file: no link time in the PE header (its checksum then
+  # stays put too), and the Release file carries no symbols or debug information, which
+  # would hold the build's paths.
+  target_link_options(Marrowbell PRIVATE -mwindows -Wl,--no-insert-timestamp $<$<CONFIG:Release>:-s>)
   mb_set_warnings(Marrowbell)
 endfunction()
