@@ -4,7 +4,8 @@
 Wine brings builtin DLLs that Windows lacks (zlib1.dll among them), so a program that
 imports one runs under every test here and still fails to start on a real PC. This reads the
 import table and the delay-load import table of each PE file straight from its bytes, prints
-what each program imports and checks every name against a short list of system DLLs.
+what each program imports and checks every name against a short list of system DLLs. Its PE
+reader (pe_layout, resources) also serves the black-box tests that read the resources.
 
 Usage: check_imports.py [--xml REPORT] [--require FILE]... PATH...
 A PATH is a program or a folder searched for *.exe; every --require FILE must be among them."""
@@ -23,7 +24,7 @@ SYSTEM_DLLS = {
     "bcrypt.dll", "ntdll.dll", "imm32.dll", "iphlpapi.dll", "secur32.dll", "rpcrt4.dll",
 }
 
-IMPORT_DIRECTORY, DELAY_IMPORT_DIRECTORY = 1, 13
+IMPORT_DIRECTORY, RESOURCE_DIRECTORY, DELAY_IMPORT_DIRECTORY = 1, 2, 13
 
 
 class PeError(Exception):
@@ -73,6 +74,29 @@ def pe_layout(data):
         raise PeError(f"address 0x{rva:x} lies in no section")
 
     return table, file_offset
+
+
+def resources(data):
+    """{(type id, name id): bytes} of a PE image's resources that have numeric ids (one per
+    language; the last one read wins)."""
+    table, file_offset = pe_layout(data)
+    if len(table) <= RESOURCE_DIRECTORY or table[RESOURCE_DIRECTORY][0] == 0:
+        return {}
+    root = file_offset(table[RESOURCE_DIRECTORY][0])
+
+    def entries(directory):  # (id, or None for a name; offset of what it points to) per entry
+        named, numbered = _unpack("<HH", data, root + directory + 12)
+        for i in range(named + numbered):
+            name, target = _unpack("<II", data, root + directory + 16 + 8 * i)
+            yield (None if name & 0x80000000 else name), target & 0x7FFFFFFF
+
+    found = {}
+    for type_id, types in entries(0):
+        for name_id, names in entries(types):
+            for _, leaf in entries(names):
+                rva, size = _unpack("<II", data, root + leaf)
+                found[(type_id, name_id)] = data[file_offset(rva):file_offset(rva) + size]
+    return found
 
 
 def imported_dlls(data):

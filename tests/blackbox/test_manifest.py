@@ -5,7 +5,6 @@ it, so the starts in the other black-box tests prove only that it does not stop 
 Needs the windows-release build.
 """
 import os
-import struct
 import sys
 import unittest
 import xml.etree.ElementTree as ET
@@ -13,9 +12,8 @@ import xml.etree.ElementTree as ET
 import harness
 
 sys.path.insert(0, os.path.join(harness.ROOT, "tools"))
-import check_imports  # noqa: E402  (its PE reader)
+from check_imports import resources  # noqa: E402  (its PE reader)
 
-RESOURCE_DIRECTORY = 2
 RT_MANIFEST = 24
 CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
 
@@ -30,28 +28,6 @@ SUPPORTED_OS = {
     "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
 }
-
-
-def resources(data):
-    """{(type id, name id): bytes} of a PE image's resources that have numeric ids."""
-    table, file_offset = check_imports.pe_layout(data)
-    if len(table) <= RESOURCE_DIRECTORY or table[RESOURCE_DIRECTORY][0] == 0:
-        return {}
-    root = file_offset(table[RESOURCE_DIRECTORY][0])
-
-    def entries(directory):  # (id, or None for a name; offset of what it points to) per entry
-        named, numbered = struct.unpack_from("<HH", data, root + directory + 12)
-        for i in range(named + numbered):
-            name, target = struct.unpack_from("<II", data, root + directory + 16 + 8 * i)
-            yield (None if name & 0x80000000 else name), target & 0x7FFFFFFF
-
-    found = {}
-    for type_id, types in entries(0):
-        for name_id, names in entries(types):
-            for _, leaf in entries(names):  # one per language
-                rva, size = struct.unpack_from("<II", data, root + leaf)
-                found[(type_id, name_id)] = data[file_offset(rva):file_offset(rva) + size]
-    return found
 
 
 class Manifest(unittest.TestCase):
