@@ -1,5 +1,5 @@
 // Drawing of the channel list into a device context: font fitting, rows, the scroll strip.
-// Fonts are fitted and made for every row of every paint; nothing is cached.
+// One row font is fitted and made per paint; the list remembers fitted heights between paints.
 #pragma once
 
 #include <windows.h>
