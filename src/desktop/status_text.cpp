@@ -51,6 +51,8 @@ std::wstring statusLineText(int32_t connectionState, uint64_t lastBytesReceived,
 
 std::wstring cacheAgeText(double seconds) {
     if (std::isnan(seconds) || seconds < 0.0 || seconds > kLongestCacheAge) return L"Cache: ---";
+    // A server's "-0.0" passes the range test but would print as "-0.00s".
+    if (seconds == 0.0) seconds = 0.0;
     char buffer[64];
     if (seconds < 1.0) {
         std::snprintf(buffer, sizeof buffer, "Cache: %.2fs", seconds);

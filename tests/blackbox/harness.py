@@ -276,12 +276,61 @@ class Overlay:
     def running(self):
         return self.process is not None and self.process.poll() is None
 
+    def wine_pid(self):
+        """The Linux process that runs this copy's Marrowbell.exe (wine-run.sh starts it as a
+        child; Wine gives it the executable's path as its command line), or None."""
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit():
+                continue
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as handle:
+                    command = handle.read().split(b"\0")[0]
+            except OSError:
+                continue
+            if command.decode("utf-8", "replace") == self.exe:
+                return int(pid)
+        return None
+
+    def live_output(self, pid):
+        """What the running program has written so far: wine-run.sh sends it to a file of its
+        own and shows it only at the end, so it is read through the process's stdout."""
+        try:
+            with open(f"/proc/{pid}/fd/1", encoding="utf-8", errors="replace") as handle:
+                return handle.read()
+        except OSError:
+            return ""
+
+    def counters(self):
+        """The program's own counts of live GDI objects, device contexts, kernel handles and
+        WinHTTP handles, or None when the window did not answer."""
+        code, lines = probe("counters", self.hwnd)
+        return lines[0] if code == 0 and lines and lines[0].get("ok") else None
+
     def stop(self):
         """Ends the overlay if it still runs and removes its folder."""
         if self.running():
             self.process.kill()
             self.process.wait(timeout=10)
         shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def process_stats(pid):
+    """{"rss_kib", "threads", "cpu_ticks"} of a Linux process from /proc, or None when it is gone."""
+    try:
+        with open(f"/proc/{pid}/status", encoding="ascii", errors="replace") as handle:
+            fields = dict(line.split(":", 1) for line in handle if ":" in line)
+        with open(f"/proc/{pid}/stat", encoding="ascii", errors="replace") as handle:
+            after_name = handle.read().rsplit(")", 1)[1].split()
+    except OSError:
+        return None
+    # Fields 14 and 15 of stat (utime, stime); after the name, field 3 is the first one.
+    return {"rss_kib": int(fields["VmRSS"].split()[0]), "threads": int(fields["Threads"]),
+            "cpu_ticks": int(after_name[11]) + int(after_name[12])}
+
+
+def wine_path(path):
+    """A Linux path as a Windows program under Wine names it (drive Z: is the root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def network_section(tracker_url, ntp_port=None):

@@ -10,6 +10,13 @@
 //   mbprobe endsession HWND              WM_QUERYENDSESSION, then WM_ENDSESSION(TRUE)
 //   mbprobe children HWND                every child window: class, id, text, rectangle, shown
 //   mbprobe popups HWND                  the boss popups ("VantorCustomComboBoxPopup") of HWND's process
+//   mbprobe counters HWND                the overlay's live GDI object, device context, kernel and
+//                                        WinHTTP handle counts (registered message
+//                                        "Marrowbell.QueryCounters", wParam 0 to 3)
+//   mbprobe sample HWND STEP TOTAL FILE  for TOTAL ms, every STEP ms, reads the channel list, the
+//                                        status line (id 1005) and the cache line (id 1013); appends
+//                                        a line to FILE whenever one changes, and once a second
+//                                        with whether the window thread answers (WM_NULL)
 #include <windows.h>
 
 #include <cstdio>
@@ -132,6 +139,65 @@ int popups(HWND owner) {
     return 0;
 }
 
+int counters(HWND window) {
+    const UINT query = RegisterWindowMessageW(L"Marrowbell.QueryCounters");
+    const char* names[] = {"gdi", "dc", "kernel", "winhttp"};
+    std::string line = "{";
+    bool ok = query != 0;
+    for (WPARAM k = 0; k < 4 && ok; ++k) {
+        DWORD_PTR value = 0;
+        ok = SendMessageTimeoutW(window, query, k, 0, SMTO_ABORTIFHUNG, 2000, &value) != 0;
+        line += "\"" + std::string(names[k]) + "\":" + std::to_string(static_cast<long long>(value)) + ",";
+    }
+    std::printf("%s\"ok\":%s}\n", line.c_str(), ok ? "true" : "false");
+    return ok ? 0 : 2;
+}
+
+double unixNow() {
+    FILETIME now{};
+    GetSystemTimePreciseAsFileTime(&now);
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return (static_cast<double>(ticks) - 116444736000000000.0) / 1e7;
+}
+
+int sample(HWND main, DWORD stepMs, DWORD totalMs, const wchar_t* path) {
+    FILE* out = _wfopen(path, L"ab");
+    if (!out) return 2;
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG lastBeat = 0;
+    std::string last;
+    while (GetTickCount64() - start < totalMs) {
+        if (!IsWindow(main)) {
+            std::fprintf(out, "{\"t\":%.3f,\"gone\":true}\n", unixNow());
+            break;
+        }
+        std::wstring list, status, cache;
+        for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (className(child) == L"VantorProgressList") list = windowText(child);
+            else if (GetDlgCtrlID(child) == 1005) status = windowText(child);
+            else if (GetDlgCtrlID(child) == 1013) cache = windowText(child);
+        }
+        const std::string texts =
+            "\"list\":" + quoted(list) + ",\"status\":" + quoted(status) + ",\"cache\":" + quoted(cache);
+        const ULONGLONG tick = GetTickCount64();
+        if (texts != last || tick - lastBeat >= 1000) {
+            std::string alive;
+            if (tick - lastBeat >= 1000) {
+                DWORD_PTR ignored = 0;
+                const bool answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) != 0;
+                alive = answered ? ",\"alive\":true" : ",\"alive\":false";
+                lastBeat = tick;
+            }
+            std::fprintf(out, "{\"t\":%.3f,%s%s}\n", unixNow(), texts.c_str(), alive.c_str());
+            std::fflush(out);
+            last = texts;
+        }
+        Sleep(stepMs);
+    }
+    std::fclose(out);
+    return 0;
+}
+
 int answer(HWND owner, const std::wstring& title, int button, DWORD timeoutMs) {
     const DWORD pid = processOf(owner);
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -179,7 +245,12 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"endsession" && argc == 3) return endSession(parseWindow(argv[2]));
     if (command == L"children" && argc == 3) return children(parseWindow(argv[2]));
     if (command == L"popups" && argc == 3) return popups(parseWindow(argv[2]));
+    if (command == L"counters" && argc == 3) return counters(parseWindow(argv[2]));
+    if (command == L"sample" && argc == 6) {
+        return sample(parseWindow(argv[2]), static_cast<DWORD>(_wtoi(argv[3])), static_cast<DWORD>(_wtoi(argv[4])),
+                      argv[5]);
+    }
     std::fprintf(stderr, "usage: mbprobe screen | list | close HWND | answer HWND TITLE ID MS | endsession HWND | children HWND | "
-                         "popups HWND\n");
+                         "popups HWND | counters HWND | sample HWND STEP TOTAL FILE\n");
     return 64;
 }

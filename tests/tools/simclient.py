@@ -115,13 +115,19 @@ class Simulator:
         status, answer = self.control("/_sim/fault", given)
         assert status == 200 and answer == {"ok": True}, (status, answer)
 
-    def raw_exchange(self, request_bytes, timeout=5):
-        """Sends raw bytes on a fresh socket and returns everything read until the peer closes."""
+    def raw_exchange(self, request_bytes, timeout=5, reset_ok=False):
+        """Sends raw bytes on a fresh socket and returns everything read until the peer closes
+        (with reset_ok, also until it resets the connection)."""
         with socket.create_connection(("127.0.0.1", self.ports["http"]), timeout=timeout) as sock:
             sock.sendall(request_bytes)
             chunks = []
             while True:
-                data = sock.recv(65536)
+                try:
+                    data = sock.recv(65536)
+                except ConnectionResetError:
+                    if not reset_ok:
+                        raise
+                    data = b""
                 if not data:
                     return b"".join(chunks)
                 chunks.append(data)

@@ -106,6 +106,46 @@ class ErrorAnswersTest(FaultTestCase):
             if not https:
                 self.assertIsInstance(caught.exception, ConnectionResetError)
 
+    def test_reset_mid_body_sends_the_headers_and_half_the_body_first(self):
+        SIM.fault(endpoint=ALL_STATUS, kind="reset_mid_body")
+        for accept, expected in (({"Accept-Encoding": "gzip"}, None), ({}, self.normal)):
+            raw = SIM.raw_exchange(b"GET /api/all_status HTTP/1.1\r\nHost: x\r\n" +
+                                   b"".join(b"%s: %s\r\n" % (k.encode(), v.encode()) for k, v in accept.items()) +
+                                   b"\r\n", reset_ok=True)
+            head, _, body = raw.partition(b"\r\n\r\n")
+            length = int(next(line.split(b":")[1] for line in head.split(b"\r\n")
+                              if line.lower().startswith(b"content-length")))
+            self.assertTrue(head.startswith(b"HTTP/1.1 200"), head)
+            self.assertEqual(len(body), length // 2)
+            if expected is None:
+                self.assertIn(b"content-encoding: gzip", head.lower())
+                self.assertEqual(body[:3], b"\x1f\x8b\x08")
+            else:
+                self.assertEqual(body, expected[:length // 2])
+
+    def test_refuse_closes_both_listeners_for_a_while_then_opens_them_again(self):
+        kept_alive = SIM.connection()
+        self.addCleanup(kept_alive.close)
+        self.assertEqual(SIM.get(STATUS, connection=kept_alive)[0], 200)
+        self.assertEqual(SIM.control("/_sim/refuse", {"ms": 600}), (200, {"ok": True}))
+        time.sleep(0.4)  # the listeners close right after the answer
+        with self.assertRaises((http.client.RemoteDisconnected, ConnectionError)):
+            SIM.get(STATUS, connection=kept_alive)
+        for https in (False, True):
+            with self.assertRaises(ConnectionRefusedError):
+                SIM.get(STATUS, https=https, timeout=2)
+        deadline = time.monotonic() + 5
+        while True:
+            try:
+                self.assertEqual(SIM.get(STATUS)[0], 200)
+                self.assertEqual(SIM.get(STATUS, https=True)[0], 200)
+                break
+            except ConnectionRefusedError:
+                self.assertLess(time.monotonic(), deadline, "the listeners never came back")
+                time.sleep(0.05)
+        for bad in ({}, {"ms": 0}, {"ms": 60001}, {"ms": True}, {"ms": 5, "extra": 1}):
+            self.assertEqual(SIM.control("/_sim/refuse", bad)[0], 400, bad)
+
     def test_malformed_and_wrong_shape_bodies(self):
         SIM.fault(endpoint=ALL_STATUS, kind="malformed")
         status, _, body = SIM.get(ALL_STATUS, {"Accept-Encoding": "gzip"})
@@ -140,6 +180,10 @@ class GzipFramesTest(FaultTestCase):
         end = gzip_header_end(body)
         self.assertEqual(struct.unpack_from("<H", body, end - 2)[0], zlib.crc32(body[:end - 2]) & 0xFFFF)
         self.assertEqual(gzip.decompress(body), self.normal)
+        SIM.fault(endpoint=ALL_STATUS, kind="gzip_flags", flags=["RESERVED5", "RESERVED6", "RESERVED7"])
+        body = SIM.get(ALL_STATUS)[2]
+        self.assertEqual(body[3], 0xE0)
+        self.assertEqual(raw_inflate(body[10:]), self.normal, "only the flag byte is odd")
 
     def test_wrong_crc_or_size_still_holds_sound_deflate_data(self):
         for options in ({"bad_crc": True}, {"isize_delta": -1}, {"isize_delta": 5}):

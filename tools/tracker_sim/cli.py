@@ -10,7 +10,7 @@ import time
 
 from .api import MAX_PER_PAGE, TrackerApi
 from .dataset import BOSS_TEMPLATES, MAX_BOSSES, DataSet
-from .server import SimServer, Simulator
+from .server import Listeners, Simulator
 
 DEFAULT_NOW = 1740830400.0  # 2025-03-01 12:00:00 UTC
 
@@ -66,13 +66,13 @@ def write_port_file(path, ports):
     os.replace(temporary, path)
 
 
-def open_servers(args, simulator):
-    servers = {"http": SimServer(args.http_port, simulator)}
+def open_listeners(args, simulator):
+    specs = {"http": (args.http_port, None)}
     if args.https_port is not None and args.cert:
-        servers["https"] = SimServer(args.https_port, simulator, tls_context(args.cert, args.key))
+        specs["https"] = (args.https_port, tls_context(args.cert, args.key))
     elif args.https_port is not None:
         print("tracker_sim: no --cert given, HTTPS disabled", file=sys.stderr)
-    return servers
+    return Listeners(simulator, specs)
 
 
 def main(argv=None):
@@ -80,18 +80,15 @@ def main(argv=None):
     clock = make_clock(args.mode, args.now)
     simulator = Simulator(TrackerApi(DataSet(args.seed, args.bosses), clock, args.max_per_page), clock)
     try:
-        servers = open_servers(args, simulator)
+        listeners = open_listeners(args, simulator)
     except (OSError, ssl.SSLError) as problem:
         print(f"tracker_sim: cannot listen: {problem}", file=sys.stderr)
         return 2
     stop = threading.Event()
     for signum in (signal.SIGTERM, signal.SIGINT):
         signal.signal(signum, lambda *_: stop.set())
-    threads = [threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True)
-               for server in servers.values()]
-    for thread in threads:
-        thread.start()
-    ports = {"http": servers["http"].port, "https": servers["https"].port if "https" in servers else None}
+    listeners.start()
+    ports = {"http": listeners.ports["http"], "https": listeners.ports.get("https")}
     if args.port_file:
         write_port_file(args.port_file, ports)
     print(f"tracker_sim: {args.mode} mode, seed {args.seed}, {args.bosses} bosses, ports {json.dumps(ports)}",
@@ -99,7 +96,5 @@ def main(argv=None):
     while not stop.wait(0.5):
         pass
     simulator.stop_event.set()
-    for server in servers.values():
-        server.shutdown()
-        server.server_close()
+    listeners.stop()
     return 0

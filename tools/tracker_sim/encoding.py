@@ -10,7 +10,9 @@ import struct
 import threading
 import zlib
 
-FLAG_BITS = {"FTEXT": 0x01, "FHCRC": 0x02, "FEXTRA": 0x04, "FNAME": 0x08, "FCOMMENT": 0x10}
+# The three top bits are reserved: RFC 1952 has a reader refuse a member that sets one.
+FLAG_BITS = {"FTEXT": 0x01, "FHCRC": 0x02, "FEXTRA": 0x04, "FNAME": 0x08, "FCOMMENT": 0x10,
+             "RESERVED5": 0x20, "RESERVED6": 0x40, "RESERVED7": 0x80}
 EXTRA_FIELD = b"MB" + struct.pack("<H", 4) + b"sim!"
 FILE_NAME = b"answer.json"
 COMMENT = b"tracker simulator"

@@ -15,6 +15,7 @@ from . import api
 from .encoding import gzip_body, gzip_bomb, gzip_frame, zlib_body
 
 BLOCK = 65536
+MID_BODY_PAUSE_SECONDS = 0.2
 JSON_TYPE = "application/json"
 
 # What "wrong_shape" sends when no body is given: an array where an object belongs.
@@ -177,6 +178,15 @@ class Exchange:
         self.handler.rfile.close()
         connection.close()
         self.handler.close_connection = True
+
+    def fault_reset_mid_body(self, params):
+        """The headers of the normal answer (gzip when asked) and the first half of its body,
+        then RST. The pause lets the client take in what was sent before the reset arrives."""
+        payload, headers = self.encoded(self.document()[1])
+        self.start(200, {"Content-Type": JSON_TYPE, "Content-Length": str(len(payload)), **headers})
+        self.handler.wfile.write(payload[:len(payload) // 2])
+        self.stop_event.wait(MID_BODY_PAUSE_SECONDS)
+        self.fault_reset(params)
 
     def fault_malformed(self, params):
         # A proper prefix of a JSON object is never valid JSON: its braces do not balance.

@@ -179,7 +179,7 @@ def _query(given):
 
 # Kind name -> parameter checker returning the parameters to keep.
 KINDS = {
-    "status": _status, "delay": _delay, "hang": _no_params, "reset": _no_params,
+    "status": _status, "delay": _delay, "hang": _no_params, "reset": _no_params, "reset_mid_body": _no_params,
     "malformed": _no_params, "wrong_shape": _wrong_shape, "gzip_header_plain": _no_params,
     "gzip_truncated": _gzip_truncated, "gzip_flags": _gzip_flags, "raw": _raw,
     "content_encoding": _content_encoding, "size": _size, "chunked": _chunked,

@@ -26,6 +26,8 @@ CONTROL_PREFIX = "/_sim/"
 MAX_CONTROL_BODY = 1 << 20
 MAX_LOG_ENTRIES = 100_000
 QUIET_ERRORS = (ConnectionError, ssl.SSLError, socket.timeout, BrokenPipeError)
+MAX_REFUSE_MS = 60_000
+REOPEN_TRIES_SECONDS = 10.0
 
 
 class RequestLog:
@@ -64,6 +66,7 @@ class Simulator:
         self.log = RequestLog()
         self.faults = FaultTable()
         self.stop_event = threading.Event()
+        self.listeners = None  # set by Listeners; the refuse call needs them
 
     def handle(self, handler):
         """Answers one request: control calls directly, data calls through any armed fault."""
@@ -94,6 +97,7 @@ class Simulator:
             ("GET", "/_sim/faults"): self.faults.describe,
             ("GET", "/_sim/world"): self.world.describe,
             ("POST", "/_sim/world"): lambda: self.world.change(self.json_body(body)),
+            ("POST", "/_sim/refuse"): lambda: self.refuse(self.json_body(body), handler.connection),
         }
         known_paths = {route_path for _, route_path in routes}
         action = routes.get((handler.command, path))
@@ -126,6 +130,17 @@ class Simulator:
 
     def arm(self, body):
         self.faults.arm(parse_fault(self.json_body(body)))
+
+    def refuse(self, given, handler_connection):
+        """{"ms": N}: once this call is answered, the listeners close for N ms."""
+        ms = given.get("ms") if isinstance(given, dict) else None
+        if isinstance(ms, bool) or not isinstance(ms, int) or not 1 <= ms <= MAX_REFUSE_MS:
+            raise FaultError(f'"ms" must be an integer between 1 and {MAX_REFUSE_MS}')
+        if set(given) - {"ms"}:
+            raise FaultError(f'unknown members: {", ".join(sorted(set(given) - {"ms"}))}')
+        if self.listeners is None:
+            raise FaultError("no listeners to close")
+        self.listeners.refuse(ms / 1000.0, keep=handler_connection)
 
 
 def read_body(handler):
@@ -185,6 +200,14 @@ class SimHandler(http.server.BaseHTTPRequestHandler):
         except QUIET_ERRORS:
             self.close_connection = True
 
+    def setup(self):
+        super().setup()
+        self.server.track(self.connection, True)
+
+    def finish(self):
+        self.server.track(self.connection, False)
+        super().finish()
+
     def _dispatch(self):
         self.server.simulator.handle(self)
 
@@ -209,14 +232,35 @@ class SimServer(http.server.ThreadingHTTPServer):
     def __init__(self, port, simulator, tls_context=None):
         self.simulator = simulator
         self.tls_context = tls_context
+        self._connections = set()
+        self._connections_lock = threading.Lock()
         super().__init__(("127.0.0.1", port), SimHandler)
+
+    def track(self, connection, open_now):
+        with self._connections_lock:
+            (self._connections.add if open_now else self._connections.discard)(connection)
+
+    def drop_connections(self, keep=None):
+        """Ends every open connection but keep, as a server that goes down does: clients
+        that keep connections alive between requests (Wine's WinHTTP pools them across
+        sessions) would otherwise never meet the closed listener."""
+        with self._connections_lock:
+            doomed = [c for c in self._connections if c is not keep]
+        for connection in doomed:
+            try:
+                connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
 
     @property
     def port(self):
         return self.server_address[1]
 
     def server_bind(self):
-        """Binds without the reverse name lookup of the base class."""
+        """Binds without the reverse name lookup of the base class. SO_REUSEADDR lets a
+        listener that was closed for a while bind its port again past connections in
+        TIME_WAIT; it never lets two listeners share a port."""
+        self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.socket.bind(self.server_address)
         self.server_address = self.socket.getsockname()
         self.server_name, self.server_port = self.server_address[:2]
@@ -239,6 +283,82 @@ class SimServer(http.server.ThreadingHTTPServer):
         """Clients that vanish are normal here; anything else is printed."""
         if not isinstance(sys.exc_info()[1], QUIET_ERRORS):
             super().handle_error(request, client_address)
+
+
+class Listeners:
+    """The simulator's listeners ({"http": (port, tls context or None), ...}), each with an
+    accept thread. They can be closed for a while and opened again on the same ports, so that
+    clients meet a refused connection, as from a server that is down."""
+
+    def __init__(self, simulator, specs):
+        self.simulator = simulator
+        self._tls = {name: tls for name, (_, tls) in specs.items()}
+        self.servers = {name: SimServer(port, simulator, tls) for name, (port, tls) in specs.items()}
+        self._serving = set()
+        self._lock = threading.Lock()
+        self._stopped = False
+        simulator.listeners = self
+
+    @property
+    def ports(self):
+        return {name: server.port for name, server in self.servers.items()}
+
+    def start(self):
+        with self._lock:
+            for server in self.servers.values():
+                self._serve(server)
+
+    def _serve(self, server):
+        threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True).start()
+        self._serving.add(server)
+
+    def _close_all(self):
+        for server in self.servers.values():
+            if server in self._serving:
+                server.shutdown()
+                self._serving.discard(server)
+            server.server_close()
+
+    def refuse(self, seconds, keep=None):
+        """Closes every listener for that long and ends the open connections, from a thread
+        of its own, so that the control call asking for it (on connection keep) is still
+        answered."""
+        threading.Thread(target=self._refuse, args=(seconds, keep), daemon=True).start()
+
+    def _refuse(self, seconds, keep):
+        with self._lock:
+            if self._stopped:
+                return
+            self._close_all()
+            for server in self.servers.values():
+                server.drop_connections(keep)
+        self.simulator.stop_event.wait(seconds)
+        with self._lock:
+            if self._stopped:
+                return
+            for name, server in list(self.servers.items()):
+                reopened = self._reopen(server.port, self._tls[name])
+                if reopened is not None:
+                    self.servers[name] = reopened
+                    self._serve(reopened)
+
+    def _reopen(self, port, tls):
+        """A new listener on the same port, or None when it stays taken; a connection of
+        another program that happens to hold the port is waited for, within bounds."""
+        deadline = time.monotonic() + REOPEN_TRIES_SECONDS
+        while True:
+            try:
+                return SimServer(port, self.simulator, tls)
+            except OSError as problem:
+                if time.monotonic() >= deadline:
+                    print(f"tracker_sim: cannot listen on port {port} again: {problem}", file=sys.stderr, flush=True)
+                    return None
+                time.sleep(0.1)
+
+    def stop(self):
+        with self._lock:
+            self._stopped = True
+            self._close_all()
 
 
 def _close_quietly(connection):

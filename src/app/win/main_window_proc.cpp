@@ -2,6 +2,7 @@
 // application that owns it.
 #include "app/win/tracker_app.h"
 #include "app/app_constants.h"
+#include "app/win/handle_count_query.h"
 #include "desktop/win/monitor_fit.h"
 
 namespace mb {
@@ -83,6 +84,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             app->addTrayIcon();  // the shell restarted and forgot every icon
             return 0;
         }
+        if (message != 0 && message == handleCountQueryMessage()) return answerHandleCountQuery(wParam);
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
 }
