@@ -10,7 +10,7 @@ import sys
 import xml.etree.ElementTree as ET
 
 STEP_PREFIXES = {"native": "native_tests_", "windows": "win_tests_", "python": "python_tools",
-                 "fuzz-smoke": "fuzz_smoke", "blackbox": "python_blackbox", "imports": "imports", "simulator": "\0"}
+                 "fuzz-smoke": "fuzz_smoke", "blackbox": "python_blackbox", "imports": "imports", "format": "format", "simulator": "\0"}
 
 
 def read_report(path):

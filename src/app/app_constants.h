@@ -9,10 +9,10 @@ namespace mb {
 // Main window.
 inline constexpr wchar_t kMainWindowClass[] = L"VantorMainDialog";
 inline constexpr wchar_t kMainWindowTitle[] = L"Marrowbell v1.5.1";
-inline constexpr uint32_t kMainWindowStyle = 0x02CC0000;    // caption, system menu, sizing frame, clip children
-inline constexpr uint32_t kMainWindowExStyle = 0x00080008;  // layered, top-most
+inline constexpr uint32_t kMainWindowStyle = 0x02CC0000;     // caption, system menu, sizing frame, clip children
+inline constexpr uint32_t kMainWindowExStyle = 0x00080008;   // layered, top-most
 inline constexpr uint32_t kMainWindowBackground = 0x1E1E1E;  // RGB(30, 30, 30)
-inline constexpr int kMainWindowExtraBytes = 8;             // slot 0: the application object
+inline constexpr int kMainWindowExtraBytes = 8;              // slot 0: the application object
 
 // Private messages of the main window (WM_USER is 0x0400).
 inline constexpr uint32_t kTrayCallbackMessage = 0x0400 + 1;
@@ -27,7 +27,7 @@ inline constexpr uintptr_t kTimerNtp = 5;
 inline constexpr uint32_t kStatusPeriodMs = 500;
 inline constexpr uint32_t kRefreshPeriodMs = 100;
 inline constexpr uint32_t kForegroundPeriodMs = 1000;
-inline constexpr uint32_t kNtpRetryPeriodMs = 10000;   // until the first synchronisation succeeds
+inline constexpr uint32_t kNtpRetryPeriodMs = 10000;     // until the first synchronisation succeeds
 inline constexpr uint32_t kNtpRefreshPeriodMs = 300000;  // once the clock is fresh
 
 // Period timer 5 runs with after one of its ticks: five minutes once the clock is fresh,
@@ -38,10 +38,10 @@ constexpr uint32_t ntpPeriodAfterTick(bool clockFresh, uint32_t currentPeriodMs)
 
 // Worker pacing. Every pause is cut into steps of kStopCheckMs so a stop is seen quickly.
 inline constexpr uint32_t kStopCheckMs = 50;
-inline constexpr uint32_t kLoaderRetryMs = 1000;    // after a failed fetch of the loader
+inline constexpr uint32_t kLoaderRetryMs = 1000;       // after a failed fetch of the loader
 inline constexpr uint32_t kPollFailurePauseMs = 1000;  // after a failed poll
-inline constexpr uint32_t kPollPauseMs = 500;       // after every poll cycle
-inline constexpr uint32_t kThreadStopWaitMs = 5000;  // every wait for a thread ends by then
+inline constexpr uint32_t kPollPauseMs = 500;          // after every poll cycle
+inline constexpr uint32_t kThreadStopWaitMs = 5000;    // every wait for a thread ends by then
 
 // Next dot phase of the status line after a successful poll: 0, 1, 2, 0, ...
 constexpr int32_t nextDotPhase(int32_t phase) { return (phase + 1) % 3; }

@@ -11,7 +11,7 @@ namespace {
 
 int32_t countOf(size_t size) {
     return size > size_t{std::numeric_limits<int32_t>::max()} ? std::numeric_limits<int32_t>::max()
-                                                               : static_cast<int32_t>(size);
+                                                              : static_cast<int32_t>(size);
 }
 
 }  // namespace

@@ -11,11 +11,11 @@ namespace mb {
 using ItemColor = uint32_t;
 
 struct ComboItem {
-    std::string text;          // UTF-8 name, converted to UTF-16 when painted
-    ItemColor color = 0;       // text colour in the box and in the popup
-    void* data = nullptr;      // the owner's record for this item
-    int32_t activeCount = 0;   // first number of the " [a/t]" suffix
-    int32_t totalCount = 0;    // second number; the suffix shows only when it is above 0
+    std::string text;         // UTF-8 name, converted to UTF-16 when painted
+    ItemColor color = 0;      // text colour in the box and in the popup
+    void* data = nullptr;     // the owner's record for this item
+    int32_t activeCount = 0;  // first number of the " [a/t]" suffix
+    int32_t totalCount = 0;   // second number; the suffix shows only when it is above 0
 };
 
 }  // namespace mb

@@ -26,8 +26,7 @@ ControlRect comboTextRect(int width, int height);
 // pass the monitor's right edge it moves left to end there, when it would pass the bottom it
 // moves up to end there (covering the box, never flipping above it). Last, it is kept from
 // starting left of or above the monitor, so a list taller than the monitor starts at its top.
-PixelPoint placePopup(const ControlRect& boxOnScreen, const ControlRect& monitor, int popupWidth,
-                      int popupHeight);
+PixelPoint placePopup(const ControlRect& boxOnScreen, const ControlRect& monitor, int popupWidth, int popupHeight);
 
 // Outer height of a popup with `count` rows.
 int popupHeightFor(int count, int itemHeight);

@@ -4,18 +4,14 @@
 
 namespace mb::progress_list {
 
-int32_t rowHeightForScale(int32_t percent) {
-    return std::max<int32_t>(1, percent * 40 / 100);
-}
+int32_t rowHeightForScale(int32_t percent) { return std::max<int32_t>(1, percent * 40 / 100); }
 
 int32_t visibleRowCount(int32_t height, int32_t rowHeight) {
     if (rowHeight <= 0 || height <= 0) return 0;
     return height / rowHeight;
 }
 
-int32_t maxTopIndex(int32_t count, int32_t visibleRows) {
-    return std::max<int32_t>(0, count - visibleRows);
-}
+int32_t maxTopIndex(int32_t count, int32_t visibleRows) { return std::max<int32_t>(0, count - visibleRows); }
 
 int32_t clampTopIndex(int32_t value, int32_t count, int32_t visibleRows) {
     return std::clamp<int32_t>(value, 0, maxTopIndex(count, visibleRows));
@@ -78,17 +74,11 @@ RowColor barFillColor(const ChannelRow& row) {
     return row.barColor != 0 ? row.barColor : thresholdColor(row.hpPercent);
 }
 
-RowColor labelColor(const ChannelRow& row) {
-    return row.textColor != 0 ? row.textColor : kLabelDefault;
-}
+RowColor labelColor(const ChannelRow& row) { return row.textColor != 0 ? row.textColor : kLabelDefault; }
 
-Rect stripRect(int32_t width, int32_t height) {
-    return Rect{width - kStripWidth, 0, width, height};
-}
+Rect stripRect(int32_t width, int32_t height) { return Rect{width - kStripWidth, 0, width, height}; }
 
-bool stripShown(bool enabled, int32_t count, int32_t visibleRows) {
-    return enabled && count > visibleRows;
-}
+bool stripShown(bool enabled, int32_t count, int32_t visibleRows) { return enabled && count > visibleRows; }
 
 Rect thumbRect(int32_t count, int32_t visibleRows, int32_t topIndex, int32_t width, int32_t height) {
     if (count <= visibleRows || count <= 0) return Rect{};
@@ -106,13 +96,24 @@ RowColor thumbColor(bool dragging, bool hovered) {
 int32_t topAfterScrollCode(int32_t code, int32_t thumbPos, int32_t topIndex, int32_t count, int32_t visibleRows) {
     int32_t top = topIndex;
     switch (code) {
-        case kLineUp: top -= 1; break;
-        case kLineDown: top += 1; break;
-        case kPageUp: top -= visibleRows; break;
-        case kPageDown: top += visibleRows; break;
-        case kThumbPosition:
-        case kThumbTrack: top = thumbPos; break;
-        default: break;
+    case kLineUp:
+        top -= 1;
+        break;
+    case kLineDown:
+        top += 1;
+        break;
+    case kPageUp:
+        top -= visibleRows;
+        break;
+    case kPageDown:
+        top += visibleRows;
+        break;
+    case kThumbPosition:
+    case kThumbTrack:
+        top = thumbPos;
+        break;
+    default:
+        break;
     }
     return clampTopIndex(top, count, visibleRows);
 }

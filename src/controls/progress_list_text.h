@@ -36,7 +36,6 @@ struct Offset {
     int32_t dx;
     int32_t dy;
 };
-inline constexpr Offset kOutlineOffsets[8] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0},
-                                              {1, 0},   {-1, 1}, {0, 1},  {1, 1}};
+inline constexpr Offset kOutlineOffsets[8] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
 
 }  // namespace mb::progress_list

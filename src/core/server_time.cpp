@@ -73,12 +73,10 @@ bool isLeap(int64_t tmYear) {
 }
 
 // Leap days between 1970 and the start of tmYear (tmYear >= 69).
-int64_t elapsedLeapDays(int64_t tmYear) {
-    return (tmYear - 1) / 4 - (tmYear - 1) / 100 + (tmYear + 299) / 400 - 17;
-}
+int64_t elapsedLeapDays(int64_t tmYear) { return (tmYear - 1) / 4 - (tmYear - 1) / 100 + (tmYear + 299) / 400 - 17; }
 
-constexpr int64_t kFirstYear = 69;     // 1969: one year below the range, for normalisation
-constexpr int64_t kLastYear = 1101;    // 3001: one year above it
+constexpr int64_t kFirstYear = 69;            // 1969: one year below the range, for normalisation
+constexpr int64_t kLastYear = 1101;           // 3001: one year above it
 constexpr int64_t kLatestTime = 32535215999;  // 3000-12-31 23:59:59 UTC
 
 // Days before each month, less one, so that adding tm_mday gives days since the epoch.

@@ -19,12 +19,12 @@ struct Boss {
 
 struct ChannelStatus {
     int32_t channel_number = 0;
-    int32_t last_hp = 0;                // per cent; 0 means no live boss reported
-    std::string last_update;            // the server's text as received
-    int64_t last_update_time = 0;       // last_update as Unix seconds; 0 when the text is empty
-    double dps = 0.0;                   // health loss in per cent per second
-    double etd = -1.0;                  // seconds until death; only values above 0 are known
-    std::string death_time_estimate;    // stored, not parsed
+    int32_t last_hp = 0;              // per cent; 0 means no live boss reported
+    std::string last_update;          // the server's text as received
+    int64_t last_update_time = 0;     // last_update as Unix seconds; 0 when the text is empty
+    double dps = 0.0;                 // health loss in per cent per second
+    double etd = -1.0;                // seconds until death; only values above 0 are known
+    std::string death_time_estimate;  // stored, not parsed
 };
 
 struct BossEntry {

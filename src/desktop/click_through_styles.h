@@ -6,10 +6,10 @@
 
 namespace mb {
 
-inline constexpr uint32_t kFrameStyles = 0x00CC0000;       // caption, system menu, sizing frame
+inline constexpr uint32_t kFrameStyles = 0x00CC0000;            // caption, system menu, sizing frame
 inline constexpr uint32_t kClickThroughStyleMask = 0xFF30FFFF;  // also drops the minimise and maximise boxes
 inline constexpr uint32_t kPopupStyle = 0x80000000;
-inline constexpr uint32_t kClickThroughExStyles = 0x08000020;   // transparent, no-activate
+inline constexpr uint32_t kClickThroughExStyles = 0x08000020;  // transparent, no-activate
 
 struct WindowStyles {
     uint32_t style = 0;

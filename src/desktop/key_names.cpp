@@ -13,23 +13,54 @@ struct NamedKey {
 
 // Keys whose code is no printable character of their own (0x70 would read as "p").
 constexpr NamedKey kNamedKeys[] = {
-    {0x08, L"Backspace"},     {0x09, L"Tab"},           {0x0C, L"Clear"},         {0x0D, L"Enter"},
-    {0x13, L"Pause"},         {0x14, L"Caps Lock"},     {0x1B, L"Esc"},           {0x20, L"Space"},
-    {0x21, L"Page Up"},       {0x22, L"Page Down"},     {0x23, L"End"},           {0x24, L"Home"},
-    {0x25, L"Left"},          {0x26, L"Up"},            {0x27, L"Right"},         {0x28, L"Down"},
-    {0x2C, L"Print Screen"},  {0x2D, L"Insert"},        {0x2E, L"Delete"},        {0x6A, L"Num *"},
-    {0x6B, L"Num +"},         {0x6C, L"Num Separator"}, {0x6D, L"Num -"},         {0x6E, L"Num ."},
-    {0x6F, L"Num /"},         {0x90, L"Num Lock"},      {0x91, L"Scroll Lock"},   {0xBA, L";"},
-    {0xBB, L"="},             {0xBC, L","},             {0xBD, L"-"},             {0xBE, L"."},
-    {0xBF, L"/"},             {0xC0, L"`"},             {0xDB, L"["},             {0xDC, L"\\"},
-    {0xDD, L"]"},             {0xDE, L"'"},
+    {0x08, L"Backspace"},
+    {0x09, L"Tab"},
+    {0x0C, L"Clear"},
+    {0x0D, L"Enter"},
+    {0x13, L"Pause"},
+    {0x14, L"Caps Lock"},
+    {0x1B, L"Esc"},
+    {0x20, L"Space"},
+    {0x21, L"Page Up"},
+    {0x22, L"Page Down"},
+    {0x23, L"End"},
+    {0x24, L"Home"},
+    {0x25, L"Left"},
+    {0x26, L"Up"},
+    {0x27, L"Right"},
+    {0x28, L"Down"},
+    {0x2C, L"Print Screen"},
+    {0x2D, L"Insert"},
+    {0x2E, L"Delete"},
+    {0x6A, L"Num *"},
+    {0x6B, L"Num +"},
+    {0x6C, L"Num Separator"},
+    {0x6D, L"Num -"},
+    {0x6E, L"Num ."},
+    {0x6F, L"Num /"},
+    {0x90, L"Num Lock"},
+    {0x91, L"Scroll Lock"},
+    {0xBA, L";"},
+    {0xBB, L"="},
+    {0xBC, L","},
+    {0xBD, L"-"},
+    {0xBE, L"."},
+    {0xBF, L"/"},
+    {0xC0, L"`"},
+    {0xDB, L"["},
+    {0xDC, L"\\"},
+    {0xDD, L"]"},
+    {0xDE, L"'"},
 };
 
 const wchar_t* actionCaption(HotkeyAction action) {
     switch (action) {
-        case HotkeyAction::ClickThrough: return L"Click-through: ";
-        case HotkeyAction::ShowHide: return L"Show/Hide: ";
-        case HotkeyAction::BossMenu: return L"Boss menu: ";
+    case HotkeyAction::ClickThrough:
+        return L"Click-through: ";
+    case HotkeyAction::ShowHide:
+        return L"Show/Hide: ";
+    case HotkeyAction::BossMenu:
+        return L"Boss menu: ";
     }
     return L"";
 }

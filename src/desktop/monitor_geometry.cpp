@@ -7,8 +7,7 @@ namespace mb {
 ScreenRect clampRectToArea(const ScreenRect& rect, const ScreenRect& monitor) {
     // 64-bit intermediates: a corrupt settings file may hold rectangles near the int limits.
     const int64_t width = std::min<int64_t>(int64_t{rect.right} - rect.left, int64_t{monitor.right} - monitor.left);
-    const int64_t height =
-        std::min<int64_t>(int64_t{rect.bottom} - rect.top, int64_t{monitor.bottom} - monitor.top);
+    const int64_t height = std::min<int64_t>(int64_t{rect.bottom} - rect.top, int64_t{monitor.bottom} - monitor.top);
     int64_t x = std::max(rect.left, monitor.left);
     int64_t y = std::max(rect.top, monitor.top);
     if (x + width > monitor.right) x = monitor.right - width;

@@ -31,9 +31,9 @@ void hide(MainLayout& layout, LayoutControl control) { layout[control] = {std::n
 
 // The nine controls of the settings panel.
 constexpr LayoutControl kPanelControls[] = {
-    LayoutControl::OpacitySlider,      LayoutControl::OpacityValueLabel, LayoutControl::TextScaleSlider,
-    LayoutControl::TextScaleValueLabel, LayoutControl::OpacityCaption,   LayoutControl::TextScaleCaption,
-    LayoutControl::ClickThroughButton, LayoutControl::ShowHideButton,    LayoutControl::BossMenuButton,
+    LayoutControl::OpacitySlider,       LayoutControl::OpacityValueLabel, LayoutControl::TextScaleSlider,
+    LayoutControl::TextScaleValueLabel, LayoutControl::OpacityCaption,    LayoutControl::TextScaleCaption,
+    LayoutControl::ClickThroughButton,  LayoutControl::ShowHideButton,    LayoutControl::BossMenuButton,
 };
 
 // The panel bottom-up, rows 30 pixels apart: three hotkey buttons, then the text-scale and

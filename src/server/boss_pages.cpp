@@ -20,8 +20,7 @@ std::optional<int32_t> integerMember(const nlohmann::json& root, const char* key
 void namePage(std::string& error, int page, int planned) noexcept {
     try {
         error += " (page " + std::to_string(page) + " of " + std::to_string(planned) + ")";
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void wrongPageText(std::string& error, int asked, int got) noexcept {

@@ -10,21 +10,22 @@
 namespace mb {
 
 struct GuardTexts {
-    const char* parseError;   // prefix for nlohmann::json::parse_error
-    const char* typeError;    // prefix for nlohmann::json::type_error
-    const char* outOfRange;   // prefix for nlohmann::json::out_of_range; null: counts as other
-    const char* otherError;   // prefix for any other standard exception
-    const char* unknown;      // text for a throw that is not a standard exception
+    const char* parseError;  // prefix for nlohmann::json::parse_error
+    const char* typeError;   // prefix for nlohmann::json::type_error
+    const char* outOfRange;  // prefix for nlohmann::json::out_of_range; null: counts as other
+    const char* otherError;  // prefix for any other standard exception
+    const char* unknown;     // text for a throw that is not a standard exception
 };
 
 namespace guard_texts {
-inline constexpr GuardTexts kBosses{"JSON parse error: ", "JSON type error: ", nullptr, "Unexpected error: ",
-                                    "Unknown error during boss fetch"};
-inline constexpr GuardTexts kAllStatus{"JSON parse error: ", "JSON type error: ", nullptr, "Unexpected error: ",
-                                       "Unknown error during all status fetch"};
-inline constexpr GuardTexts kChannelStatus{
-    "JSON parse error in channel status: ", "JSON type error in channel status: ", nullptr,
-    "Unexpected error in channel status: ", "Unknown error during channel status fetch"};
+inline constexpr GuardTexts kBosses{"JSON parse error: ", "JSON type error: ", nullptr,
+                                    "Unexpected error: ", "Unknown error during boss fetch"};
+inline constexpr GuardTexts kAllStatus{"JSON parse error: ", "JSON type error: ", nullptr,
+                                       "Unexpected error: ", "Unknown error during all status fetch"};
+inline constexpr GuardTexts kChannelStatus{"JSON parse error in channel status: ",
+                                           "JSON type error in channel status: ", nullptr,
+                                           "Unexpected error in channel status: ",
+                                           "Unknown error during channel status fetch"};
 inline constexpr GuardTexts kProbe{"JSON parse error: ", "JSON type error: ", "JSON out of range: ",
                                    "Unexpected error: ", "Unknown exception during JSON parsing"};
 }  // namespace guard_texts

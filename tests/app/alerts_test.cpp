@@ -18,8 +18,13 @@ struct Rules {
     AlertState state;
     Texts tick(const Boss& boss, int64_t now, std::optional<std::vector<ChannelStatus>> poll = {},
                std::optional<int64_t> offset = {}) {
-        AlertInput input{now, boss.id, std::wstring(boss.name.begin(), boss.name.end()), secondsUntilSpawn(boss, now),
-                         poll.has_value(), poll.value_or(std::vector<ChannelStatus>{}), offset};
+        AlertInput input{now,
+                         boss.id,
+                         std::wstring(boss.name.begin(), boss.name.end()),
+                         secondsUntilSpawn(boss, now),
+                         poll.has_value(),
+                         poll.value_or(std::vector<ChannelStatus>{}),
+                         offset};
         AlertResult result = evaluateAlerts(state, input, settings);
         state = std::move(result.next);
         return result.alerts;
@@ -27,7 +32,8 @@ struct Rules {
 };
 
 TEST(SpawnAlerts, OncePerSpawnForHourlyAndHalfHourlyBossesAndNeverForOthers) {
-    const std::pair<Boss, std::vector<int64_t>> cases[] = {  // alerts in seconds after the choice at 12:00:00
+    const std::pair<Boss, std::vector<int64_t>> cases[] = {
+        // alerts in seconds after the choice at 12:00:00
         {{"a", "A", 0, 0, "boss"}, {3300, 6900}},
         {{"b", "B", 0, 30, "field_boss"}, {1500, 3300, 5100, 6900}},
         {{"c", "C", 0, 0, "magical_creature"}, {}},
@@ -70,7 +76,7 @@ TEST(HealthAlerts, AChannelAlertsWhenItFallsBelowAndAgainOnlyAfterRecoveryOrDeat
         {{report(3, 13, 5), report(4, 17, 5, 30.0)}, {}},
         {{report(4, 20, 5)}, {}},  // back at the threshold
         {{report(4, 19, 5)}, {L"Boss: channel 4 at 19%"}},
-        {{report(4, 0, 5)}, {}},    // died there
+        {{report(4, 0, 5)}, {}},     // died there
         {{report(4, 10, 500)}, {}},  // stale
         {{report(9, 5, 130), report(4, 10, 5, 59.9)}, {L"Boss: channel 4 at 10%, 59s left"}},
         {{report(3, 25, 400), report(9, 5, 3), report(7, 1, 0)}, {L"Boss: channel 7 at 1%", L"Boss: channel 9 at 5%"}},

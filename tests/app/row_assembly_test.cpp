@@ -23,7 +23,9 @@ TEST(RowAssembly, RowsCountsAndSelectionOfOneTrackerState) {
 
     const std::vector<ChannelRow> rows = buildChannelRows(status["mixed"].channels, kNow);
     ASSERT_EQ(rows.size(), 4u);  // channel 9, with no live boss, gives no row
-    const ChannelRow expected[] = {{2, 60, 0.25, 30, 0, 0}, {3, 40, 0.25, 120, 0, 0}, {7, 90, 0.25, -1, 0, 0},
+    const ChannelRow expected[] = {{2, 60, 0.25, 30, 0, 0},
+                                   {3, 40, 0.25, 120, 0, 0},
+                                   {7, 90, 0.25, -1, 0, 0},
                                    {5, 20, 0.25, -1, kStaleBarColor, kStaleTextColor}};
     const auto fields = [](const ChannelRow& r) {
         return std::tuple(r.channel, r.hpPercent, r.lossRate, r.secondsLeft, r.barColor, r.textColor);

@@ -66,10 +66,12 @@ std::wstring processImage(DWORD pid) {
 
 std::vector<HWND> topLevel() {
     std::vector<HWND> found;
-    EnumWindows([](HWND window, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -89,11 +91,14 @@ HWND shownOverlay(const std::wstring& folder) {
 // The list writes its window text in the same call that paints its rows.
 bool rowsShown(HWND main) {
     bool shown = false;
-    EnumChildWindows(main, [](HWND child, LPARAM result) -> BOOL {
-        if (className(child) != L"VantorProgressList") return TRUE;
-        *reinterpret_cast<bool*>(result) = windowText(child).rfind(L"Ch.", 0) == 0;
-        return FALSE;
-    }, reinterpret_cast<LPARAM>(&shown));
+    EnumChildWindows(
+        main,
+        [](HWND child, LPARAM result) -> BOOL {
+            if (className(child) != L"VantorProgressList") return TRUE;
+            *reinterpret_cast<bool*>(result) = windowText(child).rfind(L"Ch.", 0) == 0;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
     return shown;
 }
 
@@ -106,8 +111,10 @@ int firstRows(const std::wstring& folder, const wchar_t* readyPath, DWORD timeou
     double windowAt = 0;
     while (!main && GetTickCount64() < deadline) {
         main = shownOverlay(lower(folder));
-        if (main) windowAt = unixNow();
-        else Sleep(kLookMs);
+        if (main)
+            windowAt = unixNow();
+        else
+            Sleep(kLookMs);
     }
     if (!main) {
         std::printf("{\"hwnd\":null}\n");

@@ -85,14 +85,18 @@ DWORD processOf(HWND window) {
 
 std::vector<HWND> topLevel() {
     std::vector<HWND> found;
-    EnumWindows([](HWND window, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
-HWND parseWindow(const wchar_t* text) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(text, nullptr, 0))); }
+HWND parseWindow(const wchar_t* text) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(text, nullptr, 0)));
+}
 
 int list() {
     for (HWND window : topLevel()) {
@@ -102,28 +106,32 @@ int list() {
         DWORD flags = 0;
         COLORREF key = 0;
         BOOL layered = GetLayeredWindowAttributes(window, &key, &alpha, &flags);
-        std::printf("{\"hwnd\":%llu,\"pid\":%lu,\"exe\":%s,\"title\":%s,\"rect\":%s,\"style\":%lu,\"exstyle\":%lu,"
-                    "\"alpha\":%d,\"layered\":%s,\"visible\":%s}\n",
-                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), pid,
-                    quoted(processImage(pid)).c_str(), quoted(windowText(window)).c_str(), rectJson(window).c_str(),
-                    static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
-                    static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)), alpha,
-                    layered ? "true" : "false", IsWindowVisible(window) ? "true" : "false");
+        std::printf(
+            "{\"hwnd\":%llu,\"pid\":%lu,\"exe\":%s,\"title\":%s,\"rect\":%s,\"style\":%lu,\"exstyle\":%lu,"
+            "\"alpha\":%d,\"layered\":%s,\"visible\":%s}\n",
+            static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), pid,
+            quoted(processImage(pid)).c_str(), quoted(windowText(window)).c_str(), rectJson(window).c_str(),
+            static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+            static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)), alpha, layered ? "true" : "false",
+            IsWindowVisible(window) ? "true" : "false");
     }
     return 0;
 }
 
 int children(HWND parent) {
     std::vector<HWND> found;
-    EnumChildWindows(parent, [](HWND window, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
     for (HWND child : found) {
         std::printf("{\"hwnd\":%llu,\"class\":%s,\"id\":%d,\"text\":%s,\"rect\":%s,\"visible\":%s}\n",
-                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(child)), quoted(className(child)).c_str(),
-                    GetDlgCtrlID(child), quoted(windowText(child)).c_str(), rectJson(child).c_str(),
-                    IsWindowVisible(child) ? "true" : "false");
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(child)),
+                    quoted(className(child)).c_str(), GetDlgCtrlID(child), quoted(windowText(child)).c_str(),
+                    rectJson(child).c_str(), IsWindowVisible(child) ? "true" : "false");
     }
     return 0;
 }
@@ -173,12 +181,15 @@ int sample(HWND main, DWORD stepMs, DWORD totalMs, const wchar_t* path) {
         }
         std::wstring list, status, cache;
         for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (className(child) == L"VantorProgressList") list = windowText(child);
-            else if (GetDlgCtrlID(child) == 1005) status = windowText(child);
-            else if (GetDlgCtrlID(child) == 1013) cache = windowText(child);
+            if (className(child) == L"VantorProgressList")
+                list = windowText(child);
+            else if (GetDlgCtrlID(child) == 1005)
+                status = windowText(child);
+            else if (GetDlgCtrlID(child) == 1013)
+                cache = windowText(child);
         }
-        const std::string texts =
-            "\"list\":" + quoted(list) + ",\"status\":" + quoted(status) + ",\"cache\":" + quoted(cache);
+        const std::string texts = "\"list\":" + quoted(list) + ",\"status\":" + quoted(status) +
+                                  ",\"cache\":" + quoted(cache);
         const ULONGLONG tick = GetTickCount64();
         if (texts != last || tick - lastBeat >= 1000) {
             std::string alive;
@@ -250,7 +261,9 @@ int wmain(int argc, wchar_t** argv) {
         return sample(parseWindow(argv[2]), static_cast<DWORD>(_wtoi(argv[3])), static_cast<DWORD>(_wtoi(argv[4])),
                       argv[5]);
     }
-    std::fprintf(stderr, "usage: mbprobe screen | list | close HWND | answer HWND TITLE ID MS | endsession HWND | children HWND | "
-                         "popups HWND | counters HWND | sample HWND STEP TOTAL FILE\n");
+    std::fprintf(
+        stderr,
+        "usage: mbprobe screen | list | close HWND | answer HWND TITLE ID MS | endsession HWND | children HWND | "
+        "popups HWND | counters HWND | sample HWND STEP TOTAL FILE\n");
     return 64;
 }

@@ -66,7 +66,7 @@ TEST(SliderGeometry, TrackAndThumb) {
     EXPECT_EQ(sliderThumbRect(10, 10, 100, 140, 25), (ControlRect{10, 2, 22, 23}));
     EXPECT_EQ(sliderThumbRect(100, 10, 100, 140, 25), (ControlRect{118, 2, 130, 23}));  // ends at width - 10
     EXPECT_EQ(sliderThumbRect(55, 10, 100, 140, 25), (ControlRect{64, 2, 76, 23}));     // 45 * 108 / 90 = 54
-    EXPECT_EQ(sliderThumbRect(7, 7, 7, 140, 25).left, 10);  // empty range: left end
+    EXPECT_EQ(sliderThumbRect(7, 7, 7, 140, 25).left, 10);                              // empty range: left end
     EXPECT_EQ(sliderThumbOffset(60, 80, 20, 140), 0);
 }
 

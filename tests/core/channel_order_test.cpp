@@ -30,15 +30,18 @@ TEST(ChannelOrder, SortsByFreshnessEtdRecencyThenHealthAndChannel) {
         std::vector<int32_t> expected;
     } cases[] = {
         {"fresh by etd, fresh without, stale",
-         {report(3, 40, 120, 20), report(7, 90, -1, 10), report(2, 60, 30, 30), report(5, 20, -1, 600)}, {2, 3, 7, 5}},
-        {"one time: health, then channel", {report(4, 70, -1, 5), report(1, 70, -1, 5), report(9, 30, nan, 5)},
+         {report(3, 40, 120, 20), report(7, 90, -1, 10), report(2, 60, 30, 30), report(5, 20, -1, 600)},
+         {2, 3, 7, 5}},
+        {"one time: health, then channel",
+         {report(4, 70, -1, 5), report(1, 70, -1, 5), report(9, 30, nan, 5)},
          {9, 1, 4}},
         {"recency at unknown or equal etd",
          {report(1, 10, 0, 50), report(2, 90, nan, 5), report(3, 50, 40, 9), report(4, 50, 40, 1)},
          {4, 3, 2, 1}},
         {"no time, no recency", {report(1, 60, -1, 1000), report(2, 30, -1, -1), report(3, 80, -1, 900)}, {2, 3, 1}},
         {"stale alike", {report(6, 50, -1, 900), report(5, 50, 300, 1000), report(8, 50, -1, 800)}, {5, 8, 6}},
-        {"infinite etd last of the known", {report(1, 50, INFINITY, 0), report(2, 50, -1, 0), report(3, 50, 1e300, 0)},
+        {"infinite etd last of the known",
+         {report(1, 50, INFINITY, 0), report(2, 50, -1, 0), report(3, 50, 1e300, 0)},
          {3, 1, 2}},
     };
     for (const auto& c : cases) EXPECT_EQ(sortedChannels(c.input), c.expected) << c.what;

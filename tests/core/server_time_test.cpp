@@ -37,18 +37,23 @@ TEST(ServerTime, ScansLikeTheWindowsRuntime) {
     // Each number may be preceded by white space of the C locale and a sign.
     EXPECT_EQ(ParseServerTime(" \t\n\v\f\r2025-\t03- 01T 12: 00:\n00"), kMarchFirstNoon);
     EXPECT_EQ(ParseServerTime("+2025-+03-+01T+12:+00:+00"), kMarchFirstNoon);
-    EXPECT_EQ(ParseServerTime("\xA0" "2025-03-01T12:00:00"), 0);  // a no-break space is no white space
+    EXPECT_EQ(ParseServerTime("\xA0"
+                              "2025-03-01T12:00:00"),
+              0);  // a no-break space is no white space
     // The separator is any single character, a blank or a digit included.
     EXPECT_EQ(ParseServerTime("2025-03-01\t12:00:00"), kMarchFirstNoon);
     EXPECT_EQ(ParseServerTime("2025-03-01--12:00:00"), ParseServerTime("2025-03-01 -12:00:00"));
     EXPECT_EQ(ParseServerTime("2025-03-0112:00:00"), 0);  // day 112, then ':' is the separator
     // Numbers wrap modulo 2^32 like the runtime's accumulator.
-    EXPECT_EQ(ParseServerTime("4294969321-03-01T12:00:00"), kMarchFirstNoon);  // 2025 + 2^32
+    EXPECT_EQ(ParseServerTime("4294969321-03-01T12:00:00"), kMarchFirstNoon);    // 2025 + 2^32
     EXPECT_EQ(ParseServerTime("2025-03-01T4294967308:00:00"), kMarchFirstNoon);  // 12 + 2^32
     EXPECT_EQ(ParseServerTime("2025-03-01T12:00:00000000000000000000"), kMarchFirstNoon);
     // The first NUL ends the text, as it does for a C string.
     EXPECT_EQ(ParseServerTime(std::string("2025-03-01T12:00:00", 19)), kMarchFirstNoon);
-    EXPECT_EQ(ParseServerTime(std::string("2025-03-01\0" "12:00:00", 19)), 0);
+    EXPECT_EQ(ParseServerTime(std::string("2025-03-01\0"
+                                          "12:00:00",
+                                          19)),
+              0);
 }
 
 TEST(ServerTime, RangeIsNineteenSeventyToThreeThousand) {
@@ -92,8 +97,8 @@ TEST(ServerTime, ExtremeFieldsStayDefined) {
     EXPECT_EQ(ParseServerTime("1970--2147483648-01T00:00:00"), -1);
     EXPECT_EQ(ParseServerTime("1970-01-01T00:00:2147483647"), 2147483647);
     EXPECT_EQ(ParseServerTime("1970-01-01T00:500000000:00"), int64_t{500000000} * 60);
-    EXPECT_EQ(ParseServerTime("1970-01-01T00:2147483647:00"), -1);  // past 3000
-    EXPECT_EQ(ParseServerTime("1970-01-01T2147483647:00:00"), -1);  // past 3000
+    EXPECT_EQ(ParseServerTime("1970-01-01T00:2147483647:00"), -1);   // past 3000
+    EXPECT_EQ(ParseServerTime("1970-01-01T2147483647:00:00"), -1);   // past 3000
     EXPECT_EQ(ParseServerTime("3000-12-31T-2147483648:00:00"), -1);  // before 1970
 }
 
@@ -103,7 +108,10 @@ void setTimeZone(const char* zone) {
     ::_putenv_s("TZ", zone ? zone : "");
     ::_tzset();
 #else
-    if (zone) ::setenv("TZ", zone, 1); else ::unsetenv("TZ");
+    if (zone)
+        ::setenv("TZ", zone, 1);
+    else
+        ::unsetenv("TZ");
     ::tzset();
 #endif
 }

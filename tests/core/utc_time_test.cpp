@@ -13,8 +13,8 @@ constexpr int64_t kLatest = 32535215999;  // 3000-12-31 23:59:59 UTC
 
 TEST(UtcTime, BreaksDownWithinTheRuntimesRangeAndInvertsTheServerTimeConversion) {
     EXPECT_EQ(breakDownUtc(0), (UtcTime{1970, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(breakDownUtc(951782400), (UtcTime{2000, 2, 29, 0, 0, 0}));    // 2000 is a leap year
-    EXPECT_EQ(breakDownUtc(4107542400), (UtcTime{2100, 3, 1, 0, 0, 0}));    // 2100 is not
+    EXPECT_EQ(breakDownUtc(951782400), (UtcTime{2000, 2, 29, 0, 0, 0}));  // 2000 is a leap year
+    EXPECT_EQ(breakDownUtc(4107542400), (UtcTime{2100, 3, 1, 0, 0, 0}));  // 2100 is not
     EXPECT_EQ(breakDownUtc(1764592496), (UtcTime{2025, 12, 1, 12, 34, 56}));
     EXPECT_EQ(breakDownUtc(kLatest), (UtcTime{3000, 12, 31, 23, 59, 59}));
     for (int64_t outside : {int64_t{-1}, kLatest + 1, INT64_MIN, INT64_MAX}) {

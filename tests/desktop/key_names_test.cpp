@@ -34,11 +34,25 @@ TEST(KeyNames, NamesModifiersAndButtonTexts) {
         uint32_t code;
         const wchar_t* name;
     } keys[] = {
-        {0x70, L"F1"},         {0x87, L"F24"},          {0x69, L"Num 9"},        {0x6C, L"Num Separator"},
-        {0x6F, L"Num /"},      {0x14, L"Caps Lock"},    {0x1B, L"Esc"},          {0x22, L"Page Down"},
-        {0x2C, L"Print Screen"}, {0x91, L"Scroll Lock"}, {0xBA, L";"},           {0xC0, L"`"},
-        {0xDC, L"\\"},         {0xDE, L"'"},            {0x00, L"Key 0x00"},     {0x88, L"Key 0x88"},
-        {0xFF, L"Key 0xFF"},   {0x100, L"Key 0x100"},   {0xFFFFFFFF, L"Key 0xFFFFFFFF"},
+        {0x70, L"F1"},
+        {0x87, L"F24"},
+        {0x69, L"Num 9"},
+        {0x6C, L"Num Separator"},
+        {0x6F, L"Num /"},
+        {0x14, L"Caps Lock"},
+        {0x1B, L"Esc"},
+        {0x22, L"Page Down"},
+        {0x2C, L"Print Screen"},
+        {0x91, L"Scroll Lock"},
+        {0xBA, L";"},
+        {0xC0, L"`"},
+        {0xDC, L"\\"},
+        {0xDE, L"'"},
+        {0x00, L"Key 0x00"},
+        {0x88, L"Key 0x88"},
+        {0xFF, L"Key 0xFF"},
+        {0x100, L"Key 0x100"},
+        {0xFFFFFFFF, L"Key 0xFFFFFFFF"},
     };
     for (const auto& k : keys) EXPECT_EQ(keyName(k.code), k.name) << k.code;
     EXPECT_EQ(formatModifiers(0), L"");

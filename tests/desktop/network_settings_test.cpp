@@ -20,11 +20,27 @@ TEST(TrackerUrl, DropsTrailingSlashesAndNormalisesTheScheme) {
 }
 
 TEST(TrackerUrl, RejectsEverythingElse) {
-    for (const char* bad : {"", "tracker.example.org", "ftp://host", "https://", "https:///path", "https://:80",
-                            "https://host:", "https://host:0", "https://host:65536", "https://host:12x",
-                            "https://user@host", "https://host/a b", "https://host/?q=1", "https://host#x",
-                            "https://ho st", "https://-host", "https://host..example", "https://host\\x",
-                            "https://[zz::1]", "http//host", "https:/host"}) {
+    for (const char* bad : {"",
+                            "tracker.example.org",
+                            "ftp://host",
+                            "https://",
+                            "https:///path",
+                            "https://:80",
+                            "https://host:",
+                            "https://host:0",
+                            "https://host:65536",
+                            "https://host:12x",
+                            "https://user@host",
+                            "https://host/a b",
+                            "https://host/?q=1",
+                            "https://host#x",
+                            "https://ho st",
+                            "https://-host",
+                            "https://host..example",
+                            "https://host\\x",
+                            "https://[zz::1]",
+                            "http//host",
+                            "https:/host"}) {
         EXPECT_FALSE(parseTrackerUrl(bad).has_value()) << bad;
     }
 }
@@ -32,15 +48,14 @@ TEST(TrackerUrl, RejectsEverythingElse) {
 TEST(NtpServers, ReadsHostsWithOptionalPorts) {
     auto servers = parseNtpServers("127.0.0.1:5123, time.example.org ,pool.example:123");
     ASSERT_TRUE(servers.has_value());
-    std::vector<NtpServerAddress> expected{
-        {"127.0.0.1", "5123"}, {"time.example.org", "123"}, {"pool.example", "123"}};
+    std::vector<NtpServerAddress> expected{{"127.0.0.1", "5123"}, {"time.example.org", "123"}, {"pool.example", "123"}};
     EXPECT_EQ(*servers, expected);
 }
 
 TEST(NtpServers, TakesAtMostFourAndNoBadEntry) {
     EXPECT_EQ(parseNtpServers("a,b,c,d")->size(), 4u);
-    for (const char* bad : {"", "   ", "a,b,c,d,e", "a,,b", "a,", ",a", "host:0", "host:70000", "host:",
-                            "host:1:2", "bad_host", "[::1]:123", "a b"}) {
+    for (const char* bad : {"", "   ", "a,b,c,d,e", "a,,b", "a,", ",a", "host:0", "host:70000", "host:", "host:1:2",
+                            "bad_host", "[::1]:123", "a b"}) {
         EXPECT_FALSE(parseNtpServers(bad).has_value()) << bad;
     }
 }

@@ -41,10 +41,10 @@ TEST(StatusText, CacheAgeByRange) {
         double seconds;
         const wchar_t* text;
     } cases[] = {
-        {0.0, L"0.00s"},    {0.5, L"0.50s"},      {0.999, L"1.00s"},     {1.0, L"1.0s"},      {59.99, L"60.0s"},
-        {60.0, L"1m 0s"},   {61.9, L"1m 1s"},     {3599.9, L"59m 59s"},  {3600.0, L"1h 0m"},  {7260.0, L"2h 1m"},
-        {86399.9, L"23h 59m"}, {86400.0, L"24h 0m"}, {86400.5, L"---"},  {-1.0, L"---"},      {-1e-9, L"---"},
-        {std::nan(""), L"---"}, {INFINITY, L"---"}, {-0.0, L"0.00s"},
+        {0.0, L"0.00s"},        {0.5, L"0.50s"},      {0.999, L"1.00s"},    {1.0, L"1.0s"},     {59.99, L"60.0s"},
+        {60.0, L"1m 0s"},       {61.9, L"1m 1s"},     {3599.9, L"59m 59s"}, {3600.0, L"1h 0m"}, {7260.0, L"2h 1m"},
+        {86399.9, L"23h 59m"},  {86400.0, L"24h 0m"}, {86400.5, L"---"},    {-1.0, L"---"},     {-1e-9, L"---"},
+        {std::nan(""), L"---"}, {INFINITY, L"---"},   {-0.0, L"0.00s"},
     };
     for (const auto& c : cases) EXPECT_EQ(cacheAgeText(c.seconds), L"Cache: " + std::wstring(c.text)) << c.seconds;
 }

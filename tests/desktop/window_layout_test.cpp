@@ -21,8 +21,10 @@ TEST(WindowLayout, ThreeLooksAtFourHundredBySixHundred) {
         LayoutRect bounds;
         V visibility;
     } cases[] = {
-        {C::BossSelector, {10, 10, 280, 28}, V::Show},     {C::SpawnCountdownLabel, {290, 10, 100, 28}, V::Show},
-        {C::CacheAgeLabel, {10, 43, 380, 20}, V::Show},    {C::ChannelList, {10, 68, 380, 342}, V::Keep},
+        {C::BossSelector, {10, 10, 280, 28}, V::Show},
+        {C::SpawnCountdownLabel, {290, 10, 100, 28}, V::Show},
+        {C::CacheAgeLabel, {10, 43, 380, 20}, V::Show},
+        {C::ChannelList, {10, 68, 380, 342}, V::Keep},
         {C::OpacityCaption, {10, 420, 110, 25}, V::ShowNoActivate},
         {C::OpacitySlider, {115, 420, 220, 25}, V::ShowNoActivate},
         {C::OpacityValueLabel, {340, 420, 50, 25}, V::ShowNoActivate},

@@ -82,8 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         status.last_hp = data[pos + 1] == 255 ? -1 : data[pos + 1] % 101;
         status.etd = decodeEtd(data[pos + 2]);
         uint8_t timeByte = data[pos + 3];
-        if (flags & 2) timeByte = 0;                       // all times missing
-        if ((flags & 4) && timeByte == 0) timeByte = 1;    // all times set
+        if (flags & 2) timeByte = 0;                     // all times missing
+        if ((flags & 4) && timeByte == 0) timeByte = 1;  // all times set
         status.last_update_time = decodeTime(timeByte, now);
         status.dps = static_cast<double>(input.size());
         input.push_back(status);

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         require(!seconds, "a reply of another length is refused");
         return 0;
     }
-    const uint32_t transmit = (uint32_t{data[40]} << 24) | (uint32_t{data[41]} << 16) | (uint32_t{data[42]} << 8) | data[43];
+    const uint32_t transmit = (uint32_t{data[40]} << 24) | (uint32_t{data[41]} << 16) | (uint32_t{data[42]} << 8) |
+                              data[43];
     require(seconds.has_value() == (transmit >= mb::kNtpToUnixOffset), "refused exactly before 1970");
     if (seconds) {
         require(*seconds == int64_t{transmit} - int64_t{mb::kNtpToUnixOffset}, "seconds less the epoch offset");

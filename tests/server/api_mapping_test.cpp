@@ -75,7 +75,7 @@ TEST(MapBosses, SkipsElementsWithoutIdAndNameKeepingServerOrder) {
 TEST(MapBosses, ErrorTexts) {
     EXPECT_EQ(bossesError("{"), "Invalid JSON response from server");
     EXPECT_EQ(bossesError(""), "Invalid JSON response from server");
-    EXPECT_EQ(bossesError(R"({"items":[],})"), "Invalid JSON response from server");  // trailing comma
+    EXPECT_EQ(bossesError(R"({"items":[],})"), "Invalid JSON response from server");        // trailing comma
     EXPECT_EQ(bossesError("/* c */ {\"items\":[]}"), "Invalid JSON response from server");  // comment
     EXPECT_EQ(bossesError("[]"), "Unexpected response format - missing items array");
     EXPECT_EQ(bossesError("{}"), "Unexpected response format - missing items array");
@@ -157,8 +157,8 @@ TEST(MapAllStatus, MembersThatAreNotArraysGetNoEntry) {
         {"channel_number":2}],"n":null}})");
     ASSERT_EQ(map.size(), 2u);
     EXPECT_TRUE(map.at("z").empty());
-    ASSERT_EQ(map.at("a").size(), 2u);  // duplicates stay, non-objects are skipped
-    EXPECT_EQ(map.begin()->first, "a");   // byte-wise id order
+    ASSERT_EQ(map.at("a").size(), 2u);   // duplicates stay, non-objects are skipped
+    EXPECT_EQ(map.begin()->first, "a");  // byte-wise id order
     EXPECT_TRUE(allStatusOf(R"({"channel_status":{}})").empty());
 }
 
@@ -167,8 +167,7 @@ TEST(MapAllStatus, ErrorTexts) {
     EXPECT_EQ(allStatusError(R"({"channel_status":{},})"), "Invalid JSON response from server");
     EXPECT_EQ(allStatusError("[1]"), "Unexpected response format - missing channel_status object");
     EXPECT_EQ(allStatusError("{}"), "Unexpected response format - missing channel_status object");
-    EXPECT_EQ(allStatusError(R"({"channel_status":[]})"),
-              "Unexpected response format - missing channel_status object");
+    EXPECT_EQ(allStatusError(R"({"channel_status":[]})"), "Unexpected response format - missing channel_status object");
     EXPECT_EQ(allStatusError(R"({"channel_status":null})"),
               "Unexpected response format - missing channel_status object");
 }
@@ -233,7 +232,7 @@ TEST(MapChannelStatus, EqualTimesPreferKnownEtdOrRate) {
     EXPECT_EQ(winner(R"("etd":120,"dps":0)", R"("etd":120,"dps":5.5)"), 2);
     EXPECT_EQ(winner(R"("etd":120,"dps":5.5)", R"("etd":120,"dps":5.5)"), 1);
     EXPECT_EQ(winner(R"("etd":120,"dps":5.5)", R"("etd":300,"dps":9)"), 1);
-    EXPECT_EQ(winner(R"("etd":0,"dps":0.01)", R"("etd":0,"dps":0.01)"), 1);   // 0.01 is not a rate
+    EXPECT_EQ(winner(R"("etd":0,"dps":0.01)", R"("etd":0,"dps":0.01)"), 1);  // 0.01 is not a rate
     EXPECT_EQ(winner(R"("etd":0,"dps":0.01)", R"("etd":0,"dps":0.011)"), 2);
     EXPECT_EQ(winner(R"("etd":5)", R"("etd":-1,"dps":1)"), 2);  // the rate alone is enough
 }
@@ -255,8 +254,9 @@ TEST(ChannelStatusPath, IdBytesOutsideTheUnreservedSetArePercentEncoded) {
     EXPECT_EQ(PercentEncode("a&b#c%d e'f\"g"), "a%26b%23c%25d%20e%27f%22g");
     EXPECT_EQ(PercentEncode("é/?="), "%C3%A9%2F%3F%3D");
     EXPECT_EQ(PercentEncode(std::string("\0\xff", 2)), "%00%FF");
-    EXPECT_EQ(ChannelStatusPath("x&perPage=1"),
-              "/api/collections/mob_channel_status/records?filter=(mob='x%26perPage%3D1')&perPage=500&sort=-last_update");
+    EXPECT_EQ(
+        ChannelStatusPath("x&perPage=1"),
+        "/api/collections/mob_channel_status/records?filter=(mob='x%26perPage%3D1')&perPage=500&sort=-last_update");
 }
 
 TEST(FetchGuard, EachKindOfThrowGetsItsText) {

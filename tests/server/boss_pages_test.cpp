@@ -30,8 +30,8 @@ TEST(BossPages, PagingDecisions) {
         int fetched;
         std::optional<int32_t> totalPages;
         int next, planned;
-    } steps[] = {{1, std::nullopt, 0, 1}, {1, 1, 0, 1},     {1, -5, 0, 1},    {1, 2, 2, 2},
-                 {2, 1, 0, 2},            {19, 25, 20, 20}, {20, 25, 0, 20}, {1, INT32_MAX, 2, 20}};
+    } steps[] = {{1, std::nullopt, 0, 1}, {1, 1, 0, 1},    {1, -5, 0, 1},        {1, 2, 2, 2}, {2, 1, 0, 2},
+                 {19, 25, 20, 20},        {20, 25, 0, 20}, {1, INT32_MAX, 2, 20}};
     for (const auto& c : steps) {
         const ListPaging paging{std::nullopt, c.totalPages};
         EXPECT_EQ(NextBossPage(c.fetched, paging), c.next) << c.fetched << " of " << c.totalPages.value_or(-99);
@@ -96,9 +96,9 @@ TEST(BossPages, FetchReadsEveryPageInOrderUpToTwenty) {
     EXPECT_EQ(out.back().id, "p20b0");
 
     // No paging members, members of another type, or a single page (whatever it calls itself).
-    for (const char* single : {R"({"items":[{"id":"a","name":"A"}]})",
-                               R"({"items":[{"id":"a","name":"A"}],"page":"1","totalPages":"3"})",
-                               R"({"items":[{"id":"a","name":"A"}],"page":0,"totalPages":1})"}) {
+    for (const char* single :
+         {R"({"items":[{"id":"a","name":"A"}]})", R"({"items":[{"id":"a","name":"A"}],"page":"1","totalPages":"3"})",
+          R"({"items":[{"id":"a","name":"A"}],"page":0,"totalPages":1})"}) {
         FakeServer one;
         one.pages[1] = single;
         ASSERT_TRUE(one.fetch(out, error)) << single;

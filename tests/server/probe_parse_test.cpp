@@ -13,7 +13,8 @@ std::string failure(const std::string& body) {
 
 double age(const std::string& cacheAge) {
     std::string error;
-    const double value = ParseCacheAge(R"({"status":"ok","statistics":{"cache_ttl":20,"cache_age":)" + cacheAge + "}}", error);
+    const double value = ParseCacheAge(R"({"status":"ok","statistics":{"cache_ttl":20,"cache_age":)" + cacheAge + "}}",
+                                       error);
     EXPECT_TRUE(error.empty()) << error;
     return value;
 }

@@ -83,11 +83,17 @@ public:
         largestRead = std::max(largestRead, count);
         Round& round = rounds_.front();
         switch (round.step) {
-            case Step::FailRead: return false;
-            case Step::ReadNothing: got = 0; return true;
-            case Step::ThrowBadAlloc: throw std::bad_alloc();
-            case Step::ThrowOther: throw std::runtime_error("disk on fire");
-            default: break;
+        case Step::FailRead:
+            return false;
+        case Step::ReadNothing:
+            got = 0;
+            return true;
+        case Step::ThrowBadAlloc:
+            throw std::bad_alloc();
+        case Step::ThrowOther:
+            throw std::runtime_error("disk on fire");
+        default:
+            break;
         }
         got = std::min(count, round.bytes);
         std::memset(buffer, 'x', got);

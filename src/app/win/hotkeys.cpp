@@ -156,9 +156,10 @@ bool TrackerApp::onKeyDown(WPARAM key) {
 bool TrackerApp::onHotkey(WPARAM id) {
     if (capturing()) {
         // The system caught a combination this program holds: refuse it, keep capturing.
-        showHotkeyNotice(L"This key combination is already assigned to another action.\n\n"
-                         L"Please choose a different key combination.\n(Press ESC to cancel)",
-                         L"Duplicate Hotkey", MB_ICONWARNING);
+        showHotkeyNotice(
+            L"This key combination is already assigned to another action.\n\n"
+            L"Please choose a different key combination.\n(Press ESC to cancel)",
+            L"Duplicate Hotkey", MB_ICONWARNING);
         return true;
     }
     switch (id) {

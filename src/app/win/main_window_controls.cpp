@@ -19,9 +19,7 @@ std::wstring percentText(int value) { return std::to_wstring(value) + L"%"; }
 // Creation sizes that the client cannot hold are made empty rather than negative.
 int size(int value) { return std::max(0, value); }
 
-bool isOwnWindow(HWND mainWindow, HWND other) {
-    return other && (other == mainWindow || ::IsChild(mainWindow, other));
-}
+bool isOwnWindow(HWND mainWindow, HWND other) { return other && (other == mainWindow || ::IsChild(mainWindow, other)); }
 
 template <typename Control>
 void hide(Control& control) {
@@ -240,8 +238,8 @@ void TrackerApp::toggleClickThrough() {
     applyClickThroughStyles(clickThrough);
     // The outer rectangle stays, so the client grows by the frame when the mode starts.
     const UINT flags = SWP_FRAMECHANGED | SWP_SHOWWINDOW | (clickThrough ? SWP_NOACTIVATE : 0u);
-    ::SetWindowPos(mainWindow, HWND_TOPMOST, outer.left, outer.top, outer.right - outer.left,
-                   outer.bottom - outer.top, flags);
+    ::SetWindowPos(mainWindow, HWND_TOPMOST, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                   flags);
     snapToMonitor(mainWindow, clickThrough);
     layoutControls();
     if (clickThrough) {

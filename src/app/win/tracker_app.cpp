@@ -99,9 +99,9 @@ bool TrackerApp::createMainWindow() {
     RECT saved{settings.left, settings.top, settings.right, settings.bottom};
     RECT rect = clampRectToMonitor(saved);
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    HWND window = ::CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kMainWindowTitle, kMainWindowStyle,
-                                    rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
-                                    nullptr, instance, this);
+    HWND window = ::CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kMainWindowTitle, kMainWindowStyle, rect.left,
+                                    rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                    instance, this);
     if (!window) return false;
     mainWindow = window;
     ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(this));

@@ -109,8 +109,8 @@ void TrackerApp::showTrayMenu() {
     UniqueMenu menu = buildTrayMenu();
     // In the foreground, so that a click anywhere else closes the menu.
     ::SetForegroundWindow(mainWindow);
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x,
-                                                           cursor.y, 0, mainWindow, nullptr));
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, mainWindow, nullptr));
     runTrayCommand(chosen);
 }
 

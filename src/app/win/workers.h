@@ -20,11 +20,11 @@
 namespace mb {
 
 struct WorkerLink {
-    std::shared_ptr<ApiClient> api;            // the shared client (poller and status probe)
-    std::shared_ptr<TrackerState> state;       // guarded by state->stateLock
-    std::shared_ptr<std::atomic<bool>> stop;   // set once at shutdown
-    HWND mainWindow = nullptr;                 // where the loader posts WM_TRACKER_LOADED
-    std::string trackerUrl;                    // base URL of the loader's private client
+    std::shared_ptr<ApiClient> api;           // the shared client (poller and status probe)
+    std::shared_ptr<TrackerState> state;      // guarded by state->stateLock
+    std::shared_ptr<std::atomic<bool>> stop;  // set once at shutdown
+    HWND mainWindow = nullptr;                // where the loader posts WM_TRACKER_LOADED
+    std::string trackerUrl;                   // base URL of the loader's private client
 };
 
 // Thread procedures. The parameter is a WorkerLink allocated with new; the thread owns it

@@ -50,14 +50,15 @@ std::optional<int64_t> queryServer(const NtpServer& server) {
     if (!addresses) return std::nullopt;
 
     NtpPacket packet = buildNtpRequest();
-    const int sent = ::sendto(socket.get(), reinterpret_cast<const char*>(packet.data()), static_cast<int>(packet.size()),
-                              0, addresses.get()->ai_addr, static_cast<int>(addresses.get()->ai_addrlen));
+    const int sent = ::sendto(socket.get(), reinterpret_cast<const char*>(packet.data()),
+                              static_cast<int>(packet.size()), 0, addresses.get()->ai_addr,
+                              static_cast<int>(addresses.get()->ai_addrlen));
     addresses.reset();
     if (sent != static_cast<int>(packet.size())) return std::nullopt;
 
     // The sender of the reply is not compared with the server that was asked.
-    const int received =
-        ::recvfrom(socket.get(), reinterpret_cast<char*>(packet.data()), static_cast<int>(packet.size()), 0, nullptr, nullptr);
+    const int received = ::recvfrom(socket.get(), reinterpret_cast<char*>(packet.data()),
+                                    static_cast<int>(packet.size()), 0, nullptr, nullptr);
     socket.reset();
     if (received < 0) return std::nullopt;
     return parseNtpReply(packet.data(), static_cast<std::size_t>(received));
@@ -97,7 +98,10 @@ int64_t systemTime() { return static_cast<int64_t>(::_time64(nullptr)); }
 }  // namespace
 
 std::vector<NtpServer> NtpClock::defaultServers() {
-    return {{"time.windows.com", "123"}, {"pool.ntp.org", "123"}, {"time.google.com", "123"}, {"time.cloudflare.com", "123"}};
+    return {{"time.windows.com", "123"},
+            {"pool.ntp.org", "123"},
+            {"time.google.com", "123"},
+            {"time.cloudflare.com", "123"}};
 }
 
 NtpClock::NtpClock() : NtpClock(defaultServers()) {}

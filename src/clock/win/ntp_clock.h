@@ -20,8 +20,8 @@ struct NtpServer {
 
 class NtpClock {
 public:
-    using TickSource = std::function<uint64_t()>;   // milliseconds, monotonic
-    using SystemClock = std::function<int64_t()>;   // Unix seconds
+    using TickSource = std::function<uint64_t()>;  // milliseconds, monotonic
+    using SystemClock = std::function<int64_t()>;  // Unix seconds
 
     // Four public servers, GetTickCount64 and _time64.
     NtpClock();

@@ -7,8 +7,7 @@ void bindControl(HWND window, void* object) {
 }
 
 void unbindControl(HWND window, const void* object) {
-    if (window && ::IsWindow(window) &&
-        ::GetWindowLongPtrW(window, 0) == reinterpret_cast<LONG_PTR>(object))
+    if (window && ::IsWindow(window) && ::GetWindowLongPtrW(window, 0) == reinterpret_cast<LONG_PTR>(object))
         ::SetWindowLongPtrW(window, 0, 0);
 }
 
@@ -40,11 +39,10 @@ bool registerControlClasses(bool& registered, std::initializer_list<WNDCLASSEXW>
     return true;
 }
 
-HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width,
-                         int height, int id, void* object) {
+HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width, int height,
+                         int id, void* object) {
     return ::CreateWindowExW(0, className, L"", style, x, y, width, height, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
-                             object);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), object);
 }
 
 HWND createRegisteredControl(bool& registered, std::initializer_list<WNDCLASSEXW> classes, DWORD style, HWND parent,
@@ -97,8 +95,7 @@ int screenDpiY() {
 
 UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFamily) {
     return UniqueFont(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                    pitchAndFamily, face));
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, pitchAndFamily, face));
 }
 
 UniqueFont createPointFont(int points) {

@@ -31,11 +31,11 @@ namespace mb {
 
 // ---- Palette of the label, button, slider and combo box --------------------------------
 namespace palette {
-inline constexpr COLORREF kBackground = RGB(50, 50, 50);      // every control's fill
-inline constexpr COLORREF kHover = RGB(70, 70, 70);           // hovered button/box, hovered popup row
-inline constexpr COLORREF kText = RGB(255, 255, 255);         // label and button text
-inline constexpr COLORREF kBorder = RGB(80, 80, 80);          // slider border and track, box frame
-inline constexpr COLORREF kThumb = RGB(150, 150, 150);        // slider thumb at rest
+inline constexpr COLORREF kBackground = RGB(50, 50, 50);  // every control's fill
+inline constexpr COLORREF kHover = RGB(70, 70, 70);       // hovered button/box, hovered popup row
+inline constexpr COLORREF kText = RGB(255, 255, 255);     // label and button text
+inline constexpr COLORREF kBorder = RGB(80, 80, 80);      // slider border and track, box frame
+inline constexpr COLORREF kThumb = RGB(150, 150, 150);    // slider thumb at rest
 inline constexpr COLORREF kThumbDragging = RGB(200, 200, 200);
 inline constexpr COLORREF kSelectedRow = RGB(100, 100, 100);  // selected, not hovered, popup row
 }  // namespace palette
@@ -85,8 +85,8 @@ bool registerControlClasses(bool& registered, std::initializer_list<WNDCLASSEXW>
 
 // CreateWindowExW with extended style 0, an empty name, the id in place of the menu, this
 // module and `object` as creation parameter. Null on failure.
-HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width,
-                         int height, int id, void* object);
+HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width, int height,
+                         int id, void* object);
 
 // registerControlClasses, then createControlWindow of the first class's name. Null when the
 // registration or the creation fails.

@@ -85,7 +85,7 @@ private:
     HWND parent_ = nullptr;
     HWND popup_ = nullptr;
     int id_ = 0;
-    ComboList items_;  // the items with selectedIndex and hoverIndex
+    ComboList items_;     // the items with selectedIndex and hoverIndex
     HoverTracker hover_;  // pointer over the closed box
     bool popupOpen_ = false;
     int itemHeight_ = 28;

@@ -22,11 +22,12 @@ bool ProgressList::create(HWND parent, int x, int y, int width, int height, int 
     static bool registered = false;
     parent_ = parent;
     id_ = id;
-    window_ = createRegisteredControl(
-        registered,
-        {controlClass(kProgressListClass, &controlWindowProc<ProgressList, &ProgressList::handleMessage, WM_CREATE>,
-                      CS_OWNDC | CS_DBLCLKS, IDC_ARROW)},
-        WS_CHILD | WS_VISIBLE, parent, x, y, width, height, id, this);
+    window_ =
+        createRegisteredControl(registered,
+                                {controlClass(kProgressListClass,
+                                              &controlWindowProc<ProgressList, &ProgressList::handleMessage, WM_CREATE>,
+                                              CS_OWNDC | CS_DBLCLKS, IDC_ARROW)},
+                                WS_CHILD | WS_VISIBLE, parent, x, y, width, height, id, this);
     if (!window_) return false;
     bindControl(window_, this);
     updateWindowText();
@@ -93,56 +94,56 @@ void ProgressList::endThumbDrag() {
 
 LRESULT ProgressList::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            // Creation sends WM_SIZE before CreateWindowExW returns the handle.
-            window_ = window;
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        case WM_SIZE:
-            onSize(lParam);
-            return 0;
-        case WM_PAINT:
-            onPaint();
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;  // the paint covers every pixel
-        case WM_VSCROLL:
-            setTopIndex(pl::topAfterScrollCode(LOWORD(wParam), HIWORD(wParam), topIndex_, rowCount(), visibleRows_));
-            return 0;
-        case WM_MOUSEWHEEL: {
-            const pl::WheelTurn turn = pl::addWheelDelta(wheelRemainder_, GET_WHEEL_DELTA_WPARAM(wParam));
-            wheelRemainder_ = turn.remainder;
-            topIndex_ = pl::topAfterWheelNotches(turn.notches, topIndex_, rowCount(), visibleRows_);
-            invalidateControl(window_);
-            return 0;
-        }
-        case WM_MOUSEMOVE:
-            onMouseMove(mouseX(lParam), mouseY(lParam));
-            return 0;
-        case WM_LBUTTONDOWN:
-            onLeftButtonDown(mouseX(lParam), mouseY(lParam));
-            return 0;
-        case WM_LBUTTONUP:
-            if (draggingThumb_) endThumbDrag();
-            return 0;
-        case WM_CAPTURECHANGED:
-            // Capture taken away mid-drag (a message box, a window switch): the drag ends
-            // rather than following a pointer whose button is no longer down.
-            if (draggingThumb_ && reinterpret_cast<HWND>(lParam) != window_) endThumbDrag();
-            return 0;
-        case WM_MOUSELEAVE:
-            if (scrollHover_) {
-                scrollHover_ = false;
-                invalidateControl(window_);
-            }
-            return 0;
-        case WM_NCDESTROY:
-            window_ = nullptr;
-            windowText_.clear();
-            draggingThumb_ = false;
+    case WM_CREATE:
+        // Creation sends WM_SIZE before CreateWindowExW returns the handle.
+        window_ = window;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    case WM_SIZE:
+        onSize(lParam);
+        return 0;
+    case WM_PAINT:
+        onPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
+    case WM_VSCROLL:
+        setTopIndex(pl::topAfterScrollCode(LOWORD(wParam), HIWORD(wParam), topIndex_, rowCount(), visibleRows_));
+        return 0;
+    case WM_MOUSEWHEEL: {
+        const pl::WheelTurn turn = pl::addWheelDelta(wheelRemainder_, GET_WHEEL_DELTA_WPARAM(wParam));
+        wheelRemainder_ = turn.remainder;
+        topIndex_ = pl::topAfterWheelNotches(turn.notches, topIndex_, rowCount(), visibleRows_);
+        invalidateControl(window_);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        onMouseMove(mouseX(lParam), mouseY(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        onLeftButtonDown(mouseX(lParam), mouseY(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+        if (draggingThumb_) endThumbDrag();
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Capture taken away mid-drag (a message box, a window switch): the drag ends
+        // rather than following a pointer whose button is no longer down.
+        if (draggingThumb_ && reinterpret_cast<HWND>(lParam) != window_) endThumbDrag();
+        return 0;
+    case WM_MOUSELEAVE:
+        if (scrollHover_) {
             scrollHover_ = false;
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            invalidateControl(window_);
+        }
+        return 0;
+    case WM_NCDESTROY:
+        window_ = nullptr;
+        windowText_.clear();
+        draggingThumb_ = false;
+        scrollHover_ = false;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    default:
+        return ::DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -170,27 +171,27 @@ void ProgressList::onPaint() {
 }
 
 void ProgressList::onLeftButtonDown(int x, int y) {
-    pl::StripPress press =
-        pl::pressAt(x, y, width_, height_, scrollBarEnabled_, rowCount(), visibleRows_, topIndex_);
+    pl::StripPress press = pl::pressAt(x, y, width_, height_, scrollBarEnabled_, rowCount(), visibleRows_, topIndex_);
     switch (press.kind) {
-        case pl::StripPress::kStartDrag:
-            draggingThumb_ = true;
-            dragStartY_ = y;
-            dragStartTop_ = topIndex_;
-            ::SetCapture(window_);
-            invalidateControl(window_);  // the thumb turns lighter at once
-            break;
-        case pl::StripPress::kPage:
-            setTopIndex(press.topIndex);
-            break;
-        case pl::StripPress::kNothing:
-            break;
+    case pl::StripPress::kStartDrag:
+        draggingThumb_ = true;
+        dragStartY_ = y;
+        dragStartTop_ = topIndex_;
+        ::SetCapture(window_);
+        invalidateControl(window_);  // the thumb turns lighter at once
+        break;
+    case pl::StripPress::kPage:
+        setTopIndex(press.topIndex);
+        break;
+    case pl::StripPress::kNothing:
+        break;
     }
 }
 
 void ProgressList::onMouseMove(int x, int y) {
     if (draggingThumb_) {
-        std::optional<int32_t> top = pl::topWhileDragging(y, dragStartY_, dragStartTop_, rowCount(), visibleRows_, height_);
+        std::optional<int32_t> top = pl::topWhileDragging(y, dragStartY_, dragStartTop_, rowCount(), visibleRows_,
+                                                          height_);
         if (top) setTopIndex(*top);
         return;
     }

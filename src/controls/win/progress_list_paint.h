@@ -30,7 +30,7 @@ public:
 
 private:
     using Key = std::tuple<const wchar_t*, LONG, LONG, int, int>;  // texts are the list's constants
-    static constexpr size_t kLimit = 64;                          // a few sizes per session
+    static constexpr size_t kLimit = 64;                           // a few sizes per session
     std::map<Key, int> heights_;
 };
 

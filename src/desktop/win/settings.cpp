@@ -152,7 +152,7 @@ std::wstring Settings::startupPath(const std::wstring& besideExe, const std::wst
     // Whether it can be written matters only when both exist.
     const bool besideWritable = besideExists && fallbackExists && canWrite(besideExe);
     return chooseSettingsFile(besideExists, besideWritable, fallbackExists) == SettingsFile::kFallback ? fallback
-                                                                                                      : besideExe;
+                                                                                                       : besideExe;
 }
 
 void Settings::dropUtf8Mark() {
@@ -195,8 +195,8 @@ bool Settings::load() {
     textScale = clampTextScale(readInt(kWindow, L"TextScale", SettingsDefaults::textScale, p));
     clickThroughMode = readInt(kWindow, L"ClickThroughMode", 0, p) != 0;
     clickThroughKey = static_cast<uint32_t>(readInt(kHotkeys, L"ClickThrough", SettingsDefaults::clickThroughKey, p));
-    clickThroughMods =
-        static_cast<uint32_t>(readInt(kHotkeys, L"ClickThroughMods", SettingsDefaults::clickThroughMods, p));
+    clickThroughMods = static_cast<uint32_t>(
+        readInt(kHotkeys, L"ClickThroughMods", SettingsDefaults::clickThroughMods, p));
     visibilityKey = static_cast<uint32_t>(readInt(kHotkeys, L"Visibility", SettingsDefaults::visibilityKey, p));
     visibilityMods = static_cast<uint32_t>(readInt(kHotkeys, L"VisibilityMods", SettingsDefaults::visibilityMods, p));
     bossMenuKey = static_cast<uint32_t>(readInt(kHotkeys, L"BossMenu", SettingsDefaults::bossMenuKey, p));

@@ -56,8 +56,8 @@ void* winHttpOpen(const wchar_t* userAgent, uint32_t accessType, const wchar_t* 
 std::atomic<SessionOpener> gSessionOpener{&winHttpOpen};
 
 HINTERNET openSession(const wchar_t* userAgent, uint32_t timeoutMs) {
-    HINTERNET session =
-        gSessionOpener.load()(userAgent, kSessionAccessType, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+    HINTERNET session = gSessionOpener.load()(userAgent, kSessionAccessType, WINHTTP_NO_PROXY_NAME,
+                                              WINHTTP_NO_PROXY_BYPASS, 0);
     if (session) {
         const int t = static_cast<int>(timeoutMs);
         ::WinHttpSetTimeouts(session, t, t, t, t);  // a failure keeps WinHTTP's defaults
@@ -208,8 +208,7 @@ ProbeResponse ProbeHttpGet(const std::string& url) noexcept {
         ProbeResponse response;
         try {
             response.error = probe_text::kOutOfMemory;
-        } catch (...) {
-        }
+        } catch (...) {}
         return response;
     }
 }

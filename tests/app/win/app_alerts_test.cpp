@@ -128,8 +128,12 @@ TEST_F(AppAlerts, TheClockTheSpawnLeadAndLowChannelsEachReachTheTrayAsOneBalloon
     // Two channels fall low at once in the next polls: one balloon for both, once.
     nlohmann::json low = nlohmann::json::array();
     for (const auto& [channel, hp, etd] : {std::tuple{77, 18, 65.0}, {78, 9, -1.0}}) {
-        low.push_back({{"channel_number", channel}, {"last_hp", hp}, {"last_update", serverTime(simNow + 12)},
-                       {"dps", 0.28}, {"etd", etd}, {"death_time_estimate", ""}});
+        low.push_back({{"channel_number", channel},
+                       {"last_hp", hp},
+                       {"last_update", serverTime(simNow + 12)},
+                       {"dps", 0.28},
+                       {"etd", etd},
+                       {"death_time_estimate", ""}});
     }
     const nlohmann::json body = {{"channel_status", {{list[chosen].id, low}}}, {"time", serverTime(simNow)}};
     ASSERT_TRUE(sim->setFault(test::SimFault("/api/all_status", "status", {{"code", 200}, {"body", body.dump()}})));

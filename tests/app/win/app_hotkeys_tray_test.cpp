@@ -118,10 +118,17 @@ TEST_F(AppHotkeysTray, EscapeASliderAClickOnTheBackgroundAndFocusLossEachCancelA
         std::function<void()> act;
     } cancels[] = {
         {"escape", [&] { realKeys({VK_ESCAPE}); }},
-        {"slider", [&] { ::SendMessageW(bench.window(), WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 50),
-                                        reinterpret_cast<LPARAM>(app.opacitySlider.window())); }},
+        {"slider",
+         [&] {
+             ::SendMessageW(bench.window(), WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 50),
+                            reinterpret_cast<LPARAM>(app.opacitySlider.window()));
+         }},
         {"background", [&] { ::SendMessageW(bench.window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)); }},
-        {"focus loss", [&] { ::SetForegroundWindow(elsewhere.hwnd()); pumpMessages(200); }},
+        {"focus loss",
+         [&] {
+             ::SetForegroundWindow(elsewhere.hwnd());
+             pumpMessages(200);
+         }},
     };
     for (const auto& cancel : cancels) {
         ::SetForegroundWindow(bench.window());
@@ -258,7 +265,8 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
         ::GetMenuStringW(menu.get(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
         EXPECT_STREQ(text, expected[i]);
         EXPECT_EQ(::GetMenuItemID(menu.get(), i), ids[i]) << i;
-        EXPECT_EQ((::GetMenuState(menu.get(), static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0, i == 1 || i == 4);
+        EXPECT_EQ((::GetMenuState(menu.get(), static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0,
+                  i == 1 || i == 4);
     }
     EXPECT_NE(::GetMenuState(menu.get(), 0, MF_BYPOSITION) & MF_GRAYED, 0u);
     app.runTrayCommand(2000);
@@ -280,15 +288,18 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
     ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
         ::KillTimer(nullptr, id);
         dismissing->runTrayCommand(2001);
-        EnumThreadWindows(::GetCurrentThreadId(), [](HWND box, LPARAM) -> BOOL {
-            wchar_t title[64] = {};
-            ::GetWindowTextW(box, title, 64);
-            if (std::wstring(title) == L"Marrowbell v1.5.1 - Help" && ::IsWindowVisible(box)) {
-                ++helpBoxes;
-                ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-            }
-            return TRUE;
-        }, 0);
+        EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND box, LPARAM) -> BOOL {
+                wchar_t title[64] = {};
+                ::GetWindowTextW(box, title, 64);
+                if (std::wstring(title) == L"Marrowbell v1.5.1 - Help" && ::IsWindowVisible(box)) {
+                    ++helpBoxes;
+                    ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+                }
+                return TRUE;
+            },
+            0);
     });
     app.runTrayCommand(2001);
     EXPECT_EQ(helpBoxes, 1);

@@ -110,8 +110,7 @@ public:
         app.reset();
         const uint64_t took = ::GetTickCount64() - begin;
         MSG msg;
-        while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
         return took;
     }
 

@@ -129,8 +129,8 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
         startLoaded(again);
         EXPECT_EQ(again.app->state->selectedBossId, restored);
         EXPECT_EQ(again.app->bossSelector.selectedIndex(), other);
-        EXPECT_EQ(windowText(again.app->bossSelector.window()),
-                  test::widenUtf8(list[static_cast<size_t>(other)].name)) << "the selector reads as it shows";
+        EXPECT_EQ(windowText(again.app->bossSelector.window()), test::widenUtf8(list[static_cast<size_t>(other)].name))
+            << "the selector reads as it shows";
     }
 }
 
@@ -168,7 +168,8 @@ TEST_F(AppWindow, RowsFollowTheChannelOrderWithStaleRowsGreyedAndTheirTextReadab
         std::wsmatch match;
         ASSERT_TRUE(std::regex_match(line, match, row)) << "unexpected row text";
         const int channel = std::stoi(match[1].str());
-        auto report = std::find_if(live.begin(), live.end(), [&](const ChannelStatus& r) { return r.channel_number == channel; });
+        auto report = std::find_if(live.begin(), live.end(),
+                                   [&](const ChannelStatus& r) { return r.channel_number == channel; });
         ASSERT_NE(report, live.end());
         EXPECT_EQ(std::stoi(match[2].str()), report->last_hp);
         const bool stale = isReportStale(*report, now);
@@ -181,17 +182,20 @@ TEST_F(AppWindow, RowsFollowTheChannelOrderWithStaleRowsGreyedAndTheirTextReadab
     std::vector<bool> staleRows;
     for (const std::wstring& line : shown) {
         const int channel = std::stoi(line.substr(4, 4));
-        auto report = std::find_if(live.begin(), live.end(), [&](const ChannelStatus& r) { return r.channel_number == channel; });
+        auto report = std::find_if(live.begin(), live.end(),
+                                   [&](const ChannelStatus& r) { return r.channel_number == channel; });
         staleRows.push_back(isReportStale(*report, now));
     }
-    const auto firstStale = static_cast<size_t>(std::find(staleRows.begin(), staleRows.end(), true) - staleRows.begin());
+    const auto firstStale = static_cast<size_t>(std::find(staleRows.begin(), staleRows.end(), true) -
+                                                staleRows.begin());
     ASSERT_LT(firstStale, shown.size());
     const int top = static_cast<int>(firstStale) > 0 ? static_cast<int>(firstStale) - 1 : 0;  // one fresh row above
     ::SendMessageW(app.channelList.window(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, top), 0);
     ::UpdateWindow(app.channelList.window());
     const test::PixelCapture pixels = test::PixelCapture::fromClient(app.channelList.window());
     const int rowHeight = app.channelList.rowHeight();
-    for (int k = 0; k < app.channelList.visibleRows() && app.channelList.topIndex() + k < static_cast<int>(shown.size()); ++k) {
+    for (int k = 0;
+         k < app.channelList.visibleRows() && app.channelList.topIndex() + k < static_cast<int>(shown.size()); ++k) {
         const size_t index = static_cast<size_t>(app.channelList.topIndex() + k);
         RECT area{0, k * rowHeight, pixels.width() - 12, (k + 1) * rowHeight};
         EXPECT_EQ(pixels.count(area, RGB(200, 200, 200)) > 0, staleRows[index]) << "row " << index;
@@ -206,11 +210,15 @@ TEST_F(AppWindow, TheCountdownStatusAndCacheLinesReadAsTheyShow) {
     AppBench bench(urls.http, ntp->address());
     startLoaded(bench);
     TrackerApp& app = *bench.app;
-    ASSERT_TRUE(pumpUntil([&] { return windowText(app.statusLine.window()).find(L"KB/req") != std::wstring::npos ||
-                                       windowText(app.statusLine.window()).find(L" B/req") != std::wstring::npos; },
-                          5000));
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            return windowText(app.statusLine.window()).find(L"KB/req") != std::wstring::npos ||
+                   windowText(app.statusLine.window()).find(L" B/req") != std::wstring::npos;
+        },
+        5000));
     const std::wstring status = windowText(app.statusLine.window());
-    const std::wregex connected(LR"(^\u25CF Connected \| \u2193 \d+ K?B/req \u2191 \d+ K?B/req\.{1,3} \| NTP: (\d\d:\d\d:\d\d) UTC$)");
+    const std::wregex connected(
+        LR"(^\u25CF Connected \| \u2193 \d+ K?B/req \u2191 \d+ K?B/req\.{1,3} \| NTP: (\d\d:\d\d:\d\d) UTC$)");
     std::wsmatch match;
     ASSERT_TRUE(std::regex_match(status, match, connected));
     EXPECT_EQ(match[1].str(), L"12:00:00") << "the time of the responder's answer";
@@ -242,7 +250,8 @@ TEST_F(AppWindow, SlidersSetOpacityAndTextScaleAndOnlyTheScaleIsWrittenAtOnce) {
     TrackerApp& app = *bench.app;
     ::SetForegroundWindow(bench.window());
     ::SetFocus(bench.window());
-    ASSERT_TRUE(pumpUntil([&] { return app.settingsPanelShown && ::IsWindowVisible(app.opacitySlider.window()); }, 3000));
+    ASSERT_TRUE(
+        pumpUntil([&] { return app.settingsPanelShown && ::IsWindowVisible(app.opacitySlider.window()); }, 3000));
     EXPECT_EQ(windowText(app.opacityCaption.window()), L"Transparency:");
     EXPECT_EQ(windowText(app.textScaleCaption.window()), L"Text Scale:");
     EXPECT_EQ(windowText(app.opacityValueLabel.window()), L"75%");

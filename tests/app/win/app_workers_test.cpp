@@ -181,10 +181,12 @@ TEST_F(AppWorkers, EachSuccessfulPollRaisesDataChangedAndAdvancesTheDots) {
     EXPECT_LE(static_cast<size_t>(steps), polls + 1);
     EXPECT_GE(static_cast<size_t>(steps) + 1, polls);
     EXPECT_NE(app.lastDataTick, firstTick) << "the refresh timer applied the new data";
-    ASSERT_TRUE(pumpUntil([&] {
-        CriticalSectionLock hold(app.state->stateLock);
-        return !app.state->dataChanged;
-    }, 300));
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            CriticalSectionLock hold(app.state->stateLock);
+            return !app.state->dataChanged;
+        },
+        300));
     {
         CriticalSectionLock hold(app.state->stateLock);
         EXPECT_EQ(app.state->bossStatus.size(), 12u);

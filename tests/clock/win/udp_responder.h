@@ -53,7 +53,8 @@ public:
         const DWORD pollMs = 10;
         if (!socket_ || ::bind(socket_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             ::getsockname(socket_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-            ::setsockopt(socket_.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&pollMs), sizeof pollMs) != 0) {
+            ::setsockopt(socket_.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&pollMs),
+                         sizeof pollMs) != 0) {
             socket_.reset();
             return;
         }
@@ -139,8 +140,9 @@ private:
                     ++it;
                     continue;
                 }
-                ::sendto(socket_.get(), reinterpret_cast<const char*>(it->bytes.data()), static_cast<int>(it->bytes.size()),
-                         0, reinterpret_cast<const sockaddr*>(&it->to), sizeof it->to);
+                ::sendto(socket_.get(), reinterpret_cast<const char*>(it->bytes.data()),
+                         static_cast<int>(it->bytes.size()), 0, reinterpret_cast<const sockaddr*>(&it->to),
+                         sizeof it->to);
                 ++replies_;
                 it = pending.erase(it);
             }

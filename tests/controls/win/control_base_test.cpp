@@ -15,13 +15,15 @@ TEST(ControlRegistration, FlagIsSetOnlyAfterEveryClassSucceededAndRetryWorks) {
     bool registered = false;
     WNDCLASSEXW broken = controlClass(L"MbTestBrokenClass", plainProcedure, 0, IDC_ARROW);
     broken.cbSize = 0;  // RegisterClassExW refuses it
-    EXPECT_FALSE(registerControlClasses(
-        registered, {controlClass(L"MbTestFirstClass", plainProcedure, CS_OWNDC, IDC_ARROW), broken}));
+    EXPECT_FALSE(
+        registerControlClasses(registered,
+                               {controlClass(L"MbTestFirstClass", plainProcedure, CS_OWNDC, IDC_ARROW), broken}));
     EXPECT_FALSE(registered);
     // The retry meets the first class already registered and still succeeds.
-    EXPECT_TRUE(registerControlClasses(
-        registered, {controlClass(L"MbTestFirstClass", plainProcedure, CS_OWNDC, IDC_ARROW),
-                     controlClass(L"MbTestSecondClass", plainProcedure, CS_DROPSHADOW | CS_SAVEBITS, IDC_HAND)}));
+    EXPECT_TRUE(
+        registerControlClasses(registered, {controlClass(L"MbTestFirstClass", plainProcedure, CS_OWNDC, IDC_ARROW),
+                                            controlClass(L"MbTestSecondClass", plainProcedure,
+                                                         CS_DROPSHADOW | CS_SAVEBITS, IDC_HAND)}));
     EXPECT_TRUE(registered);
     WNDCLASSEXW info{};
     info.cbSize = sizeof(info);

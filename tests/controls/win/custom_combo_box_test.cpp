@@ -208,7 +208,8 @@ TEST_F(CustomComboBoxTest, PopupRowsShowHoverAndSelection) {
         int right = -1;
         for (int y = top + 2; y < top + 26; ++y)
             for (int x = 0; x < 278; ++x)
-                if (pixels.at(x, y) != palette::kBackground && pixels.at(x, y) != RGB(100, 100, 100)) right = std::max(right, x);
+                if (pixels.at(x, y) != palette::kBackground && pixels.at(x, y) != RGB(100, 100, 100))
+                    right = std::max(right, x);
         return right;
     };
     EXPECT_GT(pixels.count(RECT{8, 28, 200, 56}, kRed), 5);
@@ -252,11 +253,11 @@ TEST_F(CustomComboBoxTest, ChoosingTheSelectedItemStillNotifies) {
 TEST_F(CustomComboBoxTest, ClickOutsideClosesWithoutAChoice) {
     addThree();
     clickBox();
-    popupMouse(WM_LBUTTONDOWN, 300, 40);   // right of the popup
+    popupMouse(WM_LBUTTONDOWN, 300, 40);  // right of the popup
     EXPECT_EQ(codes(), (std::vector<int>{CBN_DROPDOWN, CBN_CLOSEUP}));
     parent->clear();
     clickBox();
-    popupMouse(WM_LBUTTONDOWN, 10, -15);   // over the box (above the popup)
+    popupMouse(WM_LBUTTONDOWN, 10, -15);  // over the box (above the popup)
     EXPECT_EQ(codes(), (std::vector<int>{CBN_DROPDOWN, CBN_CLOSEUP}));
     EXPECT_EQ(combo.selectedIndex(), 0);
     EXPECT_FALSE(combo.isOpen());

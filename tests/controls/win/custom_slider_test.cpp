@@ -63,10 +63,10 @@ TEST_F(CustomSliderTest, PressJumpsToTheValueUnderThePointerAndTakesTheCapture) 
 TEST_F(CustomSliderTest, PaintShowsBorderTrackAndThumbWithTheDragColour) {
     PixelCapture pixels = screenPixels(slider.window());
     ASSERT_EQ(pixels.width(), 140);
-    EXPECT_EQ(pixels.at(0, 0), palette::kBorder);        // 1-pixel frame
+    EXPECT_EQ(pixels.at(0, 0), palette::kBorder);  // 1-pixel frame
     EXPECT_EQ(pixels.at(139, 24), palette::kBorder);
     EXPECT_EQ(pixels.at(5, 5), palette::kBackground);
-    EXPECT_EQ(pixels.at(5, 12), palette::kBackground);   // track starts at x = 10
+    EXPECT_EQ(pixels.at(5, 12), palette::kBackground);                // track starts at x = 10
     EXPECT_TRUE(pixels.all(RECT{10, 10, 40, 14}, palette::kBorder));  // track rows 10..13
     EXPECT_EQ(pixels.at(20, 9), palette::kBackground);
     // Value 75 at rest: offset 65 * 108 / 90 = 78, thumb x 88..99, y 2..22.
@@ -94,14 +94,14 @@ TEST_F(CustomSliderTest, PaintShowsBorderTrackAndThumbWithTheDragColour) {
 
 TEST_F(CustomSliderTest, DragReportsOnlyChangedValues) {
     press(16);
-    drag(16);   // same value: nothing
-    drag(17);   // 11
+    drag(16);  // same value: nothing
+    drag(17);  // 11
     drag(17);
-    drag(-300); // captured pointer far left: the minimum
-    drag(5000); // far right: the maximum
+    drag(-300);  // captured pointer far left: the minimum
+    drag(5000);  // far right: the maximum
     drag(4000);
     release(4000);
-    drag(40);   // not dragging any more
+    drag(40);  // not dragging any more
     EXPECT_EQ(reportedValues(), (std::vector<int>{10, 11, 10, 100}));
     EXPECT_EQ(slider.value(), 100);
 }

@@ -79,7 +79,7 @@ TEST_F(ProgressListPaint, BarsFillByHealthWithThresholdColoursAndGreyOverrides) 
     rows[6].textColor = RGB(200, 200, 200);
     list_.setRows(rows);
     PixelCapture pixels = capture();
-    const COLORREF fills[] = {pl::kBarLow, pl::kBarLow,  pl::kBarMiddle, pl::kBarMiddle,
+    const COLORREF fills[] = {pl::kBarLow,  pl::kBarLow,  pl::kBarMiddle,    pl::kBarMiddle,
                               pl::kBarHigh, pl::kBarHigh, RGB(128, 128, 128)};
     const int outlineRight = kListWidth - 5 - 1;  // padding 40 / 8 = 5
     FoundBar first = findBar(pixels, 20, outlineRight, fills[0]);

@@ -67,7 +67,7 @@ TEST_F(ProgressListWindow, VScrollAndWheelNeverPassTheLastPage) {
     EXPECT_EQ(list_.topIndex(), 0);
     ::ValidateRect(list_.window(), nullptr);
     wheel(-60);
-    EXPECT_EQ(list_.topIndex(), 0);  // half a notch scrolls nothing yet
+    EXPECT_EQ(list_.topIndex(), 0);                                // half a notch scrolls nothing yet
     EXPECT_TRUE(::GetUpdateRect(list_.window(), nullptr, FALSE));  // repainted all the same
     wheel(-60);
     EXPECT_EQ(list_.topIndex(), 1);  // the second half completes the notch

@@ -44,8 +44,8 @@ const Crt& msvcrt() {
         Crt found;
         if (HMODULE dll = ::LoadLibraryW(L"msvcrt.dll")) {  // stays loaded for the process
             found.sscanf = reinterpret_cast<SscanfFunction>(reinterpret_cast<void*>(::GetProcAddress(dll, "sscanf")));
-            found.mkgmtime64 =
-                reinterpret_cast<MkgmtimeFunction>(reinterpret_cast<void*>(::GetProcAddress(dll, "_mkgmtime64")));
+            found.mkgmtime64 = reinterpret_cast<MkgmtimeFunction>(
+                reinterpret_cast<void*>(::GetProcAddress(dll, "_mkgmtime64")));
         }
         return found;
     }();
@@ -112,8 +112,8 @@ const char* wineDeparture(const BrokenDownTime& t, int64_t ours, int64_t wine) {
     // Ticks from 1601 to the fields' instant no longer fit a signed 64-bit FILETIME.
     constexpr int64_t kMaxTickSeconds = INT64_MAX / 10000000;
     const auto overflows = [](int64_t seconds) { return seconds > kMaxTickSeconds || seconds < -kMaxTickSeconds; };
-    const bool ticksOverflow = overflows(exact.seconds + 11644473600) ||
-                               overflows((int64_t{t.tm_mday} - 1) * 86400) || overflows(int64_t{t.tm_hour} * 3600);
+    const bool ticksOverflow = overflows(exact.seconds + 11644473600) || overflows((int64_t{t.tm_mday} - 1) * 86400) ||
+                               overflows(int64_t{t.tm_hour} * 3600);
     if (ours == -1 && !exactInRange && ticksOverflow) return "100-ns overflow";
     return nullptr;
 }
@@ -153,9 +153,7 @@ protected:
     std::mt19937_64 random_{20250301};
 
     int32_t anyInt() { return static_cast<int32_t>(static_cast<uint32_t>(random_())); }
-    int32_t between(int32_t low, int32_t high) {
-        return std::uniform_int_distribution<int32_t>(low, high)(random_);
-    }
+    int32_t between(int32_t low, int32_t high) { return std::uniform_int_distribution<int32_t>(low, high)(random_); }
     template <typename T>
     T pick(const std::vector<T>& from) {
         return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random_)];
@@ -164,18 +162,25 @@ protected:
     // A field: usually near its normal range, sometimes at a boundary, far out or anything.
     int32_t field(int32_t low, int32_t high, const std::vector<int32_t>& edges) {
         switch (between(0, 9)) {
-            case 0: return anyInt();
-            case 1: return pick(edges);
-            case 2: return between(-100000, 100000);
-            case 3: return between(low - 3 * (high - low + 1), high + 3 * (high - low + 1));
-            default: return between(low, high);
+        case 0:
+            return anyInt();
+        case 1:
+            return pick(edges);
+        case 2:
+            return between(-100000, 100000);
+        case 3:
+            return between(low - 3 * (high - low + 1), high + 3 * (high - low + 1));
+        default:
+            return between(low, high);
         }
     }
 
     BrokenDownTime randomTime() {
-        static const std::vector<int32_t> edges = {INT32_MIN, INT32_MIN + 1, -1, 0, 1, INT32_MAX - 1, INT32_MAX,
-                                                   10675199, 10675200, -10675199, 256204778, 256204779};
-        static const std::vector<int32_t> years = {67, 68, 69, 70, 71, 72, 99, 100, 130, 200, 1099, 1100, 1101, 1102, 1103};
+        static const std::vector<int32_t> edges = {INT32_MIN, INT32_MIN + 1, -1,        0,
+                                                   1,         INT32_MAX - 1, INT32_MAX, 10675199,
+                                                   10675200,  -10675199,     256204778, 256204779};
+        static const std::vector<int32_t> years = {67,  68,  69,   70,   71,   72,   99,  100,
+                                                   130, 200, 1099, 1100, 1101, 1102, 1103};
         BrokenDownTime t;
         t.tm_year = between(0, 3) == 0 ? field(0, 1200, edges) : pick(years) + between(-1, 1) * between(0, 1);
         t.tm_mon = field(0, 11, edges);
@@ -224,12 +229,24 @@ public:
         if (sign == 1) text += '+';
         if (sign == 2 && below(4) == 0) text += "+-";
         switch (below(6)) {
-            case 0: text += std::to_string(static_cast<uint64_t>(random_()) >> below(64)); break;
-            case 1: text += std::to_string(below(3000)); break;
-            case 2: text += std::string(static_cast<std::size_t>(below(25)), '9'); break;
-            case 3: text += std::to_string(2147483640u + static_cast<unsigned>(below(20))); break;
-            case 4: text += std::to_string(4294967290u + static_cast<unsigned>(below(20))); break;
-            default: text += "0" + std::to_string(below(100)); break;
+        case 0:
+            text += std::to_string(static_cast<uint64_t>(random_()) >> below(64));
+            break;
+        case 1:
+            text += std::to_string(below(3000));
+            break;
+        case 2:
+            text += std::string(static_cast<std::size_t>(below(25)), '9');
+            break;
+        case 3:
+            text += std::to_string(2147483640u + static_cast<unsigned>(below(20)));
+            break;
+        case 4:
+            text += std::to_string(4294967290u + static_cast<unsigned>(below(20)));
+            break;
+        default:
+            text += "0" + std::to_string(below(100));
+            break;
         }
         return text;
     }
@@ -240,7 +257,10 @@ public:
         std::string text = number() + literal('-') + number() + literal('-') + number();
         if (below(20) != 0) text += separator();
         text += number() + literal(':') + number() + literal(':') + number();
-        if (below(2) == 0) text += pick({".123456Z", "Z", "+05:00", "", "   ", ":17", "\0" "5"});
+        if (below(2) == 0)
+            text += pick({".123456Z", "Z", "+05:00", "", "   ", ":17",
+                          "\0"
+                          "5"});
         return text;
     }
 
@@ -250,9 +270,15 @@ public:
         for (int i = 0; i < edits && !text.empty(); ++i) {
             const std::size_t at = static_cast<std::size_t>(below(static_cast<int>(text.size())));
             switch (below(3)) {
-                case 0: text[at] = static_cast<char>(below(256)); break;
-                case 1: text.erase(at, 1); break;
-                default: text.insert(at, 1, pick("0123456789-+: T\t")); break;
+            case 0:
+                text[at] = static_cast<char>(below(256));
+                break;
+            case 1:
+                text.erase(at, 1);
+                break;
+            default:
+                text.insert(at, 1, pick("0123456789-+: T\t"));
+                break;
             }
         }
         return text;
@@ -261,21 +287,28 @@ public:
     std::string noise() {
         std::string text;
         const int length = below(30);
-        for (int i = 0; i < length; ++i) text += below(4) == 0 ? static_cast<char>(1 + below(255)) : pick("0123456789--::+ T\t\n");
+        for (int i = 0; i < length; ++i)
+            text += below(4) == 0 ? static_cast<char>(1 + below(255)) : pick("0123456789--::+ T\t\n");
         return text;
     }
 
 private:
     int below(int limit) { return std::uniform_int_distribution<int>(0, limit - 1)(random_); }
     char pick(const char* from) { return from[below(static_cast<int>(std::char_traits<char>::length(from)))]; }
-    std::string pick(std::initializer_list<const char*> from) { return *(from.begin() + below(static_cast<int>(from.size()))); }
+    std::string pick(std::initializer_list<const char*> from) {
+        return *(from.begin() + below(static_cast<int>(from.size())));
+    }
     // Usually the pattern's character, sometimes a blank before it or another character.
     std::string literal(char expected) {
         switch (below(40)) {
-            case 0: return std::string(" ") + expected;
-            case 1: return std::string(1, pick("-:T/"));
-            case 2: return "";
-            default: return std::string(1, expected);
+        case 0:
+            return std::string(" ") + expected;
+        case 1:
+            return std::string(1, pick("-:T/"));
+        case 2:
+            return "";
+        default:
+            return std::string(1, expected);
         }
     }
 
@@ -325,7 +358,11 @@ TEST_F(CrtAgreement, ParseServerTimeMatchesSscanfAndMkgmtime64) {
         }
         const int32_t* v = crt.values;
         const BrokenDownTime t{static_cast<int32_t>(static_cast<uint32_t>(v[0]) - 1900u),
-                               static_cast<int32_t>(static_cast<uint32_t>(v[1]) - 1u), v[2], v[3], v[4], v[5]};
+                               static_cast<int32_t>(static_cast<uint32_t>(v[1]) - 1u),
+                               v[2],
+                               v[3],
+                               v[4],
+                               v[5]};
         const int64_t wine = crtMkgmtime(t);
         if (ours == wine) continue;
         if (const char* why = wineDeparture(t, ours, wine)) {
@@ -345,8 +382,8 @@ TEST_F(CrtAgreement, ServerFormsAgreeWithTheCrtInAnyZone) {
         for (const char* text : {"2025-03-01T12:00:00Z", "2025-03-01 12:00:00", "2025-03-01T12:00:00.123456Z"}) {
             ServerTimeFields crt;
             ASSERT_EQ(crtScan(text, crt), 6);
-            const BrokenDownTime t{crt.values[0] - 1900, crt.values[1] - 1, crt.values[2], crt.values[3],
-                                   crt.values[4], crt.values[5]};
+            const BrokenDownTime t{crt.values[0] - 1900, crt.values[1] - 1, crt.values[2],
+                                   crt.values[3],        crt.values[4],     crt.values[5]};
             EXPECT_EQ(ParseServerTime(text), crtMkgmtime(t)) << zone << ' ' << text;
             EXPECT_EQ(ParseServerTime(text), 1740830400) << zone << ' ' << text;
         }

@@ -41,13 +41,11 @@ TEST(UniqueHandle, EveryCountedOwnerCountsWhatItHolds) {
         HandleKind::Kernel, [] { return ::CreateEventW(nullptr, TRUE, FALSE, nullptr); },
         [](HANDLE h) { ::CloseHandle(h); });
     exerciseOwner<UniqueBrush>(
-        HandleKind::GdiObject, [] { return ::CreateSolidBrush(RGB(1, 2, 3)); },
-        [](HBRUSH h) { ::DeleteObject(h); });
+        HandleKind::GdiObject, [] { return ::CreateSolidBrush(RGB(1, 2, 3)); }, [](HBRUSH h) { ::DeleteObject(h); });
     exerciseOwner<UniqueMemoryDc>(
         HandleKind::DeviceContext, [] { return ::CreateCompatibleDC(nullptr); }, [](HDC h) { ::DeleteDC(h); });
     exerciseOwner<UniqueInternet>(
-        HandleKind::WinHttp,
-        [] { return ::WinHttpOpen(L"test", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0); },
+        HandleKind::WinHttp, [] { return ::WinHttpOpen(L"test", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0); },
         [](HINTERNET h) { ::WinHttpCloseHandle(h); });
 }
 

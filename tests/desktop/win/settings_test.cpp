@@ -40,8 +40,8 @@ Record recordOf(const Settings& s) {
 }
 
 std::ostream& operator<<(std::ostream& out, const Record& r) {
-    out << "rect " << r.rect[0] << ',' << r.rect[1] << ',' << r.rect[2] << ',' << r.rect[3] << " opacity "
-        << r.opacity << " scale " << r.textScale << " clickThrough " << r.clickThroughMode << " hotkeys";
+    out << "rect " << r.rect[0] << ',' << r.rect[1] << ',' << r.rect[2] << ',' << r.rect[3] << " opacity " << r.opacity
+        << " scale " << r.textScale << " clickThrough " << r.clickThroughMode << " hotkeys";
     for (uint32_t value : r.hotkeys) out << ' ' << value;
     return out << " lastBoss \"" << r.lastBoss << '"';
 }

@@ -90,22 +90,22 @@ const Case kCases[] = {
     {"deep nesting, boss list", fault(kBosses, "deep_nesting"), Call::Bosses, false,
      "No valid bosses found in response", true, nullptr},
     {"deep nesting, channel status", fault(kChannels, "deep_nesting"), Call::Channels, true, "", true, nullptr},
-    {"deep nesting, probe", fault(kStatus, "deep_nesting"), Call::Probe, false, "'cache_age' is not a number",
-     false, nullptr},
+    {"deep nesting, probe", fault(kStatus, "deep_nesting"), Call::Probe, false, "'cache_age' is not a number", false,
+     nullptr},
     {"500 bosses", json{{"world", {{"bosses", 500}}}}, Call::Bosses, true, "", true,
      [](const Outcome& o) { EXPECT_EQ(o.bosses.size(), 500u); }},
     {"invalid UTF-8", fault(kBosses, "bad_text", {{"form", "invalid_utf8"}}), Call::Bosses, false,
      "Invalid JSON response from server", true, nullptr},
     {"raw control bytes", fault(kAllStatus, "bad_text", {{"form", "raw_control"}}), Call::AllStatus, false,
      "Invalid JSON response from server", true, nullptr},
-    {"escaped controls, boss list", fault(kBosses, "bad_text", {{"form", "escaped_control"}}), Call::Bosses, true,
-     "", true,
+    {"escaped controls, boss list", fault(kBosses, "bad_text", {{"form", "escaped_control"}}), Call::Bosses, true, "",
+     true,
      [](const Outcome& o) {
          ASSERT_EQ(o.bosses.size(), 12u);
          for (const Boss& boss : o.bosses) EXPECT_TRUE(endsWith(boss.name, kEscapedPiece)) << boss.name;
      }},
-    {"escaped controls, all status", fault(kAllStatus, "bad_text", {{"form", "escaped_control"}}),
-     Call::AllStatus, true, "", true,
+    {"escaped controls, all status", fault(kAllStatus, "bad_text", {{"form", "escaped_control"}}), Call::AllStatus,
+     true, "", true,
      [](const Outcome& o) {
          ASSERT_EQ(o.status.size(), 12u);
          for (const auto& [id, reports] : o.status) EXPECT_TRUE(endsWith(id, kEscapedPiece)) << id;
@@ -113,8 +113,8 @@ const Case kCases[] = {
     {"NaN", fault(kAllStatus, "bad_numbers", {{"value", "NaN"}}), Call::AllStatus, false,
      "Invalid JSON response from server", true, nullptr},
     // Valid JSON, but the parser refuses a number that overflows a double.
-    {"1e400", fault(kStatus, "bad_numbers", {{"value", "1e400"}}), Call::Probe, false, "Invalid JSON response",
-     false, nullptr},
+    {"1e400", fault(kStatus, "bad_numbers", {{"value", "1e400"}}), Call::Probe, false, "Invalid JSON response", false,
+     nullptr},
     {"-0", fault(kAllStatus, "bad_numbers", {{"value", "-0"}}), Call::AllStatus, true, "", true,
      [](const Outcome& o) {
          const ChannelStatus& report = o.status.begin()->second.at(0);
@@ -145,9 +145,15 @@ TEST_F(ApiClientHostile, SurvivesEveryHostileAnswerWithTheRightOutcome) {
         boss.id = "abc";
         ASSERT_TRUE(runOnWorkerStack([&] {
             switch (c.call) {
-            case Call::Bosses: outcome.ok = client.fetchBosses(outcome.bosses); break;
-            case Call::AllStatus: outcome.ok = client.fetchAllStatus(outcome.status); break;
-            case Call::Channels: outcome.ok = client.fetchChannelStatus(boss, outcome.channels); break;
+            case Call::Bosses:
+                outcome.ok = client.fetchBosses(outcome.bosses);
+                break;
+            case Call::AllStatus:
+                outcome.ok = client.fetchAllStatus(outcome.status);
+                break;
+            case Call::Channels:
+                outcome.ok = client.fetchChannelStatus(boss, outcome.channels);
+                break;
             case Call::Probe:
                 outcome.cacheAge = client.probeStatus();
                 outcome.ok = outcome.cacheAge != -1.0;

@@ -110,8 +110,8 @@ TEST_F(ApiClientTest, ReadsEveryPageOfALongBossList) {
     }
 
     // A server without paging members, or with members of another type, is one page.
-    for (const char* body : {R"({"items":[{"id":"a","name":"A"}]})",
-                             R"({"items":[{"id":"a","name":"A"}],"page":1.0,"totalPages":"2"})"}) {
+    for (const char* body :
+         {R"({"items":[{"id":"a","name":"A"}]})", R"({"items":[{"id":"a","name":"A"}],"page":1.0,"totalPages":"2"})"}) {
         arm(SimFault("/api/collections/mobs/records", "wrong_shape", {{"body", body}}));
         ASSERT_TRUE(sim->clearLog());
         ASSERT_TRUE(client.fetchBosses(bosses)) << client.lastErrorText();
@@ -185,8 +185,9 @@ TEST_F(ApiClientTest, BossIdsAreEscapedInTheFilter) {
     EXPECT_TRUE(channels.empty());
     const auto requests = log();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].path,
-              "/api/collections/mob_channel_status/records?filter=(mob='a%26b%20%23%25%27z')&perPage=500&sort=-last_update");
+    EXPECT_EQ(
+        requests[0].path,
+        "/api/collections/mob_channel_status/records?filter=(mob='a%26b%20%23%25%27z')&perPage=500&sort=-last_update");
 
     const Boss none = bossWith("");
     EXPECT_FALSE(client.fetchChannelStatus(none, channels));

@@ -38,8 +38,8 @@ TEST_F(SessionOpenTest, BothTransportsFollowTheUsersProxySettingsAndStillReachTh
     }
     SetSessionOpener(nullptr);
     static_assert(WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY == 4);
-    EXPECT_EQ(gCalls, (std::vector<std::wstring>{L"Vantor/1.0 4 0", L"Vantor/1.1 4 0", L"Vantor/1.0 4 0",
-                                                 L"Vantor/1.1 4 0"}));
+    EXPECT_EQ(gCalls,
+              (std::vector<std::wstring>{L"Vantor/1.0 4 0", L"Vantor/1.1 4 0", L"Vantor/1.0 4 0", L"Vantor/1.1 4 0"}));
     // The real opener is back: nothing more is recorded, and requests go through as before.
     std::string body;
     EXPECT_GT(HttpGet(urls.http + kAllStatusPath, body), 0u);

@@ -60,8 +60,8 @@ SimControl::SimControl(std::string controlUrl) : controlUrl_(std::move(controlUr
     const auto length = static_cast<DWORD>(body.size());
     if (!::WinHttpSendRequest(request.get(), headers, headersLength, data, length, length, 0) ||
         !::WinHttpReceiveResponse(request.get(), nullptr)) {
-        return ::testing::AssertionFailure() << "simulator does not answer at " << url
-                                             << " (WinHTTP error " << ::GetLastError() << ")";
+        return ::testing::AssertionFailure()
+               << "simulator does not answer at " << url << " (WinHTTP error " << ::GetLastError() << ")";
     }
     DWORD status = 0;
     DWORD size = sizeof status;

@@ -48,8 +48,8 @@ TestParentWindow::TestParentWindow(int x, int y, int width, int height) {
         wc.lpszClassName = kParentClass;
         registered = ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }
-    window_ = ::CreateWindowExW(0, kParentClass, L"test parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
-                                width, height, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+    window_ = ::CreateWindowExW(0, kParentClass, L"test parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width,
+                                height, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
     if (window_) {
         ::SetForegroundWindow(window_);
         ::SetFocus(window_);

@@ -22,8 +22,8 @@ struct RecordedMessage {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    WORD code() const { return HIWORD(wParam); }   // notification code of WM_COMMAND / scroll code
-    WORD low() const { return LOWORD(wParam); }    // control id of WM_COMMAND / SB_* of WM_HSCROLL
+    WORD code() const { return HIWORD(wParam); }  // notification code of WM_COMMAND / scroll code
+    WORD low() const { return LOWORD(wParam); }   // control id of WM_COMMAND / SB_* of WM_HSCROLL
     HWND from() const { return reinterpret_cast<HWND>(lParam); }
 };
 

@@ -139,11 +139,12 @@ bool runCase(HWND parent, int visible, int scale, int repaints) {
         remembered = timeRepeated(repaints, [&] { mb::paintProgressList(memory.get(), view); });
     }
 
-    std::printf("%3d rows visible, scale %3d (row %2d px, %4d x %4d): repaint %7.2f ms mean, %7.2f median, "
-                "%7.2f best; at 2 refreshes/s %5.1f ms/s = %4.1f%% of a core; drawing only %7.2f ms, %7.2f ms with "
-                "the fitted height remembered\n",
-                visible, scale, rowHeight, kListWidth, height, window.mean, window.median, window.best,
-                2.0 * window.mean, 2.0 * window.mean / 10.0, drawing.mean, remembered.mean);
+    std::printf(
+        "%3d rows visible, scale %3d (row %2d px, %4d x %4d): repaint %7.2f ms mean, %7.2f median, "
+        "%7.2f best; at 2 refreshes/s %5.1f ms/s = %4.1f%% of a core; drawing only %7.2f ms, %7.2f ms with "
+        "the fitted height remembered\n",
+        visible, scale, rowHeight, kListWidth, height, window.mean, window.median, window.best, 2.0 * window.mean,
+        2.0 * window.mean / 10.0, drawing.mean, remembered.mean);
     std::fflush(stdout);
     return true;
 }
