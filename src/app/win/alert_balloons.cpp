@@ -2,6 +2,7 @@
 // shows it as a notification balloon, at most one every three seconds.
 #include <string>
 
+#include "app/row_assembly.h"
 #include "app/win/tracker_app.h"
 #include "core/spawn_countdown.h"
 #include "server/win/utf8_to_wide.h"
@@ -20,12 +21,9 @@ void TrackerApp::refreshAlerts(bool dataArrived) {
         Boss boss;
         {
             CriticalSectionLock hold(state->stateLock);
-            for (const Boss& candidate : state->bosses) {
-                if (candidate.id == state->selectedBossId) {
-                    boss = candidate;
-                    found = true;
-                    break;
-                }
+            if (auto index = findBossIndex(state->bosses, state->selectedBossId)) {
+                boss = state->bosses[*index];
+                found = true;
             }
             const auto entry = state->bossStatus.find(state->selectedBossId);
             if (found && wantReports && entry != state->bossStatus.end()) input.reports = entry->second.channels;

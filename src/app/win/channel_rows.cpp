@@ -2,6 +2,7 @@
 // counts, choosing a boss, the ordered channel rows of the chosen one and its spawn countdown.
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/row_assembly.h"
@@ -62,19 +63,12 @@ void TrackerApp::refreshSpawnCountdown() {
         spawnCountdownLabel.setText(std::wstring());
         return;
     }
-    Boss boss;
-    bool found = false;
+    std::optional<Boss> boss;  // a copy, so the lock is not held while the label paints
     {
         CriticalSectionLock hold(state->stateLock);
-        for (const Boss& candidate : state->bosses) {
-            if (candidate.id == state->selectedBossId) {
-                boss = candidate;
-                found = true;
-                break;
-            }
-        }
+        if (auto index = findBossIndex(state->bosses, state->selectedBossId)) boss = state->bosses[*index];
     }
-    spawnCountdownLabel.setText(found ? spawnCountdownText(boss, clock.now()) : std::wstring());
+    spawnCountdownLabel.setText(boss ? spawnCountdownText(*boss, clock.now()) : std::wstring());
 }
 
 }  // namespace mb
