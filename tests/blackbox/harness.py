@@ -209,17 +209,21 @@ class Overlay:
         parser.read_string(text)
         return parser
 
-    def start(self, offline=False):
+    def start(self, offline=False, winedebug=None):
         """Starts the overlay; offline runs it without any network (loopback included) when
-        the system allows a network namespace of its own."""
+        the system allows a network namespace of its own; winedebug turns on Wine's traces
+        (they end up in output())."""
         self.stdout_path = os.path.join(self.folder, "wine-output.txt")
         ensure_wineserver()
         command = [WINE_RUN, self.exe]
         if offline and offline_supported():
             command = ["unshare", "-n", *command]
+        env = wine_environment()
+        if winedebug:
+            env["WINEDEBUG"] = winedebug
         with open(self.stdout_path, "wb") as output:
             self.process = subprocess.Popen(command, cwd=self.folder, stdout=output, stderr=subprocess.STDOUT,
-                                            env=wine_environment())
+                                            env=env)
         return self
 
     def output(self):

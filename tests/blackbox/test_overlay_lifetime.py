@@ -5,6 +5,7 @@ Needs DISPLAY (scripts/test provides an Xvfb) and the windows-release build.
 """
 import json
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -162,6 +163,22 @@ class RunningAndClosing(OverlayTestCase):
         elapsed = self.closed_in(overlay, 7)
         self.assertNotIn("page fault", overlay.output().lower())
         print(f"\n  never-answering server: ended {elapsed:.2f} s after Yes", end=" ")
+
+
+class Proxy(OverlayTestCase):
+    def test_every_session_of_the_exe_follows_the_users_proxy_settings(self):
+        # Wine's WinHTTP trace prints each WinHttpOpen's arguments: agent, access type, proxy,
+        # bypass, flags. 4 is WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY.
+        simulator = self.simulator()
+        overlay = self.overlay({"Network": network_section(simulator.url, self.ntp().port)})
+        overlay.start(winedebug="trace+winhttp")
+        overlay.window()
+        self.assertTrue(wait_for(lambda: len(simulator.requests_to(ALL_STATUS)) >= 2, 20), "no polls came")
+        self.closed_in(overlay, 5)
+        opens = re.findall(r'trace:winhttp:WinHttpOpen (L"[^"]*"), (\d+), (.*)', overlay.output())
+        agents = {agent for agent, _, _ in opens}
+        self.assertEqual(agents, {'L"Vantor/1.0"', 'L"Vantor/1.1"'}, "the fetch and the probe sessions")
+        self.assertEqual({(access, rest.strip()) for _, access, rest in opens}, {("4", "(null), (null), 0")})
 
 
 class RunCommand(unittest.TestCase):
