@@ -19,60 +19,18 @@
 #include <string>
 #include <vector>
 
+#include "support/win/window_lookup.h"
+
 namespace {
+
+using namespace mb::tools;
 
 constexpr DWORD kLookMs = 5;
 constexpr int kYesButton = 6;
 
-double unixNow() {
-    FILETIME now{};
-    GetSystemTimePreciseAsFileTime(&now);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return (static_cast<double>(ticks) - 116444736000000000.0) / 1e7;
-}
-
 std::wstring lower(std::wstring text) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
     return text;
-}
-
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring className(HWND window) {
-    wchar_t buffer[256] = {};
-    GetClassNameW(window, buffer, 256);
-    return buffer;
-}
-
-DWORD processOf(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-std::wstring processImage(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return L"";
-    wchar_t path[1024] = {};
-    DWORD size = 1024;
-    if (!QueryFullProcessImageNameW(process, 0, path, &size)) path[0] = 0;
-    CloseHandle(process);
-    return path;
-}
-
-std::vector<HWND> topLevel() {
-    std::vector<HWND> found;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 // The overlay's main window once it is on screen: shown, with its layered opacity applied.

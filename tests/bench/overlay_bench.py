@@ -48,15 +48,7 @@ TEST_KEY = os.path.join(harness.BUILD, "testca", "server.key")
 
 
 def build_watch():
-    """Builds mbwatch.exe when it is missing or older than its source."""
-    if os.path.exists(WATCH_EXE) and os.path.getmtime(WATCH_EXE) >= os.path.getmtime(WATCH_SOURCE):
-        return WATCH_EXE
-    os.makedirs(os.path.dirname(WATCH_EXE), exist_ok=True)
-    temporary = f"{WATCH_EXE}.{os.getpid()}.tmp"
-    subprocess.run([harness.MINGW, "-std=c++20", "-O1", "-static", "-municode", "-Wall", "-Wextra", "-o", temporary,
-                    WATCH_SOURCE], check=True, capture_output=True, timeout=300)
-    os.replace(temporary, WATCH_EXE)
-    return WATCH_EXE
+    return harness.build_tool(WATCH_SOURCE, WATCH_EXE)
 
 
 def start_watch(*args):

@@ -15,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -69,16 +70,36 @@ def ensure_wineserver():
                                            timeout=30, check=False))
 
 
+TOOL_HEADER = os.path.join(ROOT, "tests", "support", "win", "window_lookup.h")
+
+
+def build_tool(source, exe):
+    """Builds a test tool's exe from its one source (and the window lookups it shares) when
+    it is missing or older than them."""
+    newest = max(os.path.getmtime(source), os.path.getmtime(TOOL_HEADER))
+    if os.path.exists(exe) and os.path.getmtime(exe) >= newest:
+        return exe
+    os.makedirs(os.path.dirname(exe), exist_ok=True)
+    temporary = f"{exe}.{os.getpid()}.tmp"
+    subprocess.run([MINGW, "-std=c++20", "-O1", "-static", "-municode", "-Wall", "-Wextra",
+                    "-I", os.path.join(ROOT, "tests"), "-o", temporary, source],
+                   check=True, capture_output=True, timeout=300)
+    os.replace(temporary, exe)
+    return exe
+
+
 def build_probe():
-    """Builds mbprobe.exe when it is missing or older than its source."""
-    if os.path.exists(PROBE_EXE) and os.path.getmtime(PROBE_EXE) >= os.path.getmtime(PROBE_SOURCE):
-        return PROBE_EXE
-    os.makedirs(os.path.dirname(PROBE_EXE), exist_ok=True)
-    temporary = f"{PROBE_EXE}.{os.getpid()}.tmp"
-    subprocess.run([MINGW, "-std=c++20", "-O1", "-static", "-municode", "-Wall", "-Wextra", "-o", temporary,
-                    PROBE_SOURCE], check=True, capture_output=True, timeout=300)
-    os.replace(temporary, PROBE_EXE)
-    return PROBE_EXE
+    return build_tool(PROBE_SOURCE, PROBE_EXE)
+
+
+def require_overlay():
+    """For a test module's setUpModule: skips without a display, fails without the built exe,
+    and builds mbprobe."""
+    if not os.environ.get("DISPLAY"):
+        raise unittest.SkipTest("needs DISPLAY (run through scripts/test)")
+    if not os.path.exists(EXE):
+        raise AssertionError(f"{EXE} is missing: build the windows-release preset first")
+    build_probe()
 
 
 def probe(*args, timeout=30):

@@ -24,7 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "support/win/window_lookup.h"
+
 namespace {
+
+using namespace mb::tools;
 
 std::string narrow(const std::wstring& text) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -47,51 +51,12 @@ std::string quoted(const std::wstring& text) {
     return out + "\"";
 }
 
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring className(HWND window) {
-    wchar_t buffer[256] = {};
-    GetClassNameW(window, buffer, 256);
-    return buffer;
-}
-
-std::wstring processImage(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return L"";
-    wchar_t path[1024] = {};
-    DWORD size = 1024;
-    if (!QueryFullProcessImageNameW(process, 0, path, &size)) path[0] = 0;
-    CloseHandle(process);
-    return path;
-}
-
 std::string rectJson(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     char text[128];
     std::snprintf(text, sizeof text, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
     return text;
-}
-
-DWORD processOf(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-std::vector<HWND> topLevel() {
-    std::vector<HWND> found;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 HWND parseWindow(const wchar_t* text) {
@@ -159,13 +124,6 @@ int counters(HWND window) {
     }
     std::printf("%s\"ok\":%s}\n", line.c_str(), ok ? "true" : "false");
     return ok ? 0 : 2;
-}
-
-double unixNow() {
-    FILETIME now{};
-    GetSystemTimePreciseAsFileTime(&now);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return (static_cast<double>(ticks) - 116444736000000000.0) / 1e7;
 }
 
 int sample(HWND main, DWORD stepMs, DWORD totalMs, const wchar_t* path) {

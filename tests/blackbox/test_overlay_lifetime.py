@@ -21,11 +21,7 @@ BOSSES = "/api/collections/mobs/records"
 
 
 def setUpModule():
-    if not os.environ.get("DISPLAY"):
-        raise unittest.SkipTest("needs DISPLAY (run through scripts/test)")
-    if not os.path.exists(harness.EXE):
-        raise AssertionError(f"{harness.EXE} is missing: build the windows-release preset first")
-    harness.build_probe()
+    harness.require_overlay()
 
 
 class OverlayTestCase(unittest.TestCase):

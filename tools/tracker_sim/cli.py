@@ -67,12 +67,12 @@ def write_port_file(path, ports):
 
 
 def open_listeners(args, simulator):
-    specs = {"http": (args.http_port, None)}
+    ports = {"http": (args.http_port, None)}
     if args.https_port is not None and args.cert:
-        specs["https"] = (args.https_port, tls_context(args.cert, args.key))
+        ports["https"] = (args.https_port, tls_context(args.cert, args.key))
     elif args.https_port is not None:
         print("tracker_sim: no --cert given, HTTPS disabled", file=sys.stderr)
-    return Listeners(simulator, specs)
+    return Listeners(simulator, ports)
 
 
 def main(argv=None):

@@ -290,10 +290,10 @@ class Listeners:
     accept thread. They can be closed for a while and opened again on the same ports, so that
     clients meet a refused connection, as from a server that is down."""
 
-    def __init__(self, simulator, specs):
+    def __init__(self, simulator, ports):
         self.simulator = simulator
-        self._tls = {name: tls for name, (_, tls) in specs.items()}
-        self.servers = {name: SimServer(port, simulator, tls) for name, (port, tls) in specs.items()}
+        self._tls = {name: tls for name, (_, tls) in ports.items()}
+        self.servers = {name: SimServer(port, simulator, tls) for name, (port, tls) in ports.items()}
         self._serving = set()
         self._lock = threading.Lock()
         self._stopped = False

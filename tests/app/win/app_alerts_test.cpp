@@ -41,9 +41,7 @@ class AppAlerts : public test::SimulatorTest {
 protected:
     void SetUp() override {
         test::SimulatorTest::SetUp();
-        std::string now;
-        ASSERT_TRUE(test::ReadEnvironment("MB_SIM_NOW", now));
-        simNow = std::stoll(now);
+        ASSERT_TRUE(test::ReadSimulatorNow(simNow));
     }
     // The application with its tray calls recorded (the shell's answer kept real) and its
     // alert sound counted.

@@ -50,9 +50,7 @@ class AppWindow : public test::SimulatorTest {
 protected:
     void SetUp() override {
         test::SimulatorTest::SetUp();
-        std::string now;
-        ASSERT_TRUE(test::ReadEnvironment("MB_SIM_NOW", now));
-        simNow = std::stoll(now);
+        ASSERT_TRUE(test::ReadSimulatorNow(simNow));
         ntp = std::make_unique<test::LocalNtpServer>(simNow);
         ASSERT_TRUE(ntp->ready());
     }

@@ -22,4 +22,13 @@ namespace mb::test {
     return ReadEnvironment("MB_SIM_HTTPS_URL", urls.https);
 }
 
+::testing::AssertionResult ReadSimulatorNow(int64_t& now) {
+    std::string text;
+    if (auto found = ReadEnvironment("MB_SIM_NOW", text); !found) return found;
+    char* end = nullptr;
+    now = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0') return ::testing::AssertionFailure() << "MB_SIM_NOW is not a number: " << text;
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace mb::test

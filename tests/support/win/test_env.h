@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace mb::test {
@@ -19,5 +20,8 @@ struct SimulatorUrls {
 
 // Reads both simulator URLs; fails naming the first one that is missing.
 ::testing::AssertionResult ReadSimulatorUrls(SimulatorUrls& urls);
+
+// The deterministic simulator's clock (MB_SIM_NOW, Unix seconds); fails when unset or not a number.
+::testing::AssertionResult ReadSimulatorNow(int64_t& now);
 
 }  // namespace mb::test
