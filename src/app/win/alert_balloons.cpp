@@ -1,8 +1,8 @@
 // Alerts on the overlay's tray icon: each refresh tick asks the alert rules what to say and
 // shows it as a notification balloon, at most one every three seconds.
+#include <optional>
 #include <string>
 
-#include "app/row_assembly.h"
 #include "app/win/tracker_app.h"
 #include "core/spawn_countdown.h"
 #include "server/win/utf8_to_wide.h"
@@ -15,24 +15,15 @@ void TrackerApp::refreshAlerts(bool dataArrived) {
     AlertInput input;
     input.now = clock.now();
     input.clockOffset = clock.systemOffset();
-    if (!state->selectedBossId.empty()) {
-        const bool wantReports = alertsWantReports(alertState, state->selectedBossId, dataArrived, wanted);
-        bool found = false;
-        Boss boss;
-        {
+    if (const std::optional<Boss> boss = selectedBoss()) {
+        input.bossId = boss->id;
+        input.bossName = Utf8ToWide(boss->name);
+        input.secondsToSpawn = secondsUntilSpawn(*boss, input.now);
+        input.reportsGiven = alertsWantReports(alertState, boss->id, dataArrived, wanted);
+        if (input.reportsGiven) {
             CriticalSectionLock hold(state->stateLock);
-            if (auto index = findBossIndex(state->bosses, state->selectedBossId)) {
-                boss = state->bosses[*index];
-                found = true;
-            }
-            const auto entry = state->bossStatus.find(state->selectedBossId);
-            if (found && wantReports && entry != state->bossStatus.end()) input.reports = entry->second.channels;
-        }
-        if (found) {
-            input.bossId = boss.id;
-            input.bossName = Utf8ToWide(boss.name);
-            input.secondsToSpawn = secondsUntilSpawn(boss, input.now);
-            input.reportsGiven = wantReports;
+            const auto entry = state->bossStatus.find(boss->id);
+            if (entry != state->bossStatus.end()) input.reports = entry->second.channels;
         }
     }
     AlertResult result = evaluateAlerts(alertState, input, wanted);

@@ -58,16 +58,15 @@ void TrackerApp::rebuildChannelRows() {
     if (clickThrough) channelList.scrollToTop();  // no scroll strip in that look
 }
 
+std::optional<Boss> TrackerApp::selectedBoss() const {
+    if (state->selectedBossId.empty()) return std::nullopt;
+    CriticalSectionLock hold(state->stateLock);
+    if (auto index = findBossIndex(state->bosses, state->selectedBossId)) return state->bosses[*index];
+    return std::nullopt;
+}
+
 void TrackerApp::refreshSpawnCountdown() {
-    if (state->selectedBossId.empty()) {
-        spawnCountdownLabel.setText(std::wstring());
-        return;
-    }
-    std::optional<Boss> boss;  // a copy, so the lock is not held while the label paints
-    {
-        CriticalSectionLock hold(state->stateLock);
-        if (auto index = findBossIndex(state->bosses, state->selectedBossId)) boss = state->bosses[*index];
-    }
+    const std::optional<Boss> boss = selectedBoss();  // a copy, so the lock is not held while the label paints
     spawnCountdownLabel.setText(boss ? spawnCountdownText(*boss, clock.now()) : std::wstring());
 }
 

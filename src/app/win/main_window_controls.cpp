@@ -81,10 +81,6 @@ void TrackerApp::createControls() {
     clickThrough = settings.clickThroughMode;
     if (clickThrough) {
         applyClickThroughStyles(true);
-        RECT outer{};
-        ::GetWindowRect(mainWindow, &outer);
-        ::SetWindowPos(mainWindow, HWND_TOPMOST, outer.left, outer.top, outer.right - outer.left,
-                       outer.bottom - outer.top, SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOACTIVATE);
         settingsPanelShown = false;
         channelList.setScrollBarEnabled(false);
     }
@@ -209,7 +205,7 @@ void TrackerApp::onLeftButtonDown() {
 
 void TrackerApp::applyOpacity() {
     const int value = opacitySlider.value();
-    ::SetLayeredWindowAttributes(mainWindow, 0, static_cast<BYTE>(value * 255 / 100), LWA_ALPHA);
+    ::SetLayeredWindowAttributes(mainWindow, 0, opacityToAlpha(value), LWA_ALPHA);
     settings.setOpacity(value);  // reaches the file with the next save
     opacityValueLabel.setText(percentText(value));
 }
@@ -227,19 +223,20 @@ void TrackerApp::applyClickThroughStyles(bool on) {
                                static_cast<uint32_t>(::GetWindowLongW(mainWindow, GWL_EXSTYLE))};
     const WindowStyles next = clickThroughStyles(current, on);
     settingsPanelShown = on ? false : ::GetForegroundWindow() == mainWindow;
+    RECT outer{};
+    ::GetWindowRect(mainWindow, &outer);
     ::SetWindowLongW(mainWindow, GWL_STYLE, static_cast<LONG>(next.style));
     ::SetWindowLongW(mainWindow, GWL_EXSTYLE, static_cast<LONG>(next.exStyle));
+    // The new frame takes effect with the outer rectangle kept, so the client grows by the
+    // frame when the mode starts. Turning it on never activates the window.
+    const UINT flags = SWP_FRAMECHANGED | SWP_SHOWWINDOW | (on ? SWP_NOACTIVATE : 0u);
+    ::SetWindowPos(mainWindow, HWND_TOPMOST, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                   flags);
 }
 
 void TrackerApp::toggleClickThrough() {
     clickThrough = !clickThrough;
-    RECT outer{};
-    ::GetWindowRect(mainWindow, &outer);
     applyClickThroughStyles(clickThrough);
-    // The outer rectangle stays, so the client grows by the frame when the mode starts.
-    const UINT flags = SWP_FRAMECHANGED | SWP_SHOWWINDOW | (clickThrough ? SWP_NOACTIVATE : 0u);
-    ::SetWindowPos(mainWindow, HWND_TOPMOST, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
-                   flags);
     snapToMonitor(mainWindow, clickThrough);
     layoutControls();
     if (clickThrough) {

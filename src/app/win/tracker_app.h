@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,8 @@ public:
     void onBossSelected();
     void rebuildChannelRows();
     void refreshSpawnCountdown();
+    // A copy of the selected boss's record; empty while none is selected or it is not listed.
+    std::optional<Boss> selectedBoss() const;
 
     // Status lines (status_lines.cpp).
     void refreshStatusLine();
@@ -185,6 +188,7 @@ private:
     void onForegroundTimer();
     void onNtpTimer();
     void stopAndWaitForWorkers();
+    // The styles of the mode, applied with the outer rectangle kept.
     void applyClickThroughStyles(bool on);
     bool& captureFlag(HotkeyAction action);
     CustomButton& hotkeyButton(HotkeyAction action);
