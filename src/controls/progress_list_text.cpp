@@ -3,15 +3,10 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/widen_bytes.h"
+
 namespace mb::progress_list {
 namespace {
-
-// The texts are plain ASCII, so widening byte by byte is exact.
-std::wstring widen(const char* text) {
-    std::wstring wide;
-    for (const char* p = text; *p != '\0'; ++p) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-    return wide;
-}
 
 // Truncation toward zero that stays defined for values beyond the int range (the server's
 // estimate is passed through unchecked).
@@ -26,7 +21,7 @@ int32_t truncateSeconds(double seconds) {
 std::wstring rowLabel(int32_t channel, int32_t hpPercent) {
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "Ch. %3d | %3d%%", static_cast<int>(channel), static_cast<int>(hpPercent));
-    return widen(buffer);
+    return WidenBytes(buffer);
 }
 
 std::wstring timePart(double secondsLeft) {
@@ -39,14 +34,14 @@ std::wstring timePart(double secondsLeft) {
         int32_t minutes = truncateSeconds(secondsLeft / 60.0);
         std::snprintf(buffer, sizeof buffer, "%dm %ds", static_cast<int>(minutes), static_cast<int>(whole % 60));
     }
-    return widen(buffer);
+    return WidenBytes(buffer);
 }
 
 std::wstring ratePart(double lossRate) {
     if (!(lossRate > 0.01)) return {};
     char buffer[kRatePartLimit + 1];
     std::snprintf(buffer, sizeof buffer, "(-%.1f%%/s)", lossRate);
-    return widen(buffer);
+    return WidenBytes(buffer);
 }
 
 std::wstring overlayText(const ChannelRow& row) {

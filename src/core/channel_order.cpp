@@ -59,7 +59,7 @@ void sortChannels(std::vector<ChannelStatus>& reports, int64_t now) {
     std::vector<ChannelStatus> scratch(count);
     std::vector<ChannelStatus>* from = &reports;
     std::vector<ChannelStatus>* to = &scratch;
-    for (size_t width = 1; width<count; width = width> count / 2 ? count : width * 2) {
+    for (size_t width = 1; width < count; width *= 2) {
         for (size_t lo = 0; lo < count;) {
             const size_t mid = lo + std::min(width, count - lo);
             const size_t hi = mid + std::min(width, count - mid);

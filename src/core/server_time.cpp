@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 
+#include "core/utc_time.h"
+
 namespace mb {
 namespace {
 
@@ -75,9 +77,8 @@ bool isLeap(int64_t tmYear) {
 // Leap days between 1970 and the start of tmYear (tmYear >= 69).
 int64_t elapsedLeapDays(int64_t tmYear) { return (tmYear - 1) / 4 - (tmYear - 1) / 100 + (tmYear + 299) / 400 - 17; }
 
-constexpr int64_t kFirstYear = 69;            // 1969: one year below the range, for normalisation
-constexpr int64_t kLastYear = 1101;           // 3001: one year above it
-constexpr int64_t kLatestTime = 32535215999;  // 3000-12-31 23:59:59 UTC
+constexpr int64_t kFirstYear = 69;   // 1969: one year below the range, for normalisation
+constexpr int64_t kLastYear = 1101;  // 3001: one year above it
 
 // Days before each month, less one, so that adding tm_mday gives days since the epoch.
 constexpr std::array<int64_t, 12> kDaysBeforeMonth = {-1, 30, 58, 89, 119, 150, 180, 211, 242, 272, 303, 333};
@@ -104,7 +105,7 @@ int64_t makeGmTime(const BrokenDownTime& time) {
     if (isLeap(year) && month > 1) ++days;
     days += time.tm_mday;
     const int64_t seconds = ((days * 24 + time.tm_hour) * 60 + time.tm_min) * 60 + time.tm_sec;
-    if (seconds < 0 || seconds > kLatestTime) return -1;
+    if (seconds < 0 || seconds > kLatestUtcTime) return -1;
     return seconds;
 }
 

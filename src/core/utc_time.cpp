@@ -4,7 +4,6 @@
 namespace mb {
 namespace {
 
-constexpr int64_t kLatestTime = 32535215999;  // 3000-12-31 23:59:59 UTC
 constexpr int64_t kSecondsPerDay = 86400;
 
 }  // namespace
@@ -12,7 +11,7 @@ constexpr int64_t kSecondsPerDay = 86400;
 // Days since 1970 to a civil date, counted in 400-year eras that start on 1 March, so that
 // the leap day is the last day of its year and month lengths follow a fixed 153-day rhythm.
 std::optional<UtcTime> breakDownUtc(int64_t unixSeconds) {
-    if (unixSeconds < 0 || unixSeconds > kLatestTime) return std::nullopt;
+    if (unixSeconds < 0 || unixSeconds > kLatestUtcTime) return std::nullopt;
     const int64_t days = unixSeconds / kSecondsPerDay;
     const int64_t secondOfDay = unixSeconds % kSecondsPerDay;
 

@@ -17,8 +17,10 @@ struct UtcTime {
     bool operator==(const UtcTime&) const = default;
 };
 
-// Nothing for a negative time or one after 3000-12-31 23:59:59 UTC (32535215999), where
-// _gmtime64 fails too.
+// 3000-12-31 23:59:59 UTC, the last second the Windows CRT's 64-bit time functions accept.
+inline constexpr int64_t kLatestUtcTime = 32535215999;
+
+// Nothing for a negative time or one after kLatestUtcTime, where _gmtime64 fails too.
 std::optional<UtcTime> breakDownUtc(int64_t unixSeconds);
 
 }  // namespace mb

@@ -2,27 +2,14 @@
 
 #include <optional>
 
+#include "desktop/settings_text.h"
+
 namespace mb {
 namespace {
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
-// A decimal whole number without sign; nothing for anything else. Nine digits cannot
-// overflow, and no accepted value comes near them.
-std::optional<int32_t> parseWhole(std::string_view text) {
-    text = trimBlanks(text);
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    int32_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
+// A decimal whole number without sign; nothing for anything else. No accepted value comes
+// near nine digits.
+std::optional<int32_t> parseWhole(std::string_view text) { return parseDigits(trimBlanks(text), 9); }
 
 }  // namespace
 

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "core/widen_bytes.h"
+
 namespace mb {
 namespace {
 
@@ -78,7 +80,7 @@ std::wstring keyName(uint32_t virtualKey) {
     }
     char buffer[24];
     std::snprintf(buffer, sizeof buffer, "Key 0x%02X", static_cast<unsigned>(virtualKey));
-    return std::wstring(buffer, buffer + std::char_traits<char>::length(buffer));
+    return WidenBytes(buffer);
 }
 
 std::wstring formatModifiers(uint32_t bits) {
@@ -89,8 +91,10 @@ std::wstring formatModifiers(uint32_t bits) {
     return prefix;
 }
 
+std::wstring hotkeyCombination(uint32_t mods, uint32_t key) { return formatModifiers(mods) + keyName(key); }
+
 std::wstring hotkeyLabel(HotkeyAction action, uint32_t mods, uint32_t key) {
-    return actionCaption(action) + formatModifiers(mods) + keyName(key);
+    return actionCaption(action) + hotkeyCombination(mods, key);
 }
 
 std::wstring capturePrompt(HotkeyAction action) {

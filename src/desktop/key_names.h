@@ -22,6 +22,9 @@ std::wstring keyName(uint32_t virtualKey);
 // "Ctrl+", "Shift+", "Alt+" for the bits that are set, always in that order; other bits ignored.
 std::wstring formatModifiers(uint32_t bits);
 
+// The modifiers and the key name, "Ctrl+Shift+B".
+std::wstring hotkeyCombination(uint32_t mods, uint32_t key);
+
 // "Click-through: ", "Show/Hide: " or "Boss menu: ", then the modifiers and the key name.
 std::wstring hotkeyLabel(HotkeyAction action, uint32_t mods, uint32_t key);
 

@@ -1,6 +1,9 @@
 #include "desktop/network_settings.h"
 
 #include <cstddef>
+#include <optional>
+
+#include "desktop/settings_text.h"
 
 namespace mb {
 namespace {
@@ -9,12 +12,6 @@ bool isAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= '
 
 bool isHexOrColon(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' || c == '.';
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
 }
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -57,13 +54,8 @@ bool isBracketedIpv6(std::string_view host) {
 
 // Decimal 1 to 65535, digits only.
 bool isPort(std::string_view text) {
-    if (text.empty() || text.size() > 5) return false;
-    long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    return value >= 1 && value <= 65535;
+    const std::optional<int32_t> value = parseDigits(text, 5);
+    return value && *value >= 1 && *value <= 65535;
 }
 
 // "host" or "host:port" (an IPv6 host in brackets); false when either part is unusable.

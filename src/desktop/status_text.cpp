@@ -6,19 +6,13 @@
 #include <optional>
 
 #include "core/utc_time.h"
+#include "core/widen_bytes.h"
 
 namespace mb {
 namespace {
 
 constexpr uint64_t kKilobyte = 1024;
 constexpr double kLongestCacheAge = 86400.0;
-
-// The formatted texts here are plain ASCII, so widening byte by byte is exact.
-std::wstring widen(const char* text) {
-    std::wstring wide;
-    for (const char* p = text; *p != '\0'; ++p) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-    return wide;
-}
 
 std::wstring clockSuffix(int64_t syncedTime) {
     if (syncedTime == 0) return L" | NTP: Syncing...";
@@ -27,7 +21,7 @@ std::wstring clockSuffix(int64_t syncedTime) {
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, " | NTP: %02d:%02d:%02d UTC", static_cast<int>(time->hour),
                   static_cast<int>(time->minute), static_cast<int>(time->second));
-    return widen(buffer);
+    return WidenBytes(buffer);
 }
 
 std::wstring dots(int32_t dotPhase) {
@@ -67,7 +61,7 @@ std::wstring cacheAgeText(double seconds) {
         const int minutes = static_cast<int>((seconds - 3600.0 * hours) / 60.0);
         std::snprintf(buffer, sizeof buffer, "Cache: %dh %dm", hours, minutes);
     }
-    return widen(buffer);
+    return WidenBytes(buffer);
 }
 
 }  // namespace mb

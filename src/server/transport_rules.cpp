@@ -14,13 +14,6 @@ bool ContentEncodingIsGzip(std::wstring_view value) {
 
 bool ProbeUrlTooLong(std::string_view url) { return url.size() > kMaxProbeUrlBytes; }
 
-std::wstring WidenBytes(std::string_view bytes) {
-    std::wstring wide;
-    wide.reserve(bytes.size());
-    for (char byte : bytes) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(byte)));
-    return wide;
-}
-
 std::string ProbeStatusErrorText(uint32_t status) { return probe_text::kStatusPrefix + std::to_string(status); }
 
 uint64_t FinishDataBody(std::string& body, uint64_t bytesRead, bool gzip) noexcept {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/widen_bytes.h"  // the probe's URL widening (the URL is ASCII)
+
 namespace mb {
 
 // Proxy choice of both sessions: WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY (Windows 8.1 and later).
@@ -59,9 +61,6 @@ bool ContentEncodingIsGzip(std::wstring_view value);
 
 // The probe refuses URLs longer than 2048 bytes before anything else.
 bool ProbeUrlTooLong(std::string_view url);
-
-// The probe's URL widening: one UTF-16 unit per byte, no UTF-8 decoding (the URL is ASCII).
-std::wstring WidenBytes(std::string_view bytes);
 
 // "HTTP error: status code " followed by the status in unsigned decimal.
 std::string ProbeStatusErrorText(uint32_t status);

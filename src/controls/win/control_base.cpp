@@ -1,5 +1,7 @@
 #include "controls/win/control_base.h"
 
+#include <utility>
+
 namespace mb {
 
 void bindControl(HWND window, void* object) {
@@ -59,6 +61,12 @@ void invalidateControl(HWND window, bool updateNow) {
     if (!window) return;
     ::InvalidateRect(window, nullptr, FALSE);
     if (updateNow) ::UpdateWindow(window);
+}
+
+void syncWindowText(HWND window, std::wstring& written, std::wstring text) {
+    if (!window || text == written) return;
+    written = std::move(text);
+    ::SetWindowTextW(window, written.c_str());
 }
 
 void BackBuffer::rebuildBackBuffer(HWND window, int width, int height, bool transparentText) {

@@ -23,6 +23,7 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <string>
 
 #include "controls/control_rect.h"
 #include "core/win/unique_handle.h"
@@ -99,6 +100,11 @@ void moveControl(HWND window, int x, int y, int width, int height, UINT flags = 
 // Whole-client invalidation without erase; optionally painted at once. Null window: nothing
 // (InvalidateRect of null would repaint every window on the desktop).
 void invalidateControl(HWND window, bool updateNow = false);
+
+// The window text of a control that draws something else as well (the list's rows, the box's
+// selection), for screen readers and inspection tools: text is written unless it is what was
+// last written there (kept in written). Nothing for a null window.
+void syncWindowText(HWND window, std::wstring& written, std::wstring text);
 
 // ---- Back buffer ----------------------------------------------------------------------------
 // A memory DC compatible with the window's DC, a bitmap of the client size selected into it,

@@ -85,10 +85,7 @@ void CustomComboBox::setSelection(int index) {
 void CustomComboBox::updateWindowText() {
     // The selected name is the box's window text too, for screen readers and inspection tools.
     const ComboItem* selected = items_.selectedItem();
-    std::wstring text = selected ? widen(selected->text) : std::wstring();
-    if (!window_ || text == windowText_) return;
-    windowText_ = std::move(text);
-    ::SetWindowTextW(window_, windowText_.c_str());
+    syncWindowText(window_, windowText_, selected ? widen(selected->text) : std::wstring());
 }
 
 void CustomComboBox::refresh() { invalidateControl(window_); }
@@ -278,8 +275,7 @@ LRESULT CustomComboBox::handlePopupMessage(HWND window, UINT message, WPARAM wPa
         // With the capture, a press anywhere on the screen lands here; only one on a row chooses.
         const int row = popupRowAt(mouseX(lParam), mouseY(lParam), popupWidth_, popupHeight_, itemHeight_);
         if (popupOpen_ && items_.isValid(row)) {
-            items_.select(row);
-            updateWindowText();
+            setSelection(row);
             notify(CBN_SELCHANGE);
         }
         closePopup();

@@ -37,11 +37,7 @@ bool ProgressList::create(HWND parent, int x, int y, int width, int height, int 
 void ProgressList::updateWindowText() {
     // The rows as drawn, one line each, for screen readers and inspection tools; written
     // only when it changes.
-    std::wstring text = progress_list::listAccessibleText(rows_);
-    if (window_ && text != windowText_) {
-        windowText_ = std::move(text);
-        ::SetWindowTextW(window_, windowText_.c_str());
-    }
+    syncWindowText(window_, windowText_, progress_list::listAccessibleText(rows_));
 }
 
 void ProgressList::setBounds(int x, int y, int width, int height) {

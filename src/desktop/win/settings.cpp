@@ -162,13 +162,15 @@ void Settings::dropUtf8Mark() {
     if (replaceWhole(settingsPath, rest)) return;
     // Not writable here: the copy without the mark goes where the settings would go anyway.
     // Without a fallback the file is read as it is.
-    if (fallbackPath.empty() || samePath(fallbackPath, settingsPath)) return;
+    if (!fallbackIsElsewhere()) return;
     createFolderOf(fallbackPath);
     if (replaceWhole(fallbackPath, rest)) settingsPath = fallbackPath;
 }
 
+bool Settings::fallbackIsElsewhere() const { return !fallbackPath.empty() && !samePath(fallbackPath, settingsPath); }
+
 bool Settings::moveToFallback() {
-    if (fallbackPath.empty() || samePath(fallbackPath, settingsPath)) return false;
+    if (!fallbackIsElsewhere()) return false;
     createFolderOf(fallbackPath);
     // Everything the current file holds comes along: keys read from it ("Network" among them)
     // and any the program does not know. A copy that fails still leaves the record to write.

@@ -87,6 +87,8 @@ private:
     // Points settingsPath at the fallback after a copy of the current file (without a mark);
     // false when there is no fallback to move to.
     bool moveToFallback();
+    // A fallback exists and is another file than settingsPath.
+    bool fallbackIsElsewhere() const;
     // Every key into settingsPath; stops at once when the first write fails.
     bool writeRecord(bool& firstWritten) const;
 };
