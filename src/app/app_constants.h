@@ -24,11 +24,13 @@ inline constexpr uintptr_t kTimerStatus = 1;
 inline constexpr uintptr_t kTimerRefresh = 3;
 inline constexpr uintptr_t kTimerForeground = 4;
 inline constexpr uintptr_t kTimerNtp = 5;
+inline constexpr uintptr_t kTimerTrayRetry = 6;  // runs only while the shell refuses the icon
 inline constexpr uint32_t kStatusPeriodMs = 500;
 inline constexpr uint32_t kRefreshPeriodMs = 100;
 inline constexpr uint32_t kForegroundPeriodMs = 1000;
 inline constexpr uint32_t kNtpRetryPeriodMs = 10000;     // until the first synchronisation succeeds
 inline constexpr uint32_t kNtpRefreshPeriodMs = 300000;  // once the clock is fresh
+inline constexpr uint32_t kTrayRetryPeriodMs = 2000;
 
 // Period timer 5 runs with after one of its ticks: five minutes once the clock is fresh,
 // otherwise unchanged (a clock whose last success is a day old keeps its period).

@@ -2,9 +2,9 @@
 
 namespace mb {
 
-SettingsFile chooseSettingsFile(bool besideExists, bool besideWritable, bool fallbackExists) {
-    if (besideExists && (besideWritable || !fallbackExists)) return SettingsFile::kBesideExecutable;
-    return fallbackExists ? SettingsFile::kFallback : SettingsFile::kBesideExecutable;
+SettingsFile chooseSettingsFile(bool besideExists, bool fallbackExists, bool fallbackIsNewer) {
+    if (!fallbackExists) return SettingsFile::kBesideExecutable;
+    return besideExists && !fallbackIsNewer ? SettingsFile::kBesideExecutable : SettingsFile::kFallback;
 }
 
 }  // namespace mb

@@ -13,11 +13,19 @@ inline constexpr wchar_t kSettingsFallbackFolder[] = L"Marrowbell";
 
 enum class SettingsFile { kBesideExecutable, kFallback };
 
-// The file to use at start-up. The one beside the executable wins when it exists, except when
-// it cannot be written and the fallback exists: that fallback was made from it by an earlier
-// save that could not write it, so it holds the newer record. With neither file the one beside
-// the executable is tried first, and the first save that fails moves to the fallback.
-SettingsFile chooseSettingsFile(bool besideExists, bool besideWritable, bool fallbackExists);
+// The file to use at start-up: the one that was written last. The fallback is only ever made
+// from the file beside the executable, by a save that could not write there, so when both
+// exist the newer one holds the newer record; a tie goes to the file beside the executable.
+// With neither file the one beside the executable is tried first.
+SettingsFile chooseSettingsFile(bool besideExists, bool fallbackExists, bool fallbackIsNewer);
+
+// What a save does when the file kept refusing its writes for the whole retry time. It moves
+// to the fallback only when the folder refuses a new file or the file itself refuses writing
+// (read-only, no permission); a file another program holds open for a moment stays the file,
+// and the next save writes the whole record there again.
+constexpr bool divertAfterFailedSave(bool folderWritable, bool fileRefusesWriting) {
+    return !folderWritable || fileRefusesWriting;
+}
 
 // "UTF-8 with BOM" (PowerShell 5, some editors): EF BB BF at the start. The profile functions
 // know only the UTF-16 marks and would read the three bytes as part of the first line, which

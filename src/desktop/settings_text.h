@@ -1,4 +1,5 @@
-// Small readers of the text values of the read-only settings sections ("Network", "Alerts").
+// Small rules for the text values of the settings file: readers of the read-only sections
+// ("Network", "Alerts") and what a value written through the profile functions may hold.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,17 @@ inline std::optional<int32_t> parseDigits(std::string_view text, size_t maxDigit
         value = value * 10 + (c - '0');
     }
     return value;
+}
+
+// A value the profile functions may write: no C0 control character and no DEL. A line break
+// in a value would end its line, and the rest would be read back as sections and keys of the
+// writer's choosing; a NUL would cut it. Every other byte, UTF-8 included, is fine.
+constexpr bool isWritableProfileValue(std::string_view text) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return false;
+    }
+    return true;
 }
 
 }  // namespace mb

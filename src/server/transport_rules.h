@@ -16,6 +16,8 @@ namespace mb {
 // direct when there are none; the default-proxy type reads only the machine-wide WinHTTP
 // proxy (netsh winhttp), so behind a school, office or hotel proxy every fetch failed.
 inline constexpr uint32_t kSessionAccessType = 4;
+// Where the system refuses that type (before Windows 8.1): WINHTTP_ACCESS_TYPE_DEFAULT_PROXY.
+inline constexpr uint32_t kOlderSessionAccessType = 0;
 
 // Data endpoints (HttpGet).
 inline constexpr wchar_t kDataUserAgent[] = L"Vantor/1.0";

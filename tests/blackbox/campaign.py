@@ -14,7 +14,8 @@ What each one must show, after the first failing poll and until normal answers c
   valid and shown);
 - bytes, the status line's per-request figures: "zero" when the transport failed, "nonzero"
   when a body arrived and failed to map (its size is counted), "unchanged" while a request
-  is still waiting for its answer;
+  is still waiting for its answer; the line shows them only while Connected, so where the
+  rows are "kept" (the poll failed) it reads "Disconnected" instead once the poll is over;
 - cache: "---" when the probe fails, "value" when it succeeds, "unchanged" while waiting.
 """
 import dataclasses

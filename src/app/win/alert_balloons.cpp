@@ -33,7 +33,7 @@ void TrackerApp::refreshAlerts(bool dataArrived) {
 }
 
 void TrackerApp::showAlertBalloon(const std::wstring& text) {
-    if (trayIconData.cbSize == 0) return;  // no tray icon to speak from
+    if (!trayIconAdded) return;  // no tray icon to speak from
     // A copy: the icon's own record, used by every other tray call, never carries a balloon.
     NOTIFYICONDATAW balloon = trayIconData;
     balloon.uFlags = NIF_INFO;

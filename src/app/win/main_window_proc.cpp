@@ -43,7 +43,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         app->sessionEnding = true;
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam) app->confirmExit();
+        // A logoff that another program cancelled leaves the overlay running as before: the
+        // next close asks again.
+        if (wParam) {
+            app->confirmExit();
+        } else {
+            app->sessionEnding = false;
+        }
         return 0;
     case WM_KEYDOWN:
         if (app->onKeyDown(wParam)) return 0;
@@ -63,6 +69,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_EXITSIZEMOVE:
         snapToMonitor(window, app->clickThrough);
         return 0;
+    case WM_DISPLAYCHANGE:
+        // A lower resolution, a monitor unplugged or a remote session can leave the window
+        // where no screen is; in click-through it could not even be dragged back.
+        snapToMonitor(window, app->clickThrough);
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA) snapToMonitor(window, app->clickThrough);
+        return ::DefWindowProcW(window, message, wParam, lParam);
     case WM_HOTKEY:
         if (app->onHotkey(wParam)) return 0;
         return ::DefWindowProcW(window, message, wParam, lParam);

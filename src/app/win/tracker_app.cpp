@@ -105,6 +105,7 @@ bool TrackerApp::createMainWindow() {
     if (!window) return false;
     mainWindow = window;
     ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(this));
+    letTaskbarCreatedThrough();
     ::ShowWindow(window, SW_SHOW);
     ::UpdateWindow(window);
     // The controls, the opacity that makes the layered window visible, and the start-up tail.
@@ -208,6 +209,9 @@ void TrackerApp::onTimer(UINT_PTR id) {
         break;
     case kTimerNtp:
         onNtpTimer();
+        break;
+    case kTimerTrayRetry:
+        addTrayIcon();
         break;
     default:
         break;

@@ -107,7 +107,9 @@ public:
 
     // Tray icon, tray menu, help (tray.cpp).
     void makeIcons();
+    // Adds the icon; while the shell refuses it, timer 6 tries again every two seconds.
     void addTrayIcon();
+    void letTaskbarCreatedThrough();
     void updateTrayIcon();
     void removeTrayIcon();
     void onTrayNotify(WPARAM wParam, LPARAM lParam);
@@ -163,7 +165,8 @@ public:
     UniqueIcon connectedIcon;  // tray: fresh data arrives
     UniqueIcon idleIcon;       // tray: otherwise
     NOTIFYICONDATAW trayIconData{};
-    uint32_t lastDataTick = 0;  // GetTickCount when poll data was last applied
+    bool trayIconAdded = false;  // the shell holds the icon
+    uint32_t lastDataTick = 0;   // GetTickCount when poll data was last applied
 
     uint32_t ntpTimerPeriodMs = 0;  // the period timer 5 was last set with; 0 before
     // Every tray call goes through here: Shell_NotifyIconW, or what a test puts in its place.

@@ -68,7 +68,26 @@ void TrackerApp::addTrayIcon() {
         trayIconData.hIcon = idleIcon.get();
         lstrcpynW(trayIconData.szTip, kMainWindowTitle, ARRAYSIZE(trayIconData.szTip));
     }
-    notifyShell(NIM_ADD, &trayIconData);
+    // A shell that is still starting (a logon with Explorer busy) refuses the icon, or takes it
+    // and reports a time-out, which a modify then tells apart. Until it is in place the add is
+    // tried again every two seconds; otherwise a hidden overlay could only come back by hotkey.
+    trayIconAdded = notifyShell(NIM_ADD, &trayIconData) || notifyShell(NIM_MODIFY, &trayIconData);
+    if (trayIconAdded) {
+        ::KillTimer(mainWindow, kTimerTrayRetry);
+    } else {
+        ::SetTimer(mainWindow, kTimerTrayRetry, kTrayRetryPeriodMs, nullptr);
+    }
+}
+
+void TrackerApp::letTaskbarCreatedThrough() {
+    // An elevated overlay would not hear a restarted Explorer (a program of lower integrity)
+    // without this, and would lose its icon for the rest of the run. The call exists from
+    // Windows 7 on, so it is looked up rather than imported.
+    using MessageFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+    const auto filter = reinterpret_cast<MessageFilter>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+    if (filter && taskbarCreatedMessage != 0) filter(mainWindow, taskbarCreatedMessage, kAllow, nullptr);
 }
 
 void TrackerApp::updateTrayIcon() {
@@ -80,7 +99,9 @@ void TrackerApp::updateTrayIcon() {
 }
 
 void TrackerApp::removeTrayIcon() {
-    if (trayIconData.cbSize != 0) notifyShell(NIM_DELETE, &trayIconData);
+    ::KillTimer(mainWindow, kTimerTrayRetry);
+    if (trayIconAdded) notifyShell(NIM_DELETE, &trayIconData);
+    trayIconAdded = false;
 }
 
 void TrackerApp::onTrayNotify(WPARAM wParam, LPARAM lParam) {

@@ -25,6 +25,28 @@ bool fetchUntilDone(const WorkerLink& link, Fetch&& fetch) {
     return false;
 }
 
+// Fetches and stores the channels of each boss once, in order, until the stop flag is set;
+// returns the bosses whose fetch failed. After the load is announced a stored boss raises
+// dataChanged, so the window shows it.
+std::vector<const Boss*> fetchChannelsOnce(const WorkerLink& link, ApiClient& client,
+                                           const std::vector<const Boss*>& bosses, bool announced) {
+    std::vector<const Boss*> failed;
+    for (const Boss* boss : bosses) {
+        if (stopping(link)) break;
+        std::vector<ChannelStatus> channels;
+        if (!client.fetchChannelStatus(*boss, channels)) {
+            failed.push_back(boss);
+            continue;
+        }
+        CriticalSectionLock hold(link.state->stateLock);
+        BossEntry& entry = link.state->bossStatus[boss->id];
+        entry.boss = *boss;
+        entry.channels = std::move(channels);
+        if (announced) link.state->dataChanged = true;
+    }
+    return failed;
+}
+
 }  // namespace
 
 bool pauseUnlessStopped(const std::atomic<bool>& stop, uint32_t totalMs) {
@@ -46,19 +68,19 @@ DWORD WINAPI loaderWorker(void* parameter) {
         link->state->bosses = bosses;
     }
 
-    for (const Boss& boss : bosses) {
-        if (stopping(*link)) break;
-        std::vector<ChannelStatus> channels;
-        if (!fetchUntilDone(*link, [&] { return client.fetchChannelStatus(boss, channels); })) break;
-        CriticalSectionLock hold(link->state->stateLock);
-        BossEntry& entry = link->state->bossStatus[boss.id];
-        entry.boss = boss;
-        entry.channels = std::move(channels);
-    }
+    // One pass over every boss, then the load is announced; a boss whose fetch failed is
+    // tried again after the others, every second, so one broken record on the server never
+    // keeps the window empty. Until then the poller's answers fill its channels.
+    std::vector<const Boss*> missing;
+    for (const Boss& boss : bosses) missing.push_back(&boss);
+    missing = fetchChannelsOnce(*link, client, missing, false);
 
-    // Also after a stop during the per-boss phase: the boss list is stored. A window that is
-    // already gone simply drops the message.
+    // Also after a stop during that pass: the boss list is stored. A window that is already
+    // gone simply drops the message.
     ::PostMessageW(link->mainWindow, kTrackerLoadedMessage, 0, 0);
+    while (!missing.empty() && pauseUnlessStopped(*link->stop, kLoaderRetryMs)) {
+        missing = fetchChannelsOnce(*link, client, missing, true);
+    }
     return 0;
 }
 

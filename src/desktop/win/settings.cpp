@@ -11,6 +11,7 @@
 
 #include "core/win/unique_handle.h"
 #include "desktop/settings_location.h"
+#include "desktop/settings_text.h"
 
 namespace mb {
 namespace {
@@ -24,6 +25,10 @@ constexpr const wchar_t* kAlerts = L"Alerts";
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // A settings file is a few hundred bytes; a larger one is left to the profile functions as is.
 constexpr LONGLONG kMaxCopiedBytes = 16 << 20;
+// A file held open by another program (a backup or sync client, a second copy saving at the
+// same moment) is tried again this often, this far apart, before the save gives up.
+constexpr int kLockedFileRetries = 4;
+constexpr DWORD kLockedFileRetryPauseMs = 50;
 
 int32_t readInt(const wchar_t* section, const wchar_t* key, int32_t fallback, const std::wstring& path) {
     return static_cast<int32_t>(::GetPrivateProfileIntW(section, key, fallback, path.c_str()));
@@ -51,9 +56,26 @@ bool fileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Opening for writing changes nothing in the file, and fails where a profile write would.
-bool canWrite(const std::wstring& path) {
-    return static_cast<bool>(openFile(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING));
+// Opening for writing changes nothing in the file. Refused for the file itself (read-only, no
+// permission), not because another program holds it open for a moment.
+bool fileRefusesWriting(const std::wstring& path) {
+    if (openFile(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING)) return false;
+    return ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+// A new file of our own can be made in the folder of path (and is gone again at once).
+bool folderAcceptsNewFile(const std::wstring& path) {
+    const std::wstring probe = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".probe";
+    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    return static_cast<bool>(UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file));
+}
+
+// Last-write time of a file, or nothing when it cannot be asked.
+std::optional<uint64_t> lastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
 }
 
 bool readWhole(const std::wstring& path, std::string& bytes) {
@@ -149,10 +171,14 @@ std::wstring Settings::startupPath(const std::wstring& besideExe, const std::wst
     if (fallback.empty()) return besideExe;
     const bool besideExists = fileExists(besideExe);
     const bool fallbackExists = fileExists(fallback);
-    // Whether it can be written matters only when both exist.
-    const bool besideWritable = besideExists && fallbackExists && canWrite(besideExe);
-    return chooseSettingsFile(besideExists, besideWritable, fallbackExists) == SettingsFile::kFallback ? fallback
-                                                                                                       : besideExe;
+    bool fallbackIsNewer = false;
+    if (besideExists && fallbackExists) {
+        const std::optional<uint64_t> beside = lastWriteTime(besideExe);
+        const std::optional<uint64_t> other = lastWriteTime(fallback);
+        fallbackIsNewer = beside && other && *other > *beside;
+    }
+    return chooseSettingsFile(besideExists, fallbackExists, fallbackIsNewer) == SettingsFile::kFallback ? fallback
+                                                                                                        : besideExe;
 }
 
 void Settings::dropUtf8Mark() {
@@ -236,20 +262,24 @@ void Settings::loadAlerts() {
 }
 
 bool Settings::save() {
-    bool firstWritten = false;
-    if (writeRecord(firstWritten)) return true;
-    // Only a file that refuses the very first write is left; a later failure (a full disk, a
-    // file locked for a moment) is reported as it is.
-    if (firstWritten || !moveToFallback()) return false;
-    return writeRecord(firstWritten);
+    if (writeRecord()) return true;
+    if (divertAfterFailedSave(folderAcceptsNewFile(settingsPath), fileRefusesWriting(settingsPath))) {
+        return moveToFallback() && writeRecord();
+    }
+    // Held open elsewhere for a moment: the same file again, briefly. When it stays held the
+    // record stays in memory and the next save writes all of it.
+    for (int retry = 0; retry < kLockedFileRetries; ++retry) {
+        ::Sleep(kLockedFileRetryPauseMs);
+        if (writeRecord()) return true;
+    }
+    return false;
 }
 
-bool Settings::writeRecord(bool& firstWritten) const {
+bool Settings::writeRecord() const {
     const std::wstring& p = settingsPath;
-    firstWritten = writeSigned(kWindow, L"Left", left, p);
-    if (!firstWritten) return false;
     // Every key is tried even after one fails, so that as much as possible is kept.
-    bool ok = writeSigned(kWindow, L"Top", top, p);
+    bool ok = writeSigned(kWindow, L"Left", left, p);
+    ok = writeSigned(kWindow, L"Top", top, p) && ok;
     ok = writeSigned(kWindow, L"Right", right, p) && ok;
     ok = writeSigned(kWindow, L"Bottom", bottom, p) && ok;
     ok = writeSigned(kWindow, L"Opacity", opacity, p) && ok;
@@ -262,8 +292,9 @@ bool Settings::writeRecord(bool& firstWritten) const {
     ok = writeSigned(kHotkeys, L"BossMenu", static_cast<int32_t>(bossMenuKey), p) && ok;
     ok = writeUnsigned(kHotkeys, L"BossMenuMods", bossMenuMods, p) && ok;
 
-    // An empty or unconvertible id writes nothing: an earlier "LastBoss" line stays.
-    if (lastBoss.empty()) return ok;
+    // An empty, unconvertible or unwritable id writes nothing: an earlier "LastBoss" line
+    // stays. The id is the server's text, so it never reaches the file with a line break.
+    if (lastBoss.empty() || !isWritableProfileValue(lastBoss)) return ok;
     int units = ::MultiByteToWideChar(CP_UTF8, 0, lastBoss.data(), static_cast<int>(lastBoss.size()), nullptr, 0);
     if (units <= 0) return ok;
     std::wstring wide(static_cast<size_t>(units), L'\0');

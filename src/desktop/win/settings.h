@@ -26,10 +26,12 @@ public:
 
     // Reads the file into the record; a missing file keeps every default. Always true.
     bool load();
-    // Writes the whole record (never the "Network" section). When the very first write fails
-    // (a folder or file the program may not write), the settings move to the fallback: it gets
-    // a copy of the current file, so nothing in it is lost, then the whole record, and
-    // settingsPath names it from then on. True when every key was written somewhere.
+    // Writes the whole record (never the read-only sections). A file another program holds
+    // open is tried again for a moment; when it stays held, false, and the record waits in
+    // memory for the next save. Only when the folder refuses a new file, or the file itself
+    // refuses writing, do the settings move to the fallback: it gets a copy of the current
+    // file, so nothing in it is lost, then the whole record, and settingsPath names it from
+    // then on. True when every key was written somewhere.
     bool save();
 
     void setOpacity(int32_t value) { opacity = clampOpacity(value); }
@@ -50,9 +52,8 @@ public:
     static std::wstring executableFolder();
     // %LOCALAPPDATA%\Marrowbell\Marrowbell.ini; empty when the folder cannot be found.
     static std::wstring localAppDataPath();
-    // The file to read at start-up: besideExe when it exists, unless it cannot be written and
-    // the fallback exists (made from it by an earlier save); else the fallback when it exists;
-    // else besideExe, where the first save is tried.
+    // The file to read at start-up: of besideExe and the fallback (made from it by an earlier
+    // save that could not write there) the one written last; besideExe when neither exists.
     static std::wstring startupPath(const std::wstring& besideExe, const std::wstring& fallback);
 
     std::wstring settingsPath;
@@ -89,8 +90,8 @@ private:
     bool moveToFallback();
     // A fallback exists and is another file than settingsPath.
     bool fallbackIsElsewhere() const;
-    // Every key into settingsPath; stops at once when the first write fails.
-    bool writeRecord(bool& firstWritten) const;
+    // Every key into settingsPath; true when every write succeeded.
+    bool writeRecord() const;
 };
 
 }  // namespace mb

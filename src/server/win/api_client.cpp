@@ -1,5 +1,6 @@
 #include "server/win/api_client.h"
 
+#include <optional>
 #include <utility>
 
 #include "server/boss_pages.h"
@@ -15,14 +16,17 @@ constexpr char kChannelNetworkError[] = "Failed to fetch channel status - networ
 constexpr char kEmptyBossId[] = "Invalid boss_id - cannot be empty";
 constexpr char kStoppedText[] = "Stopped";
 constexpr DWORD kStopWaitMs = 5000;
-constexpr DWORD kStopPollMs = 50;
+// The connection thread sleeps until it is woken; this only bounds each wait.
+constexpr DWORD kWakeCheckMs = 1000;
+constexpr DWORD kNoEventPollMs = 50;
 
 // The request size the counters use: the URL plus a flat 100 bytes for the rest.
 uint64_t estimatedRequestBytes(const std::string& url) { return url.size() + 100; }
 
 }  // namespace
 
-ApiClient::ApiClient(std::string url) : baseUrl(std::move(url)) {}
+ApiClient::ApiClient(std::string url)
+    : baseUrl(std::move(url)), wakeEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 ApiClient::~ApiClient() { stopConnection(); }
 
@@ -44,6 +48,27 @@ void ApiClient::resetBaseUrl(const std::string& url) {
     baseUrl.swap(copy);
     totalBytesReceived = totalBytesSent = lastBytesReceived = lastBytesSent = 0;
     lastError.clear();
+    ++urlGeneration;
+    pollSucceeded = true;
+    ::SetEvent(wakeEvent.get());
+}
+
+std::string ApiClient::baseUrlAndGeneration(uint64_t& generation) {
+    CriticalSectionLock hold(lock);
+    generation = urlGeneration;
+    return baseUrl;
+}
+
+void ApiClient::recordPollOutcome(uint64_t generation, bool ok) {
+    CriticalSectionLock hold(lock);
+    if (generation != urlGeneration || pollSucceeded == ok) return;
+    pollSucceeded = ok;
+    ::SetEvent(wakeEvent.get());
+}
+
+bool ApiClient::pollsSucceeding() {
+    CriticalSectionLock hold(lock);
+    return pollSucceeded;
 }
 
 TrafficSnapshot ApiClient::trafficSnapshot() {
@@ -53,7 +78,7 @@ TrafficSnapshot ApiClient::trafficSnapshot() {
     snapshot.totalBytesSent = totalBytesSent;
     snapshot.lastBytesReceived = lastBytesReceived;
     snapshot.lastBytesSent = lastBytesSent;
-    snapshot.state = running ? Connected : Disconnected;
+    snapshot.state = running && pollSucceeded ? Connected : Disconnected;
     return snapshot;
 }
 
@@ -102,8 +127,9 @@ bool ApiClient::fetchBosses(std::vector<Boss>& out) {
 bool ApiClient::fetchAllStatus(AllStatusMap& out) {
     out.clear();
     std::string error;
+    uint64_t generation = 0;
     const bool ok = RunGuarded(guard_texts::kAllStatus, error, [&] {
-        const std::string url = baseUrlText() + kAllStatusPath;
+        const std::string url = baseUrlAndGeneration(generation) + kAllStatusPath;
         std::string body;
         const uint64_t received = HttpGet(url, body);
         if (received == 0 || body.empty()) {
@@ -114,6 +140,7 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
         addTraffic(received, estimatedRequestBytes(url), true);
         return MapAllStatus(body, out, error);
     });
+    recordPollOutcome(generation, ok);
     if (!ok) storeError(error);
     return ok;
 }
@@ -173,6 +200,7 @@ void ApiClient::startConnection(HWND window) {
 void ApiClient::stopConnection() {
     if (!connectionThread) return;
     stopRequested = true;
+    ::SetEvent(wakeEvent.get());
     ::WaitForSingleObject(connectionThread.get(), kStopWaitMs);
     connectionThread.reset();
     running = false;
@@ -180,11 +208,20 @@ void ApiClient::stopConnection() {
 
 DWORD WINAPI ApiClient::connectionThreadMain(void* parameter) {
     auto* client = static_cast<ApiClient*>(parameter);
+    const auto post = [client](ConnectionState state) {
+        ::PostMessageW(client->notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(state), 0);
+    };
     client->running = true;
-    ::PostMessageW(client->notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(Connected), 0);
-    while (!client->stopRequested) ::Sleep(kStopPollMs);
+    std::optional<bool> posted;  // what the window was last told; only changes are posted
+    while (!client->stopRequested) {
+        const bool working = client->pollsSucceeding();
+        if (posted != working) post(working ? Connected : Disconnected);
+        posted = working;
+        // Without its event (the system refused one) the thread looks again every 50 ms.
+        if (::WaitForSingleObject(client->wakeEvent.get(), kWakeCheckMs) == WAIT_FAILED) ::Sleep(kNoEventPollMs);
+    }
     client->running = false;
-    ::PostMessageW(client->notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(Disconnected), 0);
+    post(Disconnected);
     client->storeError(kStoppedText);
     return 0;
 }

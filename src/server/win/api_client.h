@@ -1,6 +1,8 @@
 // The program's view of the tracker server: base URL, byte counters for the status line,
 // the text of the last failure, the three data fetches, the status probe, and the
-// connection thread that reports Connected to the window from the initial load on.
+// connection thread that reports the connection state to the window from the initial load
+// on: Connected while the all-status polls succeed, Disconnected from the first one that
+// fails until the next one that succeeds.
 #pragma once
 
 #include <windows.h>
@@ -50,7 +52,9 @@ public:
     void setLastError(const std::string& text);
 
     // A new base URL with zeroed counters and an empty last error, in one step under the
-    // lock, so a fetch running on another thread never sees half of it.
+    // lock, so a fetch running on another thread never sees half of it. The connection counts
+    // as working from here (the initial load has just succeeded); a poll that was already
+    // under way with the old URL does not count.
     void resetBaseUrl(const std::string& url);
 
     // Copies under the lock, for the status line and for diagnosis.
@@ -58,13 +62,19 @@ public:
     std::string lastErrorText();
     std::string baseUrlText();
 
-    // Starts the connection thread when none runs; it posts Connected to window at once.
+    // Starts the connection thread when none runs; it posts the state to window at once and
+    // then each change of it.
     void startConnection(HWND window);
-    // Stops it (within 50 ms; the wait is bounded by 5000 ms); it posts Disconnected.
+    // Stops it (at once; the wait is bounded by 5000 ms); it posts Disconnected.
     void stopConnection();
 
 private:
     static DWORD WINAPI connectionThreadMain(void* parameter);
+    // The base URL and its generation, read together.
+    std::string baseUrlAndGeneration(uint64_t& generation);
+    // The outcome of an all-status poll made with the URL of that generation.
+    void recordPollOutcome(uint64_t generation, bool ok);
+    bool pollsSucceeding();
     void addTraffic(uint64_t received, uint64_t sent, bool setLast);
     void clearLastTraffic();
     void storeError(const std::string& text) noexcept;
@@ -76,8 +86,11 @@ private:
     uint64_t lastBytesReceived = 0;
     uint64_t lastBytesSent = 0;
     std::string lastError;
+    uint64_t urlGeneration = 0;  // counts the base URLs given
+    bool pollSucceeded = true;   // no poll with the current URL failed since the last that worked
 
     UniqueKernelHandle connectionThread;  // touched by the owning thread only
+    UniqueKernelHandle wakeEvent;         // auto-reset: a stop, or a change of pollSucceeded
     HWND notifyWindow = nullptr;
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> running{false};

@@ -46,6 +46,7 @@ bool crackUrl(const std::wstring& url, UrlParts& parts) {
 #define WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY 4
 #endif
 static_assert(kSessionAccessType == WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY);
+static_assert(kOlderSessionAccessType == WINHTTP_ACCESS_TYPE_DEFAULT_PROXY);
 
 void* winHttpOpen(const wchar_t* userAgent, uint32_t accessType, const wchar_t* proxyName, const wchar_t* proxyBypass,
                   uint32_t flags) {
@@ -56,8 +57,13 @@ void* winHttpOpen(const wchar_t* userAgent, uint32_t accessType, const wchar_t* 
 std::atomic<SessionOpener> gSessionOpener{&winHttpOpen};
 
 HINTERNET openSession(const wchar_t* userAgent, uint32_t timeoutMs) {
-    HINTERNET session = gSessionOpener.load()(userAgent, kSessionAccessType, WINHTTP_NO_PROXY_NAME,
-                                              WINHTTP_NO_PROXY_BYPASS, 0);
+    const SessionOpener open = gSessionOpener.load();
+    HINTERNET session = open(userAgent, kSessionAccessType, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+    // Before Windows 8.1 the automatic type does not exist and the call fails: those systems
+    // get the default proxy, as they always did.
+    if (!session) {
+        session = open(userAgent, kOlderSessionAccessType, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+    }
     if (session) {
         const int t = static_cast<int>(timeoutMs);
         ::WinHttpSetTimeouts(session, t, t, t, t);  // a failure keeps WinHTTP's defaults

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_constants.h"
@@ -129,7 +130,7 @@ TEST_F(AppLifetime, CreateMainWindowFailsWhenTheClassNameIsTakenByAnotherProcedu
     EXPECT_EQ(bench.get(L"Window", L"Left"), L"<absent>") << "nothing is saved without a window";
 }
 
-TEST_F(AppLifetime, AMoveThatEndsOffTheMonitorSnapsBack) {
+TEST_F(AppLifetime, AMoveThatEndsOffTheMonitorOrADisplayChangeThatLeavesItThereSnapsBack) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(bench.start());
     HWND window = bench.window();
@@ -137,6 +138,15 @@ TEST_F(AppLifetime, AMoveThatEndsOffTheMonitorSnapsBack) {
     ::SetWindowPos(window, nullptr, monitor.right - 200, monitor.top + 50, 450, 700, SWP_NOZORDER | SWP_NOACTIVATE);
     ::SendMessageW(window, WM_EXITSIZEMOVE, 0, 0);
     expectRect(windowRect(window), monitor.right - 450, monitor.top + 50, monitor.right, monitor.top + 750);
+
+    // Off every monitor, as after a resolution drop or an unplugged screen.
+    for (const auto& [message, wParam] :
+         {std::pair<UINT, WPARAM>{WM_DISPLAYCHANGE, 32}, {WM_SETTINGCHANGE, SPI_SETWORKAREA}}) {
+        ::SetWindowPos(window, nullptr, monitor.right + 3000, monitor.bottom + 3000, 450, 700,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(window, message, wParam, 0);
+        expectRect(windowRect(window), monitor.right - 450, monitor.bottom - 700, monitor.right, monitor.bottom);
+    }
 }
 
 TEST_F(AppLifetime, ConfirmExitIsCentredOverTheWindowAndOnlyYesCloses) {
@@ -177,9 +187,17 @@ TEST_F(AppLifetime, EndingTheSessionClosesWithoutAskingAndSavesTheClampedRectang
     HWND window = bench.window();
     ::SetWindowPos(window, nullptr, -100, 100, 450, 700, SWP_NOZORDER | SWP_NOACTIVATE);  // half off the screen
 
+    {
+        // A logoff that another program cancels: the next close asks again.
+        BoxWatcher no(::GetCurrentThreadId(), L"Confirm Exit", IDNO, 5000);
+        EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 1);
+        ::SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(pumpUntil([&] { return no.clicked(); }, 5000)) << "no Confirm Exit box";
+        pumpMessages(200);
+    }
     BoxWatcher spy(::GetCurrentThreadId(), L"Confirm Exit", IDNO, 1500);
     EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 1);
-    EXPECT_TRUE(bench.app->sessionEnding);
     EXPECT_TRUE(::IsWindow(window)) << "asking is not ending";
     ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_FALSE(::IsWindow(window));

@@ -11,6 +11,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -87,6 +90,11 @@ public:
         wchar_t buffer[512] = {};
         ::GetPrivateProfileStringW(section, key, L"<absent>", buffer, 512, iniPath().c_str());
         return buffer;
+    }
+    // The file as it is on disk (the profile functions may answer from their cache).
+    std::string iniBytes() const {
+        std::ifstream in(std::filesystem::path(iniPath()), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     int getInt(const wchar_t* section, const wchar_t* key) const {
         return static_cast<int>(::GetPrivateProfileIntW(section, key, -99999, iniPath().c_str()));

@@ -13,19 +13,15 @@
 #include "core/freshness.h"
 #include "desktop/click_through_styles.h"
 #include "support/win/sim_control.h"
+#include "support/win/window_lookup.h"
 
 namespace mb {
 namespace {
 
 using test::AppBench;
+using tools::windowText;
 using test::pumpMessages;
 using test::pumpUntil;
-
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 std::vector<std::wstring> lines(const std::wstring& text) {
     std::vector<std::wstring> out;
@@ -283,7 +279,14 @@ TEST_F(AppWindow, ClickThroughDropsTheFrameKeepsTheRectangleAndComesBackAfterARe
     RECT before{};
     ::GetWindowRect(window, &before);
 
+    // A sync client holds the file during the toggle's save: nothing is written then, nor
+    // moved elsewhere, and the save at the close writes it all.
+    HANDLE held = ::CreateFileW(bench.iniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
     app.toggleClickThrough();
+    ::CloseHandle(held);
+    EXPECT_EQ(bench.iniBytes().find("ClickThroughMode"), std::string::npos);
+    EXPECT_EQ(app.settings.settingsPath, bench.iniPath());
     RECT after{};
     ::GetWindowRect(window, &after);
     EXPECT_TRUE(::EqualRect(&before, &after));
@@ -304,7 +307,6 @@ TEST_F(AppWindow, ClickThroughDropsTheFrameKeepsTheRectangleAndComesBackAfterARe
     const RECT list = childRect(window, app.channelList.window());
     EXPECT_EQ(list.top, 50);
     EXPECT_EQ(list.right - list.left, client.right);
-    EXPECT_EQ(bench.getInt(L"Window", L"ClickThroughMode"), 1);
 
     ::DestroyWindow(window);
     pumpMessages();
@@ -322,6 +324,28 @@ TEST_F(AppWindow, ClickThroughDropsTheFrameKeepsTheRectangleAndComesBackAfterARe
     EXPECT_TRUE(::IsWindowVisible(bench.app->statusLine.window()));
     EXPECT_TRUE(bench.app->channelList.scrollBarEnabled());
     EXPECT_EQ(bench.getInt(L"Window", L"ClickThroughMode"), 0);
+}
+
+TEST_F(AppWindow, ABossIdWithLineBreaksIsSelectedButNeverBecomesASettingsLine) {
+    const std::string id = "evil\r\n[Network]\r\nTrackerUrl=http://127.0.0.1:9\r\n[Selection]\r\nLastBoss=x";
+    const nlohmann::json page = {{"page", 1},
+                                 {"perPage", 30},
+                                 {"totalItems", 1},
+                                 {"totalPages", 1},
+                                 {"items", {{{"id", id}, {"name", "Evil"}, {"respawn_time", 0}}}}};
+    ASSERT_TRUE(sim->setFault(
+        test::SimFault("/api/collections/mobs/records", "raw", {{"body_b64", test::SimBase64(page.dump())}})));
+    AppBench bench(urls.http, ntp->address());
+    startLoaded(bench);
+    bench.app->bossSelector.setSelection(0);
+    bench.app->onBossSelected();
+    EXPECT_EQ(bench.app->settings.lastBoss, id);
+    ::DestroyWindow(bench.window());  // the close saves
+    pumpMessages();
+    const std::string file = bench.iniBytes();
+    EXPECT_NE(file.find("Opacity=75"), std::string::npos);
+    EXPECT_EQ(file.find("evil"), std::string::npos) << file;
+    EXPECT_EQ(file.find("LastBoss"), std::string::npos) << file;
 }
 
 TEST_F(AppWindow, HidingAndShowingKeepsThePositionAndNeverTakesTheFocus) {

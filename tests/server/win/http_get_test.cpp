@@ -115,19 +115,9 @@ TEST_F(HttpGetTest, GzipBodiesOfSeventeenAndEighteenBytesFail) {
     for (std::size_t size : {17u, 18u}) {
         const std::string frame = header + std::string(size - header.size(), '\0');
         ASSERT_EQ(frame.size(), size);
-        std::string b64;  // base64 by hand keeps the test free of another dependency
-        static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        for (std::size_t i = 0; i < frame.size(); i += 3) {
-            uint32_t n = static_cast<unsigned char>(frame[i]) << 16;
-            if (i + 1 < frame.size()) n |= static_cast<unsigned char>(frame[i + 1]) << 8;
-            if (i + 2 < frame.size()) n |= static_cast<unsigned char>(frame[i + 2]);
-            b64 += kAlphabet[(n >> 18) & 63];
-            b64 += kAlphabet[(n >> 12) & 63];
-            b64 += i + 1 < frame.size() ? kAlphabet[(n >> 6) & 63] : '=';
-            b64 += i + 2 < frame.size() ? kAlphabet[n & 63] : '=';
-        }
         arm(SimFault(kAllStatusPath, "raw",
-                     {{"code", 200}, {"headers", {{"Content-Encoding", "gzip"}}}, {"body_b64", b64}}, 1));
+                     {{"code", 200}, {"headers", {{"Content-Encoding", "gzip"}}}, {"body_b64", test::SimBase64(frame)}},
+                     1));
         expectFailure(size == 17 ? "17 bytes" : "18 bytes");
     }
 }

@@ -18,11 +18,16 @@ namespace mb {
 namespace {
 
 std::vector<std::wstring> gCalls;  // user agent and arguments of each session, as text
+bool gRefuseAutomatic = false;     // as a system before Windows 8.1 does
 
 void* recordingOpener(const wchar_t* agent, uint32_t access, const wchar_t* proxy, const wchar_t* bypass,
                       uint32_t flags) {
     gCalls.push_back(std::wstring(agent) + L" " + std::to_wstring(access) + (proxy ? L" proxy" : L"") +
                      (bypass ? L" bypass" : L"") + L" " + std::to_wstring(flags));
+    if (gRefuseAutomatic && access == WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     return ::WinHttpOpen(agent, access, proxy, bypass, flags);
 }
 
@@ -44,6 +49,20 @@ TEST_F(SessionOpenTest, BothTransportsFollowTheUsersProxySettingsAndStillReachTh
     std::string body;
     EXPECT_GT(HttpGet(urls.http + kAllStatusPath, body), 0u);
     EXPECT_EQ(gCalls.size(), 4u);
+}
+
+TEST_F(SessionOpenTest, WhereTheAutomaticTypeIsRefusedBothTransportsOpenWithTheDefaultProxy) {
+    gCalls.clear();
+    gRefuseAutomatic = true;
+    SetSessionOpener(&recordingOpener);
+    std::string body;
+    EXPECT_GT(HttpGet(urls.https + kAllStatusPath, body), 0u);
+    EXPECT_TRUE(ProbeHttpGet(urls.https + kStatusPath).ok);
+    SetSessionOpener(nullptr);
+    gRefuseAutomatic = false;
+    static_assert(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY == 0);
+    EXPECT_EQ(gCalls,
+              (std::vector<std::wstring>{L"Vantor/1.0 4 0", L"Vantor/1.0 0 0", L"Vantor/1.1 4 0", L"Vantor/1.1 0 0"}));
 }
 
 }  // namespace

@@ -27,6 +27,21 @@ nlohmann::json SimFault(const std::string& endpoint, const std::string& kind, nl
     return fault;
 }
 
+std::string SimBase64(const std::string& bytes) {
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t n = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 2]);
+        text += kAlphabet[(n >> 18) & 63];
+        text += kAlphabet[(n >> 12) & 63];
+        text += i + 1 < bytes.size() ? kAlphabet[(n >> 6) & 63] : '=';
+        text += i + 2 < bytes.size() ? kAlphabet[n & 63] : '=';
+    }
+    return text;
+}
+
 SimControl::SimControl(std::string controlUrl) : controlUrl_(std::move(controlUrl)) {}
 
 ::testing::AssertionResult SimControl::call(const wchar_t* verb, const std::string& path, const std::string& body,

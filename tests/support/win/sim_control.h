@@ -28,6 +28,9 @@ struct SimRequest {
 nlohmann::json SimFault(const std::string& endpoint, const std::string& kind,
                         nlohmann::json params = nlohmann::json::object(), std::optional<int> count = std::nullopt);
 
+// The bytes as the base64 text of a "raw" fault's body.
+std::string SimBase64(const std::string& bytes);
+
 class SimControl {
 public:
     // controlUrl: the simulator's plain-HTTP base URL (scheme, host and port).
