@@ -4,22 +4,13 @@
 
 namespace mb {
 
-void bindControl(HWND window, void* object) {
-    if (window) ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(object));
-}
-
-void unbindControl(HWND window, const void* object) {
-    if (window && ::IsWindow(window) && ::GetWindowLongPtrW(window, 0) == reinterpret_cast<LONG_PTR>(object))
-        ::SetWindowLongPtrW(window, 0, 0);
-}
-
 WNDCLASSEXW controlClass(const wchar_t* name, WNDPROC procedure, UINT style, LPCWSTR cursor) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(WNDCLASSEXW);
     wc.style = style;
     wc.lpfnWndProc = procedure;
     wc.cbClsExtra = 0;
-    wc.cbWndExtra = kControlExtraBytes;
+    wc.cbWndExtra = kWindowObjectBytes;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.hIcon = nullptr;
     wc.hCursor = ::LoadCursorW(nullptr, cursor);
@@ -41,16 +32,10 @@ bool registerControlClasses(bool& registered, std::initializer_list<WNDCLASSEXW>
     return true;
 }
 
-HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width, int height,
-                         int id, void* object) {
-    return ::CreateWindowExW(0, className, L"", style, x, y, width, height, parent,
+HWND createControlWindow(const wchar_t* className, DWORD exStyle, DWORD style, HWND parent, int x, int y, int width,
+                         int height, int id, void* object) {
+    return ::CreateWindowExW(exStyle, className, L"", style, x, y, width, height, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), object);
-}
-
-HWND createRegisteredControl(bool& registered, std::initializer_list<WNDCLASSEXW> classes, DWORD style, HWND parent,
-                             int x, int y, int width, int height, int id, void* object) {
-    if (classes.size() == 0 || !registerControlClasses(registered, classes)) return nullptr;
-    return createControlWindow(classes.begin()->lpszClassName, style, parent, x, y, width, height, id, object);
 }
 
 void moveControl(HWND window, int x, int y, int width, int height, UINT flags) {

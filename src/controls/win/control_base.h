@@ -1,23 +1,7 @@
-// What every owner-drawn control class shares: how a window finds its object, class
-// registration, creation and moving, the back buffer, per-paint fonts and brushes, and the
-// palette. Each control is a plain object that outlives its window's messages; the window
-// reaches it through window extra index 0 (8 extra bytes per class, never GWLP_USERDATA).
-//
-// A control class typically looks like this:
-//
-//   class Foo {
-//   public:
-//       bool create(HWND parent, int x, int y, int w, int h, int id) {
-//           static bool registered = false;
-//           window_ = createRegisteredControl(registered, {controlClass(kFooClass,
-//                   &controlWindowProc<Foo, &Foo::handleMessage, WM_CREATE>, CS_OWNDC, IDC_ARROW)},
-//                   WS_CHILD | WS_VISIBLE, parent, x, y, w, h, id, this);
-//           ...
-//       }
-//   private:
-//       LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-//       BackBuffer buffer_;  // painted through paintBuffered
-//   };
+// What every owner-drawn control shares beneath its BufferedControl frame (buffered_control.h):
+// class registration and creation, moving and invalidating, the back buffer, per-paint fonts
+// and brushes, input helpers and the palette. Each control is a plain object that its window
+// reaches through window extra index 0 (windowThunk, never GWLP_USERDATA).
 #pragma once
 
 #include <windows.h>
@@ -27,6 +11,7 @@
 
 #include "controls/control_rect.h"
 #include "core/win/unique_handle.h"
+#include "core/win/window_thunk.h"
 
 namespace mb {
 
@@ -45,37 +30,8 @@ inline constexpr COLORREF kSelectedRow = RGB(100, 100, 100);  // selected, not h
 // so the whole control repaints after a move or resize.
 inline constexpr UINT kControlMoveFlags = SWP_NOZORDER | SWP_NOCOPYBITS;
 
-// Extra window bytes of every control class; the object's address lives at index 0.
-inline constexpr int kControlExtraBytes = 8;
-
-// ---- Window procedure thunk -------------------------------------------------------------
-// Finds the object at extra index 0 and forwards to Handler. The address is stored when
-// BindMessage (WM_NCCREATE or WM_CREATE) arrives, taken from lpCreateParams, and that message
-// is forwarded too. Until then, and after WM_NCDESTROY (which is still forwarded, then the
-// slot is cleared), messages go to DefWindowProcW. Handlers call DefWindowProcW themselves
-// for what they do not handle.
-template <typename Control, LRESULT (Control::*Handler)(HWND, UINT, WPARAM, LPARAM), UINT BindMessage>
-LRESULT CALLBACK controlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Control*>(::GetWindowLongPtrW(window, 0));
-    if (!self && message == BindMessage && lParam) {
-        self = static_cast<Control*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        if (self) ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = (self->*Handler)(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(window, 0, 0);
-    return result;
-}
-
-// Stores the object's address at extra index 0 (again, after creation).
-void bindControl(HWND window, void* object);
-
-// Clears extra index 0 when it still names object, so a window that outlives its object
-// (the owner went first) falls back to DefWindowProcW instead of touching freed memory.
-void unbindControl(HWND window, const void* object);
-
 // ---- Registration, creation, moving -------------------------------------------------------
-// A WNDCLASSEXW for a control class: given style and procedure, 8 extra bytes, this module,
+// A WNDCLASSEXW for a control class: given style and procedure, kWindowObjectBytes, this module,
 // no icon, the given system cursor (IDC_ARROW or IDC_HAND), no background brush, no menu.
 WNDCLASSEXW controlClass(const wchar_t* name, WNDPROC procedure, UINT style, LPCWSTR cursor);
 
@@ -84,15 +40,10 @@ WNDCLASSEXW controlClass(const wchar_t* name, WNDPROC procedure, UINT style, LPC
 // partly failed attempt left registered counts as registered.
 bool registerControlClasses(bool& registered, std::initializer_list<WNDCLASSEXW> classes);
 
-// CreateWindowExW with extended style 0, an empty name, the id in place of the menu, this
-// module and `object` as creation parameter. Null on failure.
-HWND createControlWindow(const wchar_t* className, DWORD style, HWND parent, int x, int y, int width, int height,
-                         int id, void* object);
-
-// registerControlClasses, then createControlWindow of the first class's name. Null when the
-// registration or the creation fails.
-HWND createRegisteredControl(bool& registered, std::initializer_list<WNDCLASSEXW> classes, DWORD style, HWND parent,
-                             int x, int y, int width, int height, int id, void* object);
+// CreateWindowExW with an empty name, the id in place of the menu (none for 0), this module
+// and `object` as creation parameter. Null on failure.
+HWND createControlWindow(const wchar_t* className, DWORD exStyle, DWORD style, HWND parent, int x, int y, int width,
+                         int height, int id, void* object);
 
 // SetWindowPos without insert-after window; does nothing for a null window.
 void moveControl(HWND window, int x, int y, int width, int height, UINT flags = kControlMoveFlags);

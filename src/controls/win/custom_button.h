@@ -5,34 +5,22 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "controls/win/text_control.h"
 
 namespace mb {
 
 inline constexpr wchar_t kCustomButtonClass[] = L"VantorCustomButton";
 
-class CustomButton {
+class CustomButton : public TextControl<CustomButton> {
 public:
-    CustomButton() = default;
-    ~CustomButton();
-    CustomButton(const CustomButton&) = delete;
-    CustomButton& operator=(const CustomButton&) = delete;
-
-    bool create(HWND parent, int x, int y, int width, int height, int id);
-    void setText(const std::wstring& text);
-    void setFontSize(int points);
-    void setBounds(int x, int y, int width, int height);
-
-    HWND window() const { return control_.window(); }
-    const std::wstring& text() const { return control_.text(); }
     bool hovered() const { return hover_.hovered(); }
 
 private:
-    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BufferedControl<CustomButton>;
+    static ControlClass windowClass() { return {kCustomButtonClass, CS_OWNDC, IDC_HAND}; }
+    void draw(HDC dc) const { drawText(dc, hover_.fill()); }
+    LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    TextControl control_;  // window, parent, id, text, font size, back buffer, client size
     HoverTracker hover_;
 };
 

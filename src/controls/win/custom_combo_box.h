@@ -16,23 +16,20 @@
 #include <string>
 
 #include "controls/combo_list.h"
-#include "controls/win/control_base.h"
+#include "controls/win/buffered_control.h"
+#include "controls/win/combo_box_popup.h"
 
 namespace mb {
 
 inline constexpr wchar_t kCustomComboBoxClass[] = L"VantorCustomComboBox";
-inline constexpr wchar_t kCustomComboBoxPopupClass[] = L"VantorCustomComboBoxPopup";
 
-class CustomComboBox {
+class CustomComboBox : public BufferedControl<CustomComboBox> {
 public:
-    CustomComboBox() = default;
     // Closes an open popup (with CBN_CLOSEUP) and destroys the box's window.
     ~CustomComboBox();
-    CustomComboBox(const CustomComboBox&) = delete;
-    CustomComboBox& operator=(const CustomComboBox&) = delete;
 
+    // Registers the box's and the popup's classes on first use and creates the box.
     bool create(HWND parent, int x, int y, int width, int height, int id);
-    void setBounds(int x, int y, int width, int height);
 
     // Appends a copy; the first item becomes the selection silently. Returns its index.
     int addItem(const std::string& text, COLORREF color, void* data, int activeCount, int totalCount);
@@ -64,38 +61,29 @@ public:
     // unless replaced (tests stand in for a refusal that Wine never makes). Empty restores it.
     void setForegroundQuery(std::function<HWND()> query);
 
-    HWND window() const { return window_; }
-    HWND popupWindow() const { return popup_; }
+    HWND popupWindow() const { return popup_.window(); }
     int itemHeight() const { return itemHeight_; }
 
 private:
-    LRESULT handleBoxMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handlePopupMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BufferedControl<CustomComboBox>;
+    friend class ComboBoxPopup;
+    static ControlClass windowClass() { return {kCustomComboBoxClass, CS_OWNDC, IDC_ARROW}; }
+    void draw(HDC dc) const;
+    LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void openPopup();
     // Asks for the foreground and focus for the popup; closes it when it did not become the
     // foreground window.
     void claimForegroundOrClose();
     void finishClose();
-    void paintBox(HWND window);
-    void paintPopup(HWND window);
     void notify(WORD code);
     void updateWindowText();
 
-    HWND window_ = nullptr;
-    HWND parent_ = nullptr;
-    HWND popup_ = nullptr;
-    int id_ = 0;
     ComboList items_;     // the items with selectedIndex and hoverIndex
     HoverTracker hover_;  // pointer over the closed box
+    ComboBoxPopup popup_{*this};
     bool popupOpen_ = false;
     int itemHeight_ = 28;
     int fontSize_ = 14;
-    BackBuffer buffer_;
-    int width_ = 0;
-    int height_ = 0;
-    BackBuffer popupBuffer_;
-    int popupWidth_ = 0;
-    int popupHeight_ = 0;
     std::wstring windowText_;  // the selected name as last written to the window text
     std::function<HWND()> foregroundWindow_ = &::GetForegroundWindow;
 };

@@ -6,21 +6,15 @@
 
 #include <windows.h>
 
-#include "controls/win/control_base.h"
+#include "controls/win/buffered_control.h"
 
 namespace mb {
 
 inline constexpr wchar_t kCustomSliderClass[] = L"VantorCustomSlider";
 
-class CustomSlider {
+class CustomSlider : public BufferedControl<CustomSlider> {
 public:
-    CustomSlider() = default;
-    ~CustomSlider();
-    CustomSlider(const CustomSlider&) = delete;
-    CustomSlider& operator=(const CustomSlider&) = delete;
-
     bool create(HWND parent, int x, int y, int width, int height, int id);
-    void setBounds(int x, int y, int width, int height);
     // Stores the range and moves the value into it (to the minimum when minimum > maximum).
     void setRange(int minimum, int maximum);
     void setValue(int value);
@@ -29,23 +23,19 @@ public:
     int maximum() const { return maximum_; }
     bool dragging() const { return dragging_; }
 
-    HWND window() const { return window_; }
-
 private:
-    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void paint(HWND window);
+    friend class BufferedControl<CustomSlider>;
+    static ControlClass windowClass() { return {kCustomSliderClass, CS_OWNDC, IDC_HAND}; }
+    // The move that resizes the slider repaints it (SWP_NOCOPYBITS); the size message does not.
+    void resized() {}
+    void draw(HDC dc) const;
+    LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void trackPointer(HWND window, int x);
 
-    HWND window_ = nullptr;
-    HWND parent_ = nullptr;
-    int id_ = 0;
     int minimum_ = 0;
     int maximum_ = 100;
     int value_ = 0;
     bool dragging_ = false;
-    BackBuffer buffer_;
-    int width_ = 0;
-    int height_ = 0;
 };
 
 }  // namespace mb

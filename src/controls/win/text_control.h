@@ -1,51 +1,56 @@
-// What the label and the button share: their window, parent and id, one line of text at a
-// font size, the back buffer and the client size, and the messages they treat alike
-// (creation, resizing, erasing and the paint of a solid fill under centred white
-// "Segoe UI" text). Each of them owns one TextControl and adds only what is its own.
+// What the label and the button share: one line of text at a font size, kept as the window
+// text too, painted as a solid fill under centred white "Segoe UI" text. Each of them derives
+// from TextControl and adds only its class and its fill.
 #pragma once
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
-#include "controls/win/control_base.h"
+#include "controls/win/buffered_control.h"
 
 namespace mb {
 
-class TextControl {
+// The paint of a text control: fill over the whole width x height, then the text centred on
+// one line in white at `points` (nothing more when it is empty).
+void drawCentredText(HDC dc, int width, int height, COLORREF fill, const std::wstring& text, int points);
+
+template <typename Control>
+class TextControl : public BufferedControl<Control> {
 public:
-    // Registers windowClass on first use, stores parent and id, creates the child window with
-    // `object` (the label or button) as creation parameter, stores the object at extra index 0
-    // again, reads the client size and builds the buffer. False on failure.
-    bool create(bool& registered, const WNDCLASSEXW& windowClass, void* object, HWND parent, int x, int y, int width,
-                int height, int id);
+    // Registers the class on first use and creates the child window. False on failure.
+    bool create(HWND parent, int x, int y, int width, int height, int id) {
+        if (!this->createWindow(WS_CHILD | WS_VISIBLE, 0, parent, x, y, width, height, id)) return false;
+        if (!text_.empty()) ::SetWindowTextW(this->window(), text_.c_str());
+        return true;
+    }
     // The new text (or size) is on screen when these return.
-    void setText(const std::wstring& text);
-    void setFontSize(int points);
-    void setBounds(int x, int y, int width, int height);
+    void setText(const std::wstring& text) {
+        // The same text gives the same pixels: labels rewritten ten times a second stay idle.
+        if (this->window() && text == text_) return;
+        text_ = text;
+        // The window text too, so screen readers and other processes can read what is shown.
+        if (this->window()) ::SetWindowTextW(this->window(), text_.c_str());
+        this->invalidate(true);
+    }
+    void setFontSize(int points) {
+        fontSize_ = points;
+        this->invalidate(true);
+    }
 
-    // WM_CREATE, WM_SIZE, WM_ERASEBKGND, WM_PAINT (filled with `fill`) and WM_NCDESTROY. The
-    // result of a message answered here; nothing for one that goes on to DefWindowProcW.
-    std::optional<LRESULT> handleMessage(HWND window, UINT message, LPARAM lParam, COLORREF fill);
-
-    HWND window() const { return window_; }
-    HWND parent() const { return parent_; }
-    int id() const { return id_; }
     const std::wstring& text() const { return text_; }
     int fontSize() const { return fontSize_; }
 
-private:
-    void paint(HWND window, COLORREF fill);
+protected:
+    static constexpr bool kTransparentText = true;
 
-    HWND window_ = nullptr;
-    HWND parent_ = nullptr;
-    int id_ = 0;
+    void drawText(HDC dc, COLORREF fill) const {
+        drawCentredText(dc, this->width(), this->height(), fill, text_, fontSize_);
+    }
+
+private:
     std::wstring text_;
     int fontSize_ = 14;
-    BackBuffer buffer_;
-    int width_ = 0;
-    int height_ = 0;
 };
 
 }  // namespace mb

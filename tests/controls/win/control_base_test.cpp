@@ -28,7 +28,7 @@ TEST(ControlRegistration, FlagIsSetOnlyAfterEveryClassSucceededAndRetryWorks) {
     WNDCLASSEXW info{};
     info.cbSize = sizeof(info);
     ASSERT_TRUE(::GetClassInfoExW(::GetModuleHandleW(nullptr), L"MbTestSecondClass", &info));
-    EXPECT_EQ(info.cbWndExtra, kControlExtraBytes);
+    EXPECT_EQ(info.cbWndExtra, kWindowObjectBytes);
     EXPECT_EQ(info.style, static_cast<UINT>(CS_DROPSHADOW | CS_SAVEBITS));
     EXPECT_EQ(info.hbrBackground, nullptr);
     EXPECT_EQ(info.hIcon, nullptr);
