@@ -19,9 +19,16 @@ function(mb_collect out pattern)
 endfunction()
 
 function(mb_add_libraries)
+  # The version numbers and texts come from project(VERSION) and nowhere else.
+  set(MB_VERSION_TWEAK ${PROJECT_VERSION_TWEAK})
+  if(NOT MB_VERSION_TWEAK)
+    set(MB_VERSION_TWEAK 0)
+  endif()
+  configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${MB_VERSION_HEADER_DIR}/version.h @ONLY)
+
   mb_collect(common_sources "*.cpp")
   add_library(mb_common STATIC ${common_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
-  target_include_directories(mb_common PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(mb_common PUBLIC ${CMAKE_SOURCE_DIR}/src ${MB_VERSION_HEADER_DIR})
   target_link_libraries(mb_common PUBLIC mb_json mb_zlib)
   mb_set_warnings(mb_common)
 
@@ -40,13 +47,6 @@ function(mb_add_executable)
   if(NOT EXISTS ${entry})
     return()
   endif()
-  # The version numbers of the version resource come from project(VERSION) and nowhere else.
-  set(MB_VERSION_TWEAK ${PROJECT_VERSION_TWEAK})
-  if(NOT MB_VERSION_TWEAK)
-    set(MB_VERSION_TWEAK 0)
-  endif()
-  configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${MB_VERSION_HEADER_DIR}/version.h @ONLY)
-
   add_executable(Marrowbell WIN32 ${entry} ${MB_APP_RESOURCES})
   set_source_files_properties(${MB_APP_RESOURCES} PROPERTIES OBJECT_DEPENDS "${MB_APP_RESOURCE_FILES}")
   target_include_directories(Marrowbell PRIVATE ${MB_VERSION_HEADER_DIR})

@@ -4,15 +4,16 @@
 
 #include <cstdint>
 
+#include "version.h"
+
 namespace mb {
 
 // Main window.
 inline constexpr wchar_t kMainWindowClass[] = L"VantorMainDialog";
-inline constexpr wchar_t kMainWindowTitle[] = L"Marrowbell v1.5.1";
+inline constexpr const wchar_t* kMainWindowTitle = kVersionTitle;
 inline constexpr uint32_t kMainWindowStyle = 0x02CC0000;     // caption, system menu, sizing frame, clip children
 inline constexpr uint32_t kMainWindowExStyle = 0x00080008;   // layered, top-most
 inline constexpr uint32_t kMainWindowBackground = 0x1E1E1E;  // RGB(30, 30, 30)
-inline constexpr int kMainWindowExtraBytes = 8;              // slot 0: the application object
 
 // Private messages of the main window (WM_USER is 0x0400).
 inline constexpr uint32_t kTrayCallbackMessage = 0x0400 + 1;
@@ -61,7 +62,7 @@ inline constexpr int kIdTextScaleValue = 1007;
 inline constexpr int kIdOpacityCaption = 1008;
 inline constexpr int kIdTextScaleCaption = 1009;
 inline constexpr int kIdHotkeyClickThrough = 1010;
-inline constexpr int kIdHotkeyShowHide = 1011;
+inline constexpr int kIdHotkeyVisibility = 1011;
 inline constexpr int kIdSpawnCountdown = 1012;
 inline constexpr int kIdCacheAge = 1013;
 inline constexpr int kIdHotkeyBossMenu = 1014;

@@ -21,7 +21,7 @@ int32_t truncateSeconds(double seconds) {
 std::wstring rowLabel(int32_t channel, int32_t hpPercent) {
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "Ch. %3d | %3d%%", static_cast<int>(channel), static_cast<int>(hpPercent));
-    return WidenBytes(buffer);
+    return widenBytes(buffer);
 }
 
 std::wstring timePart(double secondsLeft) {
@@ -34,14 +34,14 @@ std::wstring timePart(double secondsLeft) {
         int32_t minutes = truncateSeconds(secondsLeft / 60.0);
         std::snprintf(buffer, sizeof buffer, "%dm %ds", static_cast<int>(minutes), static_cast<int>(whole % 60));
     }
-    return WidenBytes(buffer);
+    return widenBytes(buffer);
 }
 
 std::wstring ratePart(double lossRate) {
     if (!(lossRate > 0.01)) return {};
     char buffer[kRatePartLimit + 1];
     std::snprintf(buffer, sizeof buffer, "(-%.1f%%/s)", lossRate);
-    return WidenBytes(buffer);
+    return widenBytes(buffer);
 }
 
 std::wstring overlayText(const ChannelRow& row) {

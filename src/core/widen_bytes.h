@@ -7,7 +7,7 @@
 
 namespace mb {
 
-inline std::wstring WidenBytes(std::string_view bytes) {
+inline std::wstring widenBytes(std::string_view bytes) {
     std::wstring wide;
     wide.reserve(bytes.size());
     for (char byte : bytes) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(byte)));

@@ -1,21 +1,25 @@
 #include "desktop/help_text.h"
 
-#include "desktop/key_names.h"
+#include "version.h"
 
 namespace mb {
 
-std::wstring helpText(const HelpBindings& b) {
+std::wstring helpText(const HotkeyBindings& bindings) {
     std::wstring text;
     auto line = [&text](const std::wstring& content) { text += content + L"\n"; };
     auto bullet = [&line](const wchar_t* content) { line(L"\u2022 " + std::wstring(content)); };
-    line(L"Marrowbell v1.5.1");
+    const auto combination = [&bindings](HotkeyAction action) {
+        const HotkeyBinding& b = bindings[actionIndex(action)];
+        return L"  " + hotkeyCombination(b.modifiers, b.key);
+    };
+    line(kVersionTitle);
     line(L"A boss-hunting overlay made by the Marrowbell project");
     line(L"");
     line(L"HOTKEYS (customizable in settings):");
-    line(L"  " + hotkeyCombination(b.showHideMods, b.showHideKey) + L" - Show/Hide window");
-    line(L"  " + hotkeyCombination(b.clickThroughMods, b.clickThroughKey) + L" - Toggle click-through mode");
+    line(combination(HotkeyAction::Visibility) + L" - Show/Hide window");
+    line(combination(HotkeyAction::ClickThrough) + L" - Toggle click-through mode");
     line(L"");
-    line(L"  " + hotkeyCombination(b.bossMenuMods, b.bossMenuKey) + L" - Boss menu");
+    line(combination(HotkeyAction::BossMenu) + L" - Boss menu");
     line(L"");
     line(L"SYSTEM TRAY:");
     line(L"    Green = Connected & receiving updates");

@@ -2,21 +2,13 @@
 // credits. Built as a string of any length, so no binding can cut it short.
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "desktop/key_names.h"
 
 namespace mb {
 
-struct HelpBindings {
-    uint32_t showHideKey = 0;
-    uint32_t showHideMods = 0;
-    uint32_t clickThroughKey = 0;
-    uint32_t clickThroughMods = 0;
-    uint32_t bossMenuKey = 0;
-    uint32_t bossMenuMods = 0;
-};
-
 // Every line ends with a line break, the last one too.
-std::wstring helpText(const HelpBindings& bindings);
+std::wstring helpText(const HotkeyBindings& bindings);
 
 }  // namespace mb

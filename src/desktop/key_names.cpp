@@ -55,17 +55,16 @@ constexpr NamedKey kNamedKeys[] = {
     {0xDE, L"'"},
 };
 
-const wchar_t* actionCaption(HotkeyAction action) {
-    switch (action) {
-    case HotkeyAction::ClickThrough:
-        return L"Click-through: ";
-    case HotkeyAction::ShowHide:
-        return L"Show/Hide: ";
-    case HotkeyAction::BossMenu:
-        return L"Boss menu: ";
-    }
-    return L"";
-}
+// How each action is named: on its button, and in its registration warning.
+struct ActionNames {
+    const wchar_t* caption;
+    const wchar_t* warningName;
+};
+constexpr ActionNames kActionNames[kHotkeyActionCount] = {
+    {L"Click-through: ", L"click-through"},
+    {L"Show/Hide: ", L"visibility"},
+    {L"Boss menu: ", L"boss menu"},
+};
 
 }  // namespace
 
@@ -80,7 +79,7 @@ std::wstring keyName(uint32_t virtualKey) {
     }
     char buffer[24];
     std::snprintf(buffer, sizeof buffer, "Key 0x%02X", static_cast<unsigned>(virtualKey));
-    return WidenBytes(buffer);
+    return widenBytes(buffer);
 }
 
 std::wstring formatModifiers(uint32_t bits) {
@@ -93,12 +92,17 @@ std::wstring formatModifiers(uint32_t bits) {
 
 std::wstring hotkeyCombination(uint32_t mods, uint32_t key) { return formatModifiers(mods) + keyName(key); }
 
-std::wstring hotkeyLabel(HotkeyAction action, uint32_t mods, uint32_t key) {
-    return actionCaption(action) + hotkeyCombination(mods, key);
+std::wstring hotkeyLabel(HotkeyAction action, HotkeyBinding binding) {
+    return kActionNames[actionIndex(action)].caption + hotkeyCombination(binding.modifiers, binding.key);
 }
 
 std::wstring capturePrompt(HotkeyAction action) {
-    return std::wstring(actionCaption(action)) + L"[Press modifier + key...]";
+    return std::wstring(kActionNames[actionIndex(action)].caption) + L"[Press modifier + key...]";
+}
+
+std::wstring registrationWarning(HotkeyAction action) {
+    return std::wstring(L"Failed to register ") + kActionNames[actionIndex(action)].warningName +
+           L" hotkey. It may be in use by another application.";
 }
 
 }  // namespace mb

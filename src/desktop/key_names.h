@@ -1,7 +1,9 @@
-// Readable names of hotkeys: the modifier prefix, the name of a Windows virtual-key code, and
-// the texts of the three hotkey buttons in the settings panel.
+// The three hotkey actions and their bindings, and the readable names of hotkeys: the modifier
+// prefix, the name of a Windows virtual-key code, and the texts each action is shown with.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,7 +14,20 @@ inline constexpr uint32_t kModAlt = 1;
 inline constexpr uint32_t kModControl = 2;
 inline constexpr uint32_t kModShift = 4;
 
-enum class HotkeyAction : int { ClickThrough = 0, ShowHide = 1, BossMenu = 2 };
+// The order is that of the hotkey ids 1, 2 and 3 and of every table indexed by an action.
+enum class HotkeyAction : int { ClickThrough = 0, Visibility = 1, BossMenu = 2 };
+inline constexpr size_t kHotkeyActionCount = 3;
+inline constexpr HotkeyAction kHotkeyActions[kHotkeyActionCount] = {HotkeyAction::ClickThrough,
+                                                                    HotkeyAction::Visibility, HotkeyAction::BossMenu};
+constexpr size_t actionIndex(HotkeyAction action) { return static_cast<size_t>(action); }
+
+// A combination as RegisterHotKey takes it: a virtual-key code and modifier bits.
+struct HotkeyBinding {
+    uint32_t key = 0;
+    uint32_t modifiers = 0;
+    bool operator==(const HotkeyBinding&) const = default;
+};
+using HotkeyBindings = std::array<HotkeyBinding, kHotkeyActionCount>;
 
 // Letters and digits as themselves, "F1" to "F24", "Num 0" to "Num 9" and the numpad
 // operators, the navigation and editing keys by name, the US punctuation keys as their
@@ -26,9 +41,12 @@ std::wstring formatModifiers(uint32_t bits);
 std::wstring hotkeyCombination(uint32_t mods, uint32_t key);
 
 // "Click-through: ", "Show/Hide: " or "Boss menu: ", then the modifiers and the key name.
-std::wstring hotkeyLabel(HotkeyAction action, uint32_t mods, uint32_t key);
+std::wstring hotkeyLabel(HotkeyAction action, HotkeyBinding binding);
 
 // The button text while a new combination for the action is awaited.
 std::wstring capturePrompt(HotkeyAction action);
+
+// The warning when the action's combination cannot be registered.
+std::wstring registrationWarning(HotkeyAction action);
 
 }  // namespace mb

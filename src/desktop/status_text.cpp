@@ -21,7 +21,7 @@ std::wstring clockSuffix(int64_t syncedTime) {
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, " | NTP: %02d:%02d:%02d UTC", static_cast<int>(time->hour),
                   static_cast<int>(time->minute), static_cast<int>(time->second));
-    return WidenBytes(buffer);
+    return widenBytes(buffer);
 }
 
 std::wstring dots(int32_t dotPhase) {
@@ -61,7 +61,7 @@ std::wstring cacheAgeText(double seconds) {
         const int minutes = static_cast<int>((seconds - 3600.0 * hours) / 60.0);
         std::snprintf(buffer, sizeof buffer, "Cache: %dh %dm", hours, minutes);
     }
-    return WidenBytes(buffer);
+    return widenBytes(buffer);
 }
 
 }  // namespace mb

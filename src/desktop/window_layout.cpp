@@ -33,7 +33,7 @@ void hide(MainLayout& layout, LayoutControl control) { layout[control] = {std::n
 constexpr LayoutControl kPanelControls[] = {
     LayoutControl::OpacitySlider,       LayoutControl::OpacityValueLabel, LayoutControl::TextScaleSlider,
     LayoutControl::TextScaleValueLabel, LayoutControl::OpacityCaption,    LayoutControl::TextScaleCaption,
-    LayoutControl::ClickThroughButton,  LayoutControl::ShowHideButton,    LayoutControl::BossMenuButton,
+    LayoutControl::ClickThroughButton,  LayoutControl::VisibilityButton,  LayoutControl::BossMenuButton,
 };
 
 // The panel bottom-up, rows 30 pixels apart: three hotkey buttons, then the text-scale and
@@ -42,7 +42,7 @@ void placePanel(MainLayout& layout, int64_t w, int64_t h) {
     const Visibility shown = Visibility::ShowNoActivate;
     place(layout, LayoutControl::BossMenuButton, rect(10, h - 60, w - 20, 25), shown);
     place(layout, LayoutControl::ClickThroughButton, rect(10, h - 90, w - 20, 25), shown);
-    place(layout, LayoutControl::ShowHideButton, rect(10, h - 120, w - 20, 25), shown);
+    place(layout, LayoutControl::VisibilityButton, rect(10, h - 120, w - 20, 25), shown);
     place(layout, LayoutControl::TextScaleCaption, rect(10, h - 150, 110, 25), shown);
     place(layout, LayoutControl::TextScaleSlider, rect(115, h - 150, w - 180, 25), shown);
     place(layout, LayoutControl::TextScaleValueLabel, rect(w - 60, h - 150, 50, 25), shown);

@@ -23,7 +23,7 @@ enum class LayoutControl : int {
     OpacityCaption,
     TextScaleCaption,
     ClickThroughButton,
-    ShowHideButton,
+    VisibilityButton,
     BossMenuButton,
     Count
 };

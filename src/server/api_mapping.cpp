@@ -26,23 +26,23 @@ const json* rootMember(const json& root, const char* key, json::value_t kind) {
 
 Boss bossFrom(const json& object) {
     Boss boss;
-    ReadString(object, "id", boss.id);
-    ReadString(object, "name", boss.name);
-    ReadInt32(object, "uid", boss.uid);
-    ReadInt32(object, "respawn_time", boss.respawn_time);
-    ReadString(object, "type", boss.type);
+    readString(object, "id", boss.id);
+    readString(object, "name", boss.name);
+    readInt32(object, "uid", boss.uid);
+    readInt32(object, "respawn_time", boss.respawn_time);
+    readString(object, "type", boss.type);
     return boss;
 }
 
 ChannelStatus reportFrom(const json& object) {
     ChannelStatus report;
-    ReadInt32(object, "channel_number", report.channel_number);
-    ReadInt32(object, "last_hp", report.last_hp);
-    ReadString(object, "last_update", report.last_update);
+    readInt32(object, "channel_number", report.channel_number);
+    readInt32(object, "last_hp", report.last_hp);
+    readString(object, "last_update", report.last_update);
     if (!report.last_update.empty()) report.last_update_time = ParseServerTime(report.last_update);
-    ReadString(object, "death_time_estimate", report.death_time_estimate);
-    ReadDouble(object, "dps", report.dps);
-    ReadDouble(object, "etd", report.etd);
+    readString(object, "death_time_estimate", report.death_time_estimate);
+    readDouble(object, "dps", report.dps);
+    readDouble(object, "etd", report.etd);
     return report;
 }
 
@@ -50,7 +50,7 @@ int32_t clampHealth(int32_t hp) { return hp < 0 ? 0 : (hp > 100 ? 100 : hp); }
 
 }  // namespace
 
-std::string PercentEncode(std::string_view bytes) {
+std::string percentEncode(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(bytes.size());
@@ -70,13 +70,13 @@ std::string PercentEncode(std::string_view bytes) {
     return encoded;
 }
 
-std::string ChannelStatusPath(std::string_view bossId) {
-    return "/api/collections/mob_channel_status/records?filter=(mob='" + PercentEncode(bossId) +
+std::string channelStatusPath(std::string_view bossId) {
+    return "/api/collections/mob_channel_status/records?filter=(mob='" + percentEncode(bossId) +
            "')&perPage=500&sort=-last_update";
 }
 
-bool MapBossPage(std::string_view body, std::vector<Boss>& out, ListPaging& paging, std::string& error) {
-    const json root = ParseJsonBody(body);
+bool mapBossPage(std::string_view body, std::vector<Boss>& out, ListPaging& paging, std::string& error) {
+    const json root = parseJsonBody(body);
     if (root.is_discarded()) {
         error = kBossesInvalidJson;
         return false;
@@ -91,15 +91,15 @@ bool MapBossPage(std::string_view body, std::vector<Boss>& out, ListPaging& pagi
         Boss boss = bossFrom(element);
         if (!boss.id.empty() && !boss.name.empty()) out.push_back(std::move(boss));
     }
-    paging = ReadListPaging(root);
+    paging = readListPaging(root);
     return true;
 }
 
-bool MapBosses(std::string_view body, std::vector<Boss>& out, std::string& error) noexcept {
+bool mapBosses(std::string_view body, std::vector<Boss>& out, std::string& error) noexcept {
     out.clear();
-    return RunGuarded(guard_texts::kBosses, error, [&] {
+    return runGuarded(guard_texts::kBosses, error, [&] {
         ListPaging paging;
-        if (!MapBossPage(body, out, paging, error)) return false;
+        if (!mapBossPage(body, out, paging, error)) return false;
         if (out.empty()) {
             error = kBossesNoneValid;
             return false;
@@ -108,10 +108,10 @@ bool MapBosses(std::string_view body, std::vector<Boss>& out, std::string& error
     });
 }
 
-bool MapAllStatus(std::string_view body, AllStatusMap& out, std::string& error) noexcept {
+bool mapAllStatus(std::string_view body, AllStatusMap& out, std::string& error) noexcept {
     out.clear();
-    return RunGuarded(guard_texts::kAllStatus, error, [&] {
-        const json root = ParseJsonBody(body);
+    return runGuarded(guard_texts::kAllStatus, error, [&] {
+        const json root = parseJsonBody(body);
         if (root.is_discarded()) {
             error = kAllStatusInvalidJson;
             return false;
@@ -135,10 +135,10 @@ bool MapAllStatus(std::string_view body, AllStatusMap& out, std::string& error) 
     });
 }
 
-bool MapChannelStatus(std::string_view body, std::vector<ChannelStatus>& out, std::string& error) noexcept {
+bool mapChannelStatus(std::string_view body, std::vector<ChannelStatus>& out, std::string& error) noexcept {
     out.clear();
-    return RunGuarded(guard_texts::kChannelStatus, error, [&] {
-        const json root = ParseJsonBody(body);
+    return runGuarded(guard_texts::kChannelStatus, error, [&] {
+        const json root = parseJsonBody(body);
         if (root.is_discarded()) {
             error = kChannelInvalidJson;
             return false;
@@ -156,18 +156,18 @@ bool MapChannelStatus(std::string_view body, std::vector<ChannelStatus>& out, st
             report.last_hp = clampHealth(report.last_hp);
             reports.push_back(std::move(report));
         }
-        out = ReduceChannelReports(reports);
+        out = reduceChannelReports(reports);
         return true;
     });
 }
 
-bool ReplacesAtEqualTime(const ChannelStatus& kept, const ChannelStatus& later) {
+bool replacesAtEqualTime(const ChannelStatus& kept, const ChannelStatus& later) {
     const bool bringsEtd = !(kept.etd > 0.0) && later.etd > 0.0;
     const bool bringsDps = !(kept.dps > 0.01) && later.dps > 0.01;
     return bringsEtd || bringsDps;
 }
 
-std::vector<ChannelStatus> ReduceChannelReports(const std::vector<ChannelStatus>& reports) {
+std::vector<ChannelStatus> reduceChannelReports(const std::vector<ChannelStatus>& reports) {
     std::map<int32_t, const ChannelStatus*> byChannel;
     for (const ChannelStatus& report : reports) {
         if (report.channel_number <= 0) continue;
@@ -175,7 +175,7 @@ std::vector<ChannelStatus> ReduceChannelReports(const std::vector<ChannelStatus>
         if (inserted) continue;
         const ChannelStatus& kept = *it->second;
         if (report.last_update_time > kept.last_update_time ||
-            (report.last_update_time == kept.last_update_time && ReplacesAtEqualTime(kept, report))) {
+            (report.last_update_time == kept.last_update_time && replacesAtEqualTime(kept, report))) {
             it->second = &report;
         }
     }

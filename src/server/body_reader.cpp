@@ -9,7 +9,7 @@
 
 namespace mb {
 
-uint64_t ReadDataBody(BodySource& source, std::string& body) {
+uint64_t readDataBody(BodySource& source, std::string& body) {
     uint64_t total = 0;
     for (;;) {
         uint32_t available = 0;
@@ -25,7 +25,7 @@ uint64_t ReadDataBody(BodySource& source, std::string& body) {
     return total;
 }
 
-bool ReadProbeBody(BodySource& source, std::string& body, std::string& error) {
+bool readProbeBody(BodySource& source, std::string& body, std::string& error) {
     try {
         body.reserve(kProbeBodyReserveBytes);
         char buffer[kProbeReadBufferBytes];

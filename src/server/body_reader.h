@@ -21,11 +21,11 @@ public:
 // until the source ends, a query or read fails, or the next round would pass
 // kMaxDataBodyBytes; all three keep what was read. Returns the bytes read.
 // May throw std::bad_alloc.
-uint64_t ReadDataBody(BodySource& source, std::string& body);
+uint64_t readDataBody(BodySource& source, std::string& body);
 
 // ProbeHttpGet's loop: reads at most 8192 bytes per round until the source ends or a read
 // fails (keeping what was read). Returns false with the probe's text in error when more than
 // kMaxProbeBodyBytes are offered or memory runs out. An empty body is not judged here.
-bool ReadProbeBody(BodySource& source, std::string& body, std::string& error);
+bool readProbeBody(BodySource& source, std::string& body, std::string& error);
 
 }  // namespace mb

@@ -13,7 +13,7 @@ namespace {
 std::optional<int32_t> integerMember(const nlohmann::json& root, const char* key) {
     const auto it = root.find(key);
     if (it == root.end() || !it->is_number_integer()) return std::nullopt;
-    return JsonNumberToInt32(*it);
+    return jsonNumberToInt32(*it);
 }
 
 // " (page 2 of 3)" after the text; the text stays as it was when memory runs out.
@@ -34,7 +34,7 @@ void wrongPageText(std::string& error, int asked, int got) noexcept {
 
 }  // namespace
 
-ListPaging ReadListPaging(const nlohmann::json& root) {
+ListPaging readListPaging(const nlohmann::json& root) {
     ListPaging paging;
     if (!root.is_object()) return paging;
     paging.page = integerMember(root, "page");
@@ -42,35 +42,35 @@ ListPaging ReadListPaging(const nlohmann::json& root) {
     return paging;
 }
 
-std::string BossListPagePath(int page) {
+std::string bossListPagePath(int page) {
     std::string path = std::string(kBossesPath) + "?perPage=" + std::to_string(kBossPageSize);
     if (page > 1) path += "&page=" + std::to_string(page);
     return path;
 }
 
-int NextBossPage(int fetched, const ListPaging& paging) {
+int nextBossPage(int fetched, const ListPaging& paging) {
     if (!paging.totalPages || *paging.totalPages <= fetched || fetched >= kMaxBossPages) return 0;
     return fetched + 1;
 }
 
-int PlannedBossPages(int fetched, const ListPaging& paging) {
+int plannedBossPages(int fetched, const ListPaging& paging) {
     if (!paging.totalPages) return fetched;
     return std::clamp(*paging.totalPages, fetched, kMaxBossPages);
 }
 
-bool FetchBossPages(const PageGetter& get, std::vector<Boss>& out, std::string& error) noexcept {
+bool fetchBossPages(const PageGetter& get, std::vector<Boss>& out, std::string& error) noexcept {
     out.clear();
     int planned = 1;
     for (int page = 1; page != 0;) {
         ListPaging paging;
         bool threw = true;
-        const bool ok = RunGuarded(guard_texts::kBosses, error, [&] {
+        const bool ok = runGuarded(guard_texts::kBosses, error, [&] {
             std::string body;
             bool mapped = false;
-            if (!get(BossListPagePath(page), body)) {
+            if (!get(bossListPagePath(page), body)) {
                 error = kBossesNetworkError;
             } else {
-                mapped = MapBossPage(body, out, paging, error);
+                mapped = mapBossPage(body, out, paging, error);
             }
             threw = false;
             return mapped;
@@ -87,8 +87,8 @@ bool FetchBossPages(const PageGetter& get, std::vector<Boss>& out, std::string& 
             if (!threw) out.clear();  // a caught exception keeps what had been added
             return false;
         }
-        planned = std::max(planned, PlannedBossPages(page, paging));
-        page = NextBossPage(page, paging);
+        planned = std::max(planned, plannedBossPages(page, paging));
+        page = nextBossPage(page, paging);
     }
     if (out.empty()) {
         detail::setGuardText(error, kBossesNoneValid, nullptr);

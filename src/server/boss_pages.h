@@ -27,18 +27,18 @@ struct ListPaging {
 };
 
 // Reads "page" and "totalPages" of an object root (values beyond 32 bits saturate).
-ListPaging ReadListPaging(const nlohmann::json& root);
+ListPaging readListPaging(const nlohmann::json& root);
 
 // "/api/collections/mobs/records?perPage=500", with "&page=N" from page 2 on.
-std::string BossListPagePath(int page);
+std::string bossListPagePath(int page);
 
 // The page to fetch after page `fetched`, or 0 when the list is complete: the answer names
 // no later page, or the page limit is reached.
-int NextBossPage(int fetched, const ListPaging& paging);
+int nextBossPage(int fetched, const ListPaging& paging);
 
 // The number of pages the fetch will read in all as the answer to page `fetched` tells it,
 // for the texts that name a failed page.
-int PlannedBossPages(int fetched, const ListPaging& paging);
+int plannedBossPages(int fetched, const ListPaging& paging);
 
 // Gets one endpoint path of the server into body; false for a network failure or an empty body.
 using PageGetter = std::function<bool(const std::string& path, std::string& body)>;
@@ -48,6 +48,6 @@ using PageGetter = std::function<bool(const std::string& path, std::string& body
 // empty (except after a caught exception, which keeps what had been added) and the text in
 // error, naming the page from page 2 on ("... (page 2 of 3)"). True when at least one boss
 // was read over all pages. Never throws.
-bool FetchBossPages(const PageGetter& get, std::vector<Boss>& out, std::string& error) noexcept;
+bool fetchBossPages(const PageGetter& get, std::vector<Boss>& out, std::string& error) noexcept;
 
 }  // namespace mb

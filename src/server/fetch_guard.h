@@ -44,7 +44,7 @@ inline void setGuardText(std::string& error, const char* prefix, const char* wha
 
 // Runs body (returning bool) and returns its result; a throw gives false and its text.
 template <typename Body>
-bool RunGuarded(const GuardTexts& texts, std::string& error, Body&& body) noexcept {
+bool runGuarded(const GuardTexts& texts, std::string& error, Body&& body) noexcept {
     try {
         return body();
     } catch (const nlohmann::json::parse_error& e) {

@@ -94,7 +94,7 @@ bool inflateChunked(RawInflater& inflater, std::string& out) {
 
 }  // namespace
 
-std::optional<GzipFrame> ParseGzipFrame(std::string_view body) {
+std::optional<GzipFrame> parseGzipFrame(std::string_view body) {
     const std::size_t n = body.size();
     if (n < kHeaderBytes + kTrailerBytes) return std::nullopt;
     if (byteAt(body, 0) != 0x1F || byteAt(body, 1) != 0x8B || byteAt(body, 2) != 0x08) return std::nullopt;
@@ -124,10 +124,10 @@ std::optional<GzipFrame> ParseGzipFrame(std::string_view body) {
     return frame;
 }
 
-bool InflateGzipBody(std::string_view body, std::string& out) noexcept {
+bool inflateGzipBody(std::string_view body, std::string& out) noexcept {
     out.clear();
     try {
-        const std::optional<GzipFrame> frame = ParseGzipFrame(body);
+        const std::optional<GzipFrame> frame = parseGzipFrame(body);
         if (!frame) return false;
         const std::string_view data = body.substr(frame->dataBegin, frame->dataEnd - frame->dataBegin);
         if (data.size() > UINT_MAX) return false;  // more than zlib takes in one go; never a real body

@@ -27,11 +27,11 @@ struct GzipFrame {
 // Reads the header of one gzip member: magic bytes, method deflate, no reserved flag bits,
 // the optional FEXTRA, FNAME, FCOMMENT and FHCRC fields, and at least one byte of deflate
 // data before the trailer. The header CRC and the CRC-32 are not checked.
-std::optional<GzipFrame> ParseGzipFrame(std::string_view body);
+std::optional<GzipFrame> parseGzipFrame(std::string_view body);
 
 // Inflates the first member of a gzip body into out (cleared first). Returns false, with out
 // empty, for bad framing, bad deflate data, a stream that never ends, output beyond
 // kMaxInflatedBytes or memory running out. Never throws.
-bool InflateGzipBody(std::string_view body, std::string& out) noexcept;
+bool inflateGzipBody(std::string_view body, std::string& out) noexcept;
 
 }  // namespace mb

@@ -16,7 +16,7 @@ const nlohmann::json* member(const nlohmann::json& object, const char* key) {
 
 }  // namespace
 
-int32_t JsonNumberToInt32(const nlohmann::json& value) {
+int32_t jsonNumberToInt32(const nlohmann::json& value) {
     if (value.is_number_unsigned()) {
         const auto n = value.get_ref<const nlohmann::json::number_unsigned_t&>();
         return n > static_cast<uint64_t>(kMax) ? kMax : static_cast<int32_t>(n);
@@ -37,22 +37,22 @@ int32_t JsonNumberToInt32(const nlohmann::json& value) {
     return 0;
 }
 
-void ReadInt32(const nlohmann::json& object, const char* key, int32_t& target) {
+void readInt32(const nlohmann::json& object, const char* key, int32_t& target) {
     const nlohmann::json* value = member(object, key);
-    if (value && value->is_number()) target = JsonNumberToInt32(*value);
+    if (value && value->is_number()) target = jsonNumberToInt32(*value);
 }
 
-void ReadDouble(const nlohmann::json& object, const char* key, double& target) {
+void readDouble(const nlohmann::json& object, const char* key, double& target) {
     const nlohmann::json* value = member(object, key);
     if (value && value->is_number()) target = value->get<double>();
 }
 
-void ReadString(const nlohmann::json& object, const char* key, std::string& target) {
+void readString(const nlohmann::json& object, const char* key, std::string& target) {
     const nlohmann::json* value = member(object, key);
     if (value && value->is_string()) target = value->get_ref<const std::string&>();
 }
 
-nlohmann::json ParseJsonBody(std::string_view body) {
+nlohmann::json parseJsonBody(std::string_view body) {
     return nlohmann::json::parse(body.data(), body.data() + body.size(), nullptr, /*allow_exceptions=*/false,
                                  /*ignore_comments=*/false);
 }

@@ -11,14 +11,14 @@ namespace mb {
 
 // A JSON number as signed 32 bits: a fraction is cut off toward zero and values beyond the
 // range saturate at its ends (the conversion must never overflow).
-int32_t JsonNumberToInt32(const nlohmann::json& value);
+int32_t jsonNumberToInt32(const nlohmann::json& value);
 
-void ReadInt32(const nlohmann::json& object, const char* key, int32_t& target);
-void ReadDouble(const nlohmann::json& object, const char* key, double& target);
-void ReadString(const nlohmann::json& object, const char* key, std::string& target);
+void readInt32(const nlohmann::json& object, const char* key, int32_t& target);
+void readDouble(const nlohmann::json& object, const char* key, double& target);
+void readString(const nlohmann::json& object, const char* key, std::string& target);
 
 // Parses in the non-throwing mode: no comments, no trailing commas; a syntax error gives the
 // discarded value.
-nlohmann::json ParseJsonBody(std::string_view body);
+nlohmann::json parseJsonBody(std::string_view body);
 
 }  // namespace mb

@@ -5,14 +5,14 @@
 
 namespace mb {
 
-double ParseCacheAge(std::string_view body, std::string& error) noexcept {
+double parseCacheAge(std::string_view body, std::string& error) noexcept {
     double age = kUnknownCacheAge;
     const auto fail = [&](const char* text) {
         error = text;
         return false;
     };
-    const bool ok = RunGuarded(guard_texts::kProbe, error, [&] {
-        const nlohmann::json root = ParseJsonBody(body);
+    const bool ok = runGuarded(guard_texts::kProbe, error, [&] {
+        const nlohmann::json root = parseJsonBody(body);
         if (root.is_discarded()) return fail("Invalid JSON response");
         if (!root.is_object()) return fail("JSON root is not an object");
         const auto statistics = root.find("statistics");

@@ -13,6 +13,6 @@ inline constexpr char kProbeNoBaseUrl[] = "Base URL not initialized";
 
 // Returns statistics.cache_age (0 to 86400 inclusive, unchanged), or -1.0 with the text that
 // names what is wrong in error. Member names are compared byte for byte. Never throws.
-double ParseCacheAge(std::string_view body, std::string& error) noexcept;
+double parseCacheAge(std::string_view body, std::string& error) noexcept;
 
 }  // namespace mb

@@ -59,17 +59,17 @@ inline constexpr char kEmptyBody[] = "Empty response from server";
 
 // True when a Content-Encoding value names gzip anywhere, compared without case
 // ("GZIP", "x-gzip", "gzip, br"); "deflate" and the rest are passed on undecoded.
-bool ContentEncodingIsGzip(std::wstring_view value);
+bool contentEncodingIsGzip(std::wstring_view value);
 
 // The probe refuses URLs longer than 2048 bytes before anything else.
-bool ProbeUrlTooLong(std::string_view url);
+bool probeUrlTooLong(std::string_view url);
 
 // "HTTP error: status code " followed by the status in unsigned decimal.
-std::string ProbeStatusErrorText(uint32_t status);
+std::string probeStatusErrorText(uint32_t status);
 
 // Last step of HttpGet once the body is read: a plain body is handed on with its byte count;
 // a gzip body is replaced by its inflation, or emptied with a result of 0 when that fails.
 // An empty body is a failure too (0).
-uint64_t FinishDataBody(std::string& body, uint64_t bytesRead, bool gzip) noexcept;
+uint64_t finishDataBody(std::string& body, uint64_t bytesRead, bool gzip) noexcept;
 
 }  // namespace mb

@@ -72,7 +72,7 @@ void BM_InflateGzipBody(benchmark::State& state) {
     const Sample& s = sample(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state) {
         std::string out;
-        if (!mb::InflateGzipBody(s.gzip, out) || out.size() != s.plain.size()) state.SkipWithError("decode failed");
+        if (!mb::inflateGzipBody(s.gzip, out) || out.size() != s.plain.size()) state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(out.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.plain.size()));

@@ -53,7 +53,7 @@ void BM_MapAllStatus(benchmark::State& state) {
     for (auto _ : state) {
         mb::AllStatusMap map;
         std::string error;
-        if (!mb::MapAllStatus(text, map, error)) state.SkipWithError(error.c_str());
+        if (!mb::mapAllStatus(text, map, error)) state.SkipWithError(error.c_str());
         benchmark::DoNotOptimize(map);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));

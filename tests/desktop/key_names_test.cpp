@@ -58,9 +58,9 @@ TEST(KeyNames, NamesModifiersAndButtonTexts) {
     EXPECT_EQ(formatModifiers(0), L"");
     EXPECT_EQ(formatModifiers(7), L"Ctrl+Shift+Alt+");
     EXPECT_EQ(formatModifiers(0x4000 | 8 | 5), L"Shift+Alt+");
-    EXPECT_EQ(hotkeyLabel(HotkeyAction::ClickThrough, 6, 66), L"Click-through: Ctrl+Shift+B");
-    EXPECT_EQ(hotkeyLabel(HotkeyAction::ShowHide, 2, 66), L"Show/Hide: Ctrl+B");
-    EXPECT_EQ(hotkeyLabel(HotkeyAction::BossMenu, 1, 0x70), L"Boss menu: Alt+F1");
+    EXPECT_EQ(hotkeyLabel(HotkeyAction::ClickThrough, {66, 6}), L"Click-through: Ctrl+Shift+B");
+    EXPECT_EQ(hotkeyLabel(HotkeyAction::Visibility, {66, 2}), L"Show/Hide: Ctrl+B");
+    EXPECT_EQ(hotkeyLabel(HotkeyAction::BossMenu, {0x70, 1}), L"Boss menu: Alt+F1");
     EXPECT_EQ(capturePrompt(HotkeyAction::ClickThrough), L"Click-through: [Press modifier + key...]");
     EXPECT_EQ(capturePrompt(HotkeyAction::BossMenu), L"Boss menu: [Press modifier + key...]");
 }

@@ -37,7 +37,7 @@ std::vector<std::wstring> lines(const std::wstring& text) {
 }
 
 TEST(HelpText, TwentyEightLinesWithTheBindingsByName) {
-    HelpBindings bindings{66, 2, 66, 6, 0x70, 7};  // Ctrl+B, Ctrl+Shift+B, Ctrl+Shift+Alt+F1
+    const HotkeyBindings bindings{{{66, 6}, {66, 2}, {0x70, 7}}};  // Ctrl+Shift+B, Ctrl+B, Ctrl+Shift+Alt+F1
     const std::vector<std::wstring> text = lines(helpText(bindings));
     ASSERT_EQ(text.size(), 28u);
     EXPECT_EQ(text[0], L"Marrowbell v1.5.1");
@@ -53,7 +53,8 @@ TEST(HelpText, TwentyEightLinesWithTheBindingsByName) {
     for (size_t i = 23; i < 28; ++i) EXPECT_EQ(text[i].rfind(L"\u2022 ", 0), 0u) << i;
 
     // Whatever the file holds, nothing is cut off.
-    const HelpBindings odd{0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+    HotkeyBindings odd;
+    odd.fill({0xFFFFFFFF, 0xFFFFFFFF});
     const std::vector<std::wstring> oddText = lines(helpText(odd));
     ASSERT_EQ(oddText.size(), 28u);
     EXPECT_EQ(oddText[4], L"  Ctrl+Shift+Alt+Key 0xFFFFFFFF - Show/Hide window");

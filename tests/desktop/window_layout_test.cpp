@@ -29,7 +29,7 @@ TEST(WindowLayout, ThreeLooksAtFourHundredBySixHundred) {
         {C::OpacitySlider, {115, 420, 220, 25}, V::ShowNoActivate},
         {C::OpacityValueLabel, {340, 420, 50, 25}, V::ShowNoActivate},
         {C::TextScaleSlider, {115, 450, 220, 25}, V::ShowNoActivate},
-        {C::ShowHideButton, {10, 480, 380, 25}, V::ShowNoActivate},
+        {C::VisibilityButton, {10, 480, 380, 25}, V::ShowNoActivate},
         {C::ClickThroughButton, {10, 510, 380, 25}, V::ShowNoActivate},
         {C::BossMenuButton, {10, 540, 380, 25}, V::ShowNoActivate},
         {C::StatusLine, {10, 575, 380, 20}, V::Show},

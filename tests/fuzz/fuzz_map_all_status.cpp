@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     mb::AllStatusMap status;
     std::string error;
-    const bool ok = mb::MapAllStatus(std::string_view(reinterpret_cast<const char*>(data), size), status, error);
+    const bool ok = mb::mapAllStatus(std::string_view(reinterpret_cast<const char*>(data), size), status, error);
     if (!ok && (error.empty() || !status.empty())) std::abort();
     return 0;
 }

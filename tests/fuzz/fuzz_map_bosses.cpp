@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<mb::Boss> bosses;
     std::string error;
-    const bool ok = mb::MapBosses(std::string_view(reinterpret_cast<const char*>(data), size), bosses, error);
+    const bool ok = mb::mapBosses(std::string_view(reinterpret_cast<const char*>(data), size), bosses, error);
     if (ok != !bosses.empty()) std::abort();
     if (!ok && error.empty()) std::abort();
     for (const mb::Boss& boss : bosses) {

@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<mb::ChannelStatus> channels;
     std::string error;
-    const bool ok = mb::MapChannelStatus(std::string_view(reinterpret_cast<const char*>(data), size), channels, error);
+    const bool ok = mb::mapChannelStatus(std::string_view(reinterpret_cast<const char*>(data), size), channels, error);
     if (!ok && (error.empty() || !channels.empty())) std::abort();
     int32_t previous = 0;
     for (const mb::ChannelStatus& report : channels) {

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
-    const double age = mb::ParseCacheAge(std::string_view(reinterpret_cast<const char*>(data), size), error);
+    const double age = mb::parseCacheAge(std::string_view(reinterpret_cast<const char*>(data), size), error);
     if (age == mb::kUnknownCacheAge) {
         if (error.empty()) std::abort();
     } else if (!(age >= 0.0 && age <= mb::kMaxCacheAgeSeconds) || !error.empty()) {

@@ -14,7 +14,7 @@ constexpr int64_t kMay1 = 1714566896;  // 2024-05-01 12:34:56 UTC
 std::vector<Boss> bossesOf(const std::string& body, bool expectOk = true, std::string* errorOut = nullptr) {
     std::vector<Boss> out{Boss{"stale", "stale", 1, 1, "x"}};
     std::string error;
-    EXPECT_EQ(MapBosses(body, out, error), expectOk) << error;
+    EXPECT_EQ(mapBosses(body, out, error), expectOk) << error;
     if (errorOut) *errorOut = error;
     return out;
 }
@@ -89,14 +89,14 @@ TEST(MapBosses, ErrorTexts) {
 AllStatusMap allStatusOf(const std::string& body) {
     AllStatusMap out{{"stale", {ChannelStatus{}}}};
     std::string error;
-    EXPECT_TRUE(MapAllStatus(body, out, error)) << error;
+    EXPECT_TRUE(mapAllStatus(body, out, error)) << error;
     return out;
 }
 
 std::string allStatusError(const std::string& body) {
     AllStatusMap out{{"stale", {ChannelStatus{}}}};
     std::string error;
-    EXPECT_FALSE(MapAllStatus(body, out, error));
+    EXPECT_FALSE(mapAllStatus(body, out, error));
     EXPECT_TRUE(out.empty());
     return error;
 }
@@ -175,14 +175,14 @@ TEST(MapAllStatus, ErrorTexts) {
 std::vector<ChannelStatus> channelsOf(const std::string& items) {
     std::vector<ChannelStatus> out{ChannelStatus{}};
     std::string error;
-    EXPECT_TRUE(MapChannelStatus(R"({"page":1,"items":)" + items + "}", out, error)) << error;
+    EXPECT_TRUE(mapChannelStatus(R"({"page":1,"items":)" + items + "}", out, error)) << error;
     return out;
 }
 
 std::string channelError(const std::string& body) {
     std::vector<ChannelStatus> out{ChannelStatus{}};
     std::string error;
-    EXPECT_FALSE(MapChannelStatus(body, out, error));
+    EXPECT_FALSE(mapChannelStatus(body, out, error));
     EXPECT_TRUE(out.empty());
     return error;
 }
@@ -245,42 +245,42 @@ TEST(MapChannelStatus, ErrorTexts) {
 }
 
 TEST(ChannelStatusPath, AsksForFiveHundredNewestRecordsOfOneBoss) {
-    EXPECT_EQ(ChannelStatusPath("abc123xyz"),
+    EXPECT_EQ(channelStatusPath("abc123xyz"),
               "/api/collections/mob_channel_status/records?filter=(mob='abc123xyz')&perPage=500&sort=-last_update");
 }
 
 TEST(ChannelStatusPath, IdBytesOutsideTheUnreservedSetArePercentEncoded) {
-    EXPECT_EQ(PercentEncode("AZaz09-._~"), "AZaz09-._~");
-    EXPECT_EQ(PercentEncode("a&b#c%d e'f\"g"), "a%26b%23c%25d%20e%27f%22g");
-    EXPECT_EQ(PercentEncode("é/?="), "%C3%A9%2F%3F%3D");
-    EXPECT_EQ(PercentEncode(std::string("\0\xff", 2)), "%00%FF");
+    EXPECT_EQ(percentEncode("AZaz09-._~"), "AZaz09-._~");
+    EXPECT_EQ(percentEncode("a&b#c%d e'f\"g"), "a%26b%23c%25d%20e%27f%22g");
+    EXPECT_EQ(percentEncode("é/?="), "%C3%A9%2F%3F%3D");
+    EXPECT_EQ(percentEncode(std::string("\0\xff", 2)), "%00%FF");
     EXPECT_EQ(
-        ChannelStatusPath("x&perPage=1"),
+        channelStatusPath("x&perPage=1"),
         "/api/collections/mob_channel_status/records?filter=(mob='x%26perPage%3D1')&perPage=500&sort=-last_update");
 }
 
 TEST(FetchGuard, EachKindOfThrowGetsItsText) {
     using nlohmann::json;
     std::string error;
-    EXPECT_FALSE(RunGuarded(guard_texts::kBosses, error, [] { return json::parse("{").is_null(); }));
+    EXPECT_FALSE(runGuarded(guard_texts::kBosses, error, [] { return json::parse("{").is_null(); }));
     EXPECT_EQ(error.rfind("JSON parse error: [json.exception.parse_error.101]", 0), 0u) << error;
-    EXPECT_FALSE(RunGuarded(guard_texts::kChannelStatus, error, [] { return json(5).get<std::string>().empty(); }));
+    EXPECT_FALSE(runGuarded(guard_texts::kChannelStatus, error, [] { return json(5).get<std::string>().empty(); }));
     EXPECT_EQ(error.rfind("JSON type error in channel status: [json.exception.type_error.302]", 0), 0u) << error;
-    EXPECT_FALSE(RunGuarded(guard_texts::kAllStatus, error, [] { return json::array().at(3).is_null(); }));
+    EXPECT_FALSE(runGuarded(guard_texts::kAllStatus, error, [] { return json::array().at(3).is_null(); }));
     EXPECT_EQ(error.rfind("Unexpected error: [json.exception.out_of_range.401]", 0), 0u) << error;
-    EXPECT_FALSE(RunGuarded(guard_texts::kProbe, error, [] { return json::array().at(3).is_null(); }));
+    EXPECT_FALSE(runGuarded(guard_texts::kProbe, error, [] { return json::array().at(3).is_null(); }));
     EXPECT_EQ(error.rfind("JSON out of range: [json.exception.out_of_range.401]", 0), 0u) << error;
-    EXPECT_FALSE(RunGuarded(guard_texts::kChannelStatus, error, []() -> bool { throw std::bad_alloc(); }));
+    EXPECT_FALSE(runGuarded(guard_texts::kChannelStatus, error, []() -> bool { throw std::bad_alloc(); }));
     EXPECT_EQ(error, "Unexpected error in channel status: std::bad_alloc");
-    EXPECT_FALSE(RunGuarded(guard_texts::kBosses, error, []() -> bool { throw 42; }));
+    EXPECT_FALSE(runGuarded(guard_texts::kBosses, error, []() -> bool { throw 42; }));
     EXPECT_EQ(error, "Unknown error during boss fetch");
-    EXPECT_FALSE(RunGuarded(guard_texts::kAllStatus, error, []() -> bool { throw "text"; }));
+    EXPECT_FALSE(runGuarded(guard_texts::kAllStatus, error, []() -> bool { throw "text"; }));
     EXPECT_EQ(error, "Unknown error during all status fetch");
-    EXPECT_FALSE(RunGuarded(guard_texts::kChannelStatus, error, []() -> bool { throw 1.5; }));
+    EXPECT_FALSE(runGuarded(guard_texts::kChannelStatus, error, []() -> bool { throw 1.5; }));
     EXPECT_EQ(error, "Unknown error during channel status fetch");
-    EXPECT_FALSE(RunGuarded(guard_texts::kProbe, error, []() -> bool { throw 'c'; }));
+    EXPECT_FALSE(runGuarded(guard_texts::kProbe, error, []() -> bool { throw 'c'; }));
     EXPECT_EQ(error, "Unknown exception during JSON parsing");
-    EXPECT_TRUE(RunGuarded(guard_texts::kProbe, error, [] { return true; }));
+    EXPECT_TRUE(runGuarded(guard_texts::kProbe, error, [] { return true; }));
 }
 
 }  // namespace

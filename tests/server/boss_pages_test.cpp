@@ -22,7 +22,7 @@ TEST(BossPages, PagingDecisions) {
         {R"([{"page":1,"totalPages":3}])", std::nullopt, std::nullopt},
     };
     for (const auto& c : members) {
-        const ListPaging paging = ReadListPaging(json::parse(c.body));
+        const ListPaging paging = readListPaging(json::parse(c.body));
         EXPECT_EQ(paging.page, c.page) << c.body;
         EXPECT_EQ(paging.totalPages, c.totalPages) << c.body;
     }
@@ -34,11 +34,11 @@ TEST(BossPages, PagingDecisions) {
                  {19, 25, 20, 20},        {20, 25, 0, 20}, {1, INT32_MAX, 2, 20}};
     for (const auto& c : steps) {
         const ListPaging paging{std::nullopt, c.totalPages};
-        EXPECT_EQ(NextBossPage(c.fetched, paging), c.next) << c.fetched << " of " << c.totalPages.value_or(-99);
-        EXPECT_EQ(PlannedBossPages(c.fetched, paging), c.planned) << c.fetched;
+        EXPECT_EQ(nextBossPage(c.fetched, paging), c.next) << c.fetched << " of " << c.totalPages.value_or(-99);
+        EXPECT_EQ(plannedBossPages(c.fetched, paging), c.planned) << c.fetched;
     }
-    EXPECT_EQ(BossListPagePath(1), "/api/collections/mobs/records?perPage=500");
-    EXPECT_EQ(BossListPagePath(2), "/api/collections/mobs/records?perPage=500&page=2");
+    EXPECT_EQ(bossListPagePath(1), "/api/collections/mobs/records?perPage=500");
+    EXPECT_EQ(bossListPagePath(2), "/api/collections/mobs/records?perPage=500&page=2");
 }
 
 // Page `page` of `total`, holding `count` bosses named after it.
@@ -58,11 +58,11 @@ struct FakeServer {
     int throwOn = 0;
 
     bool fetch(std::vector<Boss>& out, std::string& error) {
-        return FetchBossPages(
+        return fetchBossPages(
             [this](const std::string& path, std::string& body) {
                 asked.push_back(path);
                 for (const auto& [page, answer] : pages) {
-                    if (path != BossListPagePath(page)) continue;
+                    if (path != bossListPagePath(page)) continue;
                     if (page == throwOn) throw std::bad_alloc();
                     body = answer;
                     return true;
@@ -88,7 +88,7 @@ TEST(BossPages, FetchReadsEveryPageInOrderUpToTwenty) {
     std::vector<std::string> ids;
     for (const Boss& boss : out) ids.push_back(boss.id);
     EXPECT_EQ(ids, (std::vector<std::string>{"p1b0", "p1b1", "p2b0", "p2b1", "p3b0"}));
-    EXPECT_EQ(three.asked, (std::vector<std::string>{BossListPagePath(1), BossListPagePath(2), BossListPagePath(3)}));
+    EXPECT_EQ(three.asked, (std::vector<std::string>{bossListPagePath(1), bossListPagePath(2), bossListPagePath(3)}));
 
     FakeServer many = serverOf(50, 1, 25);
     ASSERT_TRUE(many.fetch(out, error));

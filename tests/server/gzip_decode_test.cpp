@@ -14,7 +14,7 @@ const std::string kJson = R"({"items":[{"id":"abc","name":"Gorath"}]})";
 
 std::string inflated(const std::string& body, bool expectOk = true) {
     std::string out = "left over";
-    EXPECT_EQ(InflateGzipBody(body, out), expectOk);
+    EXPECT_EQ(inflateGzipBody(body, out), expectOk);
     if (!expectOk) {
         EXPECT_TRUE(out.empty());
     }
@@ -41,7 +41,7 @@ TEST(GzipDecode, FrameOffsetsFollowTheHeaderFields) {
     GzipOptions all;
     all.extra = all.name = all.comment = all.headerCrc = true;
     const std::string body = MakeGzip(kJson, all);
-    const auto frame = ParseGzipFrame(body);
+    const auto frame = parseGzipFrame(body);
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->dataBegin, testdata::GzipHeader(all).size());
     EXPECT_EQ(frame->dataEnd, body.size() - 8);
@@ -78,7 +78,7 @@ TEST(GzipDecode, HeaderCrcPastTheEndFails) {
     // 10-byte header with FHCRC, then exactly 8 bytes: the CRC field would eat the trailer.
     std::string body("\x1f\x8b\x08\x02\x00\x00\x00\x00\x00\xff", 10);
     body.append(8, '\0');
-    EXPECT_FALSE(ParseGzipFrame(body));
+    EXPECT_FALSE(parseGzipFrame(body));
 }
 
 TEST(GzipDecode, ShortBodiesFail) {
@@ -135,16 +135,16 @@ TEST(GzipDecode, InflationIsCappedAtSixtyFourMebibytes) {
     GzipOptions chunked;  // a lying ISIZE of 0 forces the chunked path
     chunked.isizeDelta = -static_cast<int64_t>(atCap.size());
     std::string out;
-    EXPECT_TRUE(InflateGzipBody(MakeGzip(atCap, chunked), out));
+    EXPECT_TRUE(inflateGzipBody(MakeGzip(atCap, chunked), out));
     EXPECT_EQ(out.size(), kMaxInflatedBytes);
 
     const std::string pastCap(kMaxInflatedBytes + 1, ' ');
     const std::string bomb = MakeGzip(pastCap);
     EXPECT_LT(bomb.size(), 200u * 1024u);
-    EXPECT_FALSE(InflateGzipBody(bomb, out));
+    EXPECT_FALSE(inflateGzipBody(bomb, out));
     EXPECT_TRUE(out.empty());
     chunked.isizeDelta = -static_cast<int64_t>(pastCap.size()) + 100;  // small ISIZE: one-shot fails first
-    EXPECT_FALSE(InflateGzipBody(MakeGzip(pastCap, chunked), out));
+    EXPECT_FALSE(inflateGzipBody(MakeGzip(pastCap, chunked), out));
     EXPECT_TRUE(out.empty());
 }
 

@@ -7,13 +7,13 @@ namespace {
 
 std::string failure(const std::string& body) {
     std::string error;
-    EXPECT_EQ(ParseCacheAge(body, error), -1.0) << body;
+    EXPECT_EQ(parseCacheAge(body, error), -1.0) << body;
     return error;
 }
 
 double age(const std::string& cacheAge) {
     std::string error;
-    const double value = ParseCacheAge(R"({"status":"ok","statistics":{"cache_ttl":20,"cache_age":)" + cacheAge + "}}",
+    const double value = parseCacheAge(R"({"status":"ok","statistics":{"cache_ttl":20,"cache_age":)" + cacheAge + "}}",
                                        error);
     EXPECT_TRUE(error.empty()) << error;
     return value;

@@ -25,6 +25,22 @@ def make_ca(directory):
     return subprocess.run(["bash", MAKE_CA, directory], capture_output=True, text=True, timeout=60)
 
 
+def start_module_simulator(seed, now):
+    """A deterministic simulator with a test CA of its own (in .ca_dir), for one test module."""
+    ca_dir = tempfile.mkdtemp(prefix="sim-ca-")
+    made = make_ca(ca_dir)
+    assert made.returncode == 0, made.stderr
+    simulator = Simulator("--mode", "deterministic", "--seed", str(seed), "--now", str(now), ca_dir=ca_dir)
+    simulator.ca_dir = ca_dir
+    return simulator
+
+
+def stop_module_simulator(simulator):
+    code = simulator.stop()
+    shutil.rmtree(simulator.ca_dir, ignore_errors=True)
+    assert code == 0 and "Traceback" not in simulator.stderr(), (code, simulator.stderr())
+
+
 class Simulator:
     """One simulator process on free ports, stopped with SIGTERM."""
 

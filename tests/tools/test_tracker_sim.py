@@ -20,7 +20,7 @@ import unittest
 import urllib.error
 import urllib.request
 
-from simclient import SIMULATOR, Simulator, make_ca
+from simclient import SIMULATOR, Simulator, make_ca, start_module_simulator, stop_module_simulator
 
 NOW = 1764590400  # 2025-12-01 12:00:00 UTC
 SEED = 7
@@ -29,21 +29,15 @@ ALL_STATUS = "/api/all_status"
 CHANNELS = "/api/collections/mob_channel_status/records"
 STATUS = "/api/status"
 SIM = None
-CA_DIR = None
 
 
 def setUpModule():
-    global SIM, CA_DIR
-    CA_DIR = tempfile.mkdtemp(prefix="sim-ca-")
-    made = make_ca(CA_DIR)
-    assert made.returncode == 0, made.stderr
-    SIM = Simulator("--mode", "deterministic", "--seed", str(SEED), "--now", str(NOW), ca_dir=CA_DIR)
+    global SIM
+    SIM = start_module_simulator(SEED, NOW)
 
 
 def tearDownModule():
-    code = SIM.stop()
-    shutil.rmtree(CA_DIR, ignore_errors=True)
-    assert code == 0 and "Traceback" not in SIM.stderr(), (code, SIM.stderr())
+    stop_module_simulator(SIM)
 
 
 def channel_query(boss_id, per_page=500):
@@ -337,19 +331,19 @@ class ProcessTest(unittest.TestCase):
 class TestCaScriptTest(unittest.TestCase):
     def test_makes_a_localhost_certificate_once_and_remakes_a_damaged_set(self):
         def contents():
-            return {name: pathlib.Path(CA_DIR, name).read_bytes()
+            return {name: pathlib.Path(SIM.ca_dir, name).read_bytes()
                     for name in ("ca.crt", "ca.key", "server.crt", "server.key")}
         before = contents()
-        self.assertEqual(make_ca(CA_DIR).returncode, 0)
+        self.assertEqual(make_ca(SIM.ca_dir).returncode, 0)
         self.assertEqual(contents(), before)
-        text = subprocess.run(["openssl", "x509", "-in", os.path.join(CA_DIR, "server.crt"), "-noout",
+        text = subprocess.run(["openssl", "x509", "-in", os.path.join(SIM.ca_dir, "server.crt"), "-noout",
                                "-ext", "subjectAltName", "-enddate"], capture_output=True, text=True).stdout
         self.assertIn("DNS:localhost, DNS:127.0.0.1, IP Address:127.0.0.1", text)
         years = (ssl.cert_time_to_seconds(text.split("notAfter=")[1].strip()) - time.time()) / 31557600
         self.assertGreater(years, 9)
         damaged = tempfile.mkdtemp(prefix="sim-ca-")
         try:
-            shutil.copytree(CA_DIR, damaged, dirs_exist_ok=True)
+            shutil.copytree(SIM.ca_dir, damaged, dirs_exist_ok=True)
             os.remove(os.path.join(damaged, "server.key"))
             self.assertEqual(make_ca(damaged).returncode, 0)
             check = subprocess.run(["openssl", "verify", "-CAfile", os.path.join(damaged, "ca.crt"),

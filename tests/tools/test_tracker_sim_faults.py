@@ -4,16 +4,14 @@ import gzip
 import http.client
 import json
 import math
-import shutil
 import socket
 import struct
-import tempfile
 import threading
 import time
 import unittest
 import zlib
 
-from simclient import Simulator, make_ca
+from simclient import start_module_simulator, stop_module_simulator
 
 ALL_STATUS = "/api/all_status"
 STATUS = "/api/status"
@@ -21,21 +19,15 @@ BOSSES = "/api/collections/mobs/records"
 CHANNELS = "/api/collections/mob_channel_status/records"
 MIB = 1 << 20
 SIM = None
-CA_DIR = None
 
 
 def setUpModule():
-    global SIM, CA_DIR
-    CA_DIR = tempfile.mkdtemp(prefix="sim-ca-")
-    made = make_ca(CA_DIR)
-    assert made.returncode == 0, made.stderr
-    SIM = Simulator("--mode", "deterministic", "--seed", "3", "--now", "1764590400", ca_dir=CA_DIR)
+    global SIM
+    SIM = start_module_simulator(3, 1764590400)
 
 
 def tearDownModule():
-    code = SIM.stop()
-    shutil.rmtree(CA_DIR, ignore_errors=True)
-    assert code == 0 and "Traceback" not in SIM.stderr(), (code, SIM.stderr())
+    stop_module_simulator(SIM)
 
 
 def raw_inflate(data):

@@ -4,8 +4,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/row_assembly.h"
 #include "app/app_constants.h"
+#include "core/win/window_thunk.h"
+#include "desktop/help_text.h"
+#include "desktop/settings_values.h"
 #include "desktop/win/centered_message_box.h"
 #include "desktop/win/monitor_fit.h"
 
@@ -32,46 +34,29 @@ std::vector<NtpServer> clockServers(Settings& settings) {
 TrackerApp::TrackerApp() : TrackerApp(Settings().settingsPath) {}
 
 TrackerApp::TrackerApp(std::wstring settingsPath)
-    : api(std::make_shared<ApiClient>(std::string())),
-      settings(std::move(settingsPath)),
-      clock(clockServers(settings)),
-      state(std::make_shared<TrackerState>()),
-      stopWorkers(std::make_shared<std::atomic<bool>>(false)) {}
+    : settings_(std::move(settingsPath)),
+      clock_(clockServers(settings_)),
+      bossView_(feed_.state(), clock_),
+      hotkeyBar_(settings_) {}
 
 TrackerApp::~TrackerApp() {
     // Normally the window is gone by now. If it is not (an exception left the entry point),
     // take it down first, with its teardown, so no message can reach a dead object.
-    if (mainWindow && ::IsWindow(mainWindow)) ::DestroyWindow(mainWindow);
-    stopAndWaitForWorkers();
+    if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
+    feed_.stop();
     // The window is gone, so this has no further effect; timer 3 is the one teardown leaves.
-    if (mainWindow) ::KillTimer(mainWindow, kTimerRefresh);
-    // Members go in reverse order: the state, clock, settings and client references are
-    // dropped here; a worker still blocked in a request keeps its own references.
-}
-
-void TrackerApp::stopAndWaitForWorkers() {
-    stopWorkers->store(true);
-    // One deadline for both workers, so shutdown never waits longer than kThreadStopWaitMs.
-    const ULONGLONG deadline = ::GetTickCount64() + kThreadStopWaitMs;
-    for (UniqueKernelHandle* thread : {&pollerThread, &loaderThread}) {
-        if (!*thread) continue;
-        const ULONGLONG now = ::GetTickCount64();
-        ::WaitForSingleObject(thread->get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0);
-        thread->reset();
-    }
-}
-
-WorkerLink TrackerApp::workerLink() const {
-    return WorkerLink{api, state, stopWorkers, mainWindow, settings.trackerUrl};
+    if (window_) ::KillTimer(window_, kTimerRefresh);
+    // Members go in reverse order; a worker still blocked in a request keeps the client and
+    // the state it shares alive until it returns.
 }
 
 bool TrackerApp::registerMainWindowClass() {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = 0;
-    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.lpfnWndProc = &windowThunk<TrackerApp, &TrackerApp::handleMessage>;
     windowClass.cbClsExtra = 0;
-    windowClass.cbWndExtra = kMainWindowExtraBytes;
+    windowClass.cbWndExtra = kWindowObjectBytes;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -88,43 +73,58 @@ bool TrackerApp::registerMainWindowClass() {
     existing.cbSize = sizeof(existing);
     return ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS &&
            ::GetClassInfoExW(windowClass.hInstance, kMainWindowClass, &existing) &&
-           existing.lpfnWndProc == mainWindowProc && existing.cbWndExtra == kMainWindowExtraBytes;
+           existing.lpfnWndProc == windowClass.lpfnWndProc && existing.cbWndExtra == kWindowObjectBytes;
 }
 
 bool TrackerApp::createMainWindow() {
-    settings.load();
-    taskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
+    settings_.load();
     if (!registerMainWindowClass()) return false;
 
-    RECT saved{settings.left, settings.top, settings.right, settings.bottom};
-    RECT rect = clampRectToMonitor(saved);
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    HWND window = ::CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kMainWindowTitle, kMainWindowStyle, rect.left,
-                                    rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                                    instance, this);
-    if (!window) return false;
-    mainWindow = window;
-    ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(this));
-    letTaskbarCreatedThrough();
-    ::ShowWindow(window, SW_SHOW);
-    ::UpdateWindow(window);
-    // The controls, the opacity that makes the layered window visible, and the start-up tail.
+    const RECT saved{settings_.left, settings_.top, settings_.right, settings_.bottom};
+    const RECT rect = clampRectToMonitor(saved);
+    // The window binds this object at WM_NCCREATE (window_ is set there).
+    if (!::CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kMainWindowTitle, kMainWindowStyle, rect.left,
+                           rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                           ::GetModuleHandleW(nullptr), this)) {
+        return false;
+    }
+    ::ShowWindow(window_, SW_SHOW);
+    ::UpdateWindow(window_);
     createControls();
+    startLiveWork();
     return true;
 }
 
+void TrackerApp::createControls() {
+    bossView_.create(window_, settings_.textScale);
+    settingsPanel_.create(window_, settings_.opacity, settings_.textScale);
+    statusLine_.create(window_);
+    hotkeyBar_.create(window_);
+    // A layered window shows nothing until its alpha is set.
+    ::SetLayeredWindowAttributes(window_, 0, opacityToAlpha(settings_.opacity), LWA_ALPHA);
+    ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    const HWND focus = ::GetFocus();
+    look_.settingsPanelShown = focus && (focus == window_ || ::IsChild(window_, focus));
+    if (settings_.clickThroughMode) {
+        look_.clickThrough = true;
+        applyClickThroughStyles(true);
+        bossView_.setClickThrough(true);
+    }
+    layoutControls();
+    snapToMonitor(window_, look_.clickThrough);
+    tray_.create(window_);
+}
+
 void TrackerApp::startLiveWork() {
-    addTrayIcon();
-    registerHotkeys();
-    ::SetTimer(mainWindow, kTimerRefresh, kRefreshPeriodMs, nullptr);
-    ::SetTimer(mainWindow, kTimerForeground, kForegroundPeriodMs, nullptr);
-    ::SetTimer(mainWindow, kTimerStatus, kStatusPeriodMs, nullptr);
-    clock.synchronize(true);
-    ::SetTimer(mainWindow, kTimerNtp, kNtpRetryPeriodMs, nullptr);
-    ntpTimerPeriodMs = kNtpRetryPeriodMs;
-    // A thread that cannot be created is not reported; its null handle is not waited for.
-    loaderThread = startWorker(loaderWorker, workerLink());
-    pollerThread = startWorker(pollerWorker, workerLink());
+    tray_.add();
+    hotkeyBar_.registerHotkeys();
+    ::SetTimer(window_, kTimerRefresh, kRefreshPeriodMs, nullptr);
+    ::SetTimer(window_, kTimerForeground, kForegroundPeriodMs, nullptr);
+    ::SetTimer(window_, kTimerStatus, kStatusPeriodMs, nullptr);
+    clock_.synchronize(true);
+    ::SetTimer(window_, kTimerNtp, kNtpRetryPeriodMs, nullptr);
+    ntpTimerPeriodMs_ = kNtpRetryPeriodMs;
+    feed_.start(window_, settings_.trackerUrl);
 }
 
 int TrackerApp::runMessageLoop() {
@@ -138,63 +138,64 @@ int TrackerApp::runMessageLoop() {
 }
 
 void TrackerApp::onDestroy() {
-    api->stopConnection();
-    removeTrayIcon();
-    unregisterHotkeys();
+    feed_.api().stopConnection();
+    tray_.remove();
+    hotkeyBar_.unregisterHotkeys();
     RECT current{};
-    if (::GetWindowRect(mainWindow, &current)) {
-        RECT fitted = clampRectToMonitor(current);
-        settings.setWindowRect(fitted.left, fitted.top, fitted.right, fitted.bottom);
+    if (::GetWindowRect(window_, &current)) {
+        const RECT fitted = clampRectToMonitor(current);
+        settings_.setWindowRect(fitted.left, fitted.top, fitted.right, fitted.bottom);
     }
-    settings.save();
-    ::KillTimer(mainWindow, kTimerStatus);
-    ::KillTimer(mainWindow, kTimerForeground);
-    ::KillTimer(mainWindow, kTimerNtp);
-    // The items go before the records they point to, so nothing is left pointing at freed memory.
-    bossSelector.clearItems();
-    selectorBosses.clear();
+    settings_.save();
+    ::KillTimer(window_, kTimerStatus);
+    ::KillTimer(window_, kTimerForeground);
+    ::KillTimer(window_, kTimerNtp);
+    bossView_.clear();
     ::PostQuitMessage(0);
 }
 
 void TrackerApp::confirmExit() {
-    if (sessionEnding) {
-        ::DestroyWindow(mainWindow);
+    if (look_.sessionEnding) {
+        ::DestroyWindow(window_);
         return;
     }
-    int answer = showCenteredMessageBox(mainWindow, L"Are you sure you want to exit?", L"Confirm Exit",
-                                        MB_ICONQUESTION | MB_YESNO);
-    if (answer == IDYES) ::DestroyWindow(mainWindow);
+    const int answer = showCenteredMessageBox(window_, L"Are you sure you want to exit?", L"Confirm Exit",
+                                              MB_ICONQUESTION | MB_YESNO);
+    if (answer == IDYES) ::DestroyWindow(window_);
 }
 
 void TrackerApp::applyInitialLoad() {
     // Under the client's own lock, so the poller never sees half a URL.
-    api->resetBaseUrl(settings.trackerUrl);
-    fillBossSelector();
-
-    std::optional<size_t> chosen;
-    {
-        CriticalSectionLock hold(state->stateLock);
-        if (!settings.lastBoss.empty()) chosen = findBossIndex(state->bosses, settings.lastBoss);
-    }
-    if (!chosen) {
-        const int64_t now = clock.now();
-        CriticalSectionLock hold(state->stateLock);
-        chosen = firstBossWithFreshReport(state->bosses, state->bossStatus, now);
-    }
+    feed_.api().resetBaseUrl(settings_.trackerUrl);
+    bossView_.fillBossSelector();
     // Without a boss to restore or one with a fresh report nothing is selected: the selector
     // shows its first item and the list stays empty until the user picks a boss.
-    if (chosen && *chosen < static_cast<size_t>(bossSelector.itemCount())) {
-        bossSelector.setSelection(static_cast<int>(*chosen));
+    if (const std::optional<size_t> chosen = bossView_.initialChoice(settings_.lastBoss)) {
+        bossView_.select(*chosen);
         onBossSelected();
     }
-    api->startConnection(mainWindow);
+    feed_.api().startConnection(window_);
 }
 
-void TrackerApp::onConnectionState(WPARAM newState) {
-    connectionState = static_cast<ConnectionState>(newState);
-    refreshStatusLine();
-    updateTrayIcon();
+void TrackerApp::onBossSelected() {
+    // The id reaches the file with the next save.
+    if (std::optional<std::string> id = bossView_.onBossSelected()) settings_.lastBoss = std::move(*id);
 }
+
+void TrackerApp::onConnectionState(WPARAM state) {
+    feed_.setConnectionState(static_cast<ConnectionState>(state));
+    refreshStatusLine();
+    tray_.update(feed_.dataFlowing());
+}
+
+void TrackerApp::refreshStatusLine() {
+    // One lock at a time, each released before any formatting or window call.
+    const TrafficSnapshot traffic = feed_.api().trafficSnapshot();
+    const int64_t synced = clock_.syncedTime();
+    statusLine_.show(feed_.connectionState(), traffic, feed_.dotPhase(), synced);
+}
+
+void TrackerApp::showHelp() { tray_.showHelp(helpText(settings_.hotkeys())); }
 
 void TrackerApp::onTimer(UINT_PTR id) {
     switch (id) {
@@ -211,7 +212,7 @@ void TrackerApp::onTimer(UINT_PTR id) {
         onNtpTimer();
         break;
     case kTimerTrayRetry:
-        addTrayIcon();
+        tray_.add();
         break;
     default:
         break;
@@ -219,33 +220,32 @@ void TrackerApp::onTimer(UINT_PTR id) {
 }
 
 void TrackerApp::onRefreshTimer() {
-    bool changed = false;
-    {
-        CriticalSectionLock hold(state->stateLock);
-        changed = std::exchange(state->dataChanged, false);
-    }
+    const bool changed = feed_.takeDataChanged();
     if (changed) {
-        rebuildChannelRows();
+        bossView_.rebuildChannelRows();
         refreshStatusLine();
-        if (layoutFrozen) refreshBossSelectorCounts();
-        lastDataTick = ::GetTickCount();
+        if (look_.layoutFrozen) bossView_.refreshBossSelectorCounts();
+        feed_.markDataApplied();
     }
     // Every tick, not only when data arrives: when the server stops answering, the dot turns
     // red once the last data is two seconds old, instead of staying green.
-    updateTrayIcon();
-    refreshSpawnCountdown();
-    refreshCacheAge();
-    refreshAlerts(changed);
+    tray_.update(feed_.dataFlowing());
+    const std::optional<Boss> selected = bossView_.selectedBoss();
+    bossView_.refreshSpawnCountdown(selected);
+    bossView_.refreshCacheAge();
+    if (settings_.alerts.anyOn()) {
+        alerts_.refreshAlerts(changed, settings_.alerts, clock_, feed_.state(), selected, tray_);
+    }
 }
 
 void TrackerApp::onNtpTimer() {
-    const uint32_t period = ntpPeriodAfterTick(clock.isFresh(), ntpTimerPeriodMs);
-    if (period != ntpTimerPeriodMs) {
-        ::KillTimer(mainWindow, kTimerNtp);
-        ::SetTimer(mainWindow, kTimerNtp, period, nullptr);
-        ntpTimerPeriodMs = period;
+    const uint32_t period = ntpPeriodAfterTick(clock_.isFresh(), ntpTimerPeriodMs_);
+    if (period != ntpTimerPeriodMs_) {
+        ::KillTimer(window_, kTimerNtp);
+        ::SetTimer(window_, kTimerNtp, period, nullptr);
+        ntpTimerPeriodMs_ = period;
     }
-    clock.synchronize(true);
+    clock_.synchronize(true);
 }
 
 }  // namespace mb

@@ -7,11 +7,14 @@
 #include <cwchar>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "core/win/unique_handle.h"
+#include "core/win/utf8.h"
 #include "desktop/settings_location.h"
 #include "desktop/settings_text.h"
+#include "desktop/win/settings_files.h"
 
 namespace mb {
 namespace {
@@ -22,101 +25,65 @@ constexpr const wchar_t* kSelection = L"Selection";
 constexpr const wchar_t* kNetwork = L"Network";
 constexpr const wchar_t* kAlerts = L"Alerts";
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// A settings file is a few hundred bytes; a larger one is left to the profile functions as is.
-constexpr LONGLONG kMaxCopiedBytes = 16 << 20;
 // A file held open by another program (a backup or sync client, a second copy saving at the
 // same moment) is tried again this often, this far apart, before the save gives up.
 constexpr int kLockedFileRetries = 4;
 constexpr DWORD kLockedFileRetryPauseMs = 50;
 
-int32_t readInt(const wchar_t* section, const wchar_t* key, int32_t fallback, const std::wstring& path) {
-    return static_cast<int32_t>(::GetPrivateProfileIntW(section, key, fallback, path.c_str()));
+// One integer key of the file: where it lives, its default, how it is written ("%d" or "%u"),
+// and the field it fills, with the clamp applied on reading.
+struct IntegerKey {
+    const wchar_t* section;
+    const wchar_t* name;
+    int32_t fallback;
+    bool writtenUnsigned;
+    int64_t (*get)(const Settings&);
+    void (*set)(Settings&, int32_t);
+};
+
+template <auto Field, int32_t (*Clamp)(int32_t) = nullptr>
+constexpr IntegerKey integerKey(const wchar_t* section, const wchar_t* name, int32_t fallback,
+                                bool writtenUnsigned = false) {
+    using Value = std::remove_reference_t<decltype(std::declval<Settings&>().*Field)>;
+    return {section,
+            name,
+            fallback,
+            writtenUnsigned,
+            [](const Settings& s) { return static_cast<int64_t>(s.*Field); },
+            [](Settings& s, int32_t read) {
+                if constexpr (std::is_same_v<Value, bool>) {
+                    s.*Field = read != 0;  // any non-zero value is on
+                } else if constexpr (Clamp != nullptr) {
+                    s.*Field = Clamp(read);
+                } else {
+                    s.*Field = static_cast<Value>(read);
+                }
+            }};
 }
 
-bool writeSigned(const wchar_t* section, const wchar_t* key, int32_t value, const std::wstring& path) {
-    wchar_t text[64];
-    std::swprintf(text, 64, L"%d", value);
-    return ::WritePrivateProfileStringW(section, key, text, path.c_str()) != FALSE;
-}
+// Every integer key, in the order save writes them.
+constexpr IntegerKey kIntegerKeys[] = {
+    integerKey<&Settings::left>(kWindow, L"Left", SettingsDefaults::left),
+    integerKey<&Settings::top>(kWindow, L"Top", SettingsDefaults::top),
+    integerKey<&Settings::right>(kWindow, L"Right", SettingsDefaults::right),
+    integerKey<&Settings::bottom>(kWindow, L"Bottom", SettingsDefaults::bottom),
+    integerKey<&Settings::opacity, clampOpacity>(kWindow, L"Opacity", SettingsDefaults::opacity),
+    integerKey<&Settings::textScale, clampTextScale>(kWindow, L"TextScale", SettingsDefaults::textScale),
+    integerKey<&Settings::clickThroughMode>(kWindow, L"ClickThroughMode", 0),
+    integerKey<&Settings::clickThroughKey>(kHotkeys, L"ClickThrough", SettingsDefaults::clickThroughKey),
+    integerKey<&Settings::clickThroughMods>(kHotkeys, L"ClickThroughMods", SettingsDefaults::clickThroughMods, true),
+    integerKey<&Settings::visibilityKey>(kHotkeys, L"Visibility", SettingsDefaults::visibilityKey),
+    integerKey<&Settings::visibilityMods>(kHotkeys, L"VisibilityMods", SettingsDefaults::visibilityMods, true),
+    integerKey<&Settings::bossMenuKey>(kHotkeys, L"BossMenu", SettingsDefaults::bossMenuKey),
+    integerKey<&Settings::bossMenuMods>(kHotkeys, L"BossMenuMods", SettingsDefaults::bossMenuMods, true),
+};
 
-bool writeUnsigned(const wchar_t* section, const wchar_t* key, uint32_t value, const std::wstring& path) {
-    wchar_t text[64];
-    std::swprintf(text, 64, L"%u", value);
-    return ::WritePrivateProfileStringW(section, key, text, path.c_str()) != FALSE;
-}
-
-UniqueKernelHandle openFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
-    HANDLE file = ::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
-}
-
-bool fileExists(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Opening for writing changes nothing in the file. Refused for the file itself (read-only, no
-// permission), not because another program holds it open for a moment.
-bool fileRefusesWriting(const std::wstring& path) {
-    if (openFile(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING)) return false;
-    return ::GetLastError() == ERROR_ACCESS_DENIED;
-}
-
-// A new file of our own can be made in the folder of path (and is gone again at once).
-bool folderAcceptsNewFile(const std::wstring& path) {
-    const std::wstring probe = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".probe";
-    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    return static_cast<bool>(UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file));
-}
-
-// Last-write time of a file, or nothing when it cannot be asked.
-std::optional<uint64_t> lastWriteTime(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-    return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-
-bool readWhole(const std::wstring& path, std::string& bytes) {
-    UniqueKernelHandle file = openFile(path, GENERIC_READ, kShareAll, OPEN_EXISTING);
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxCopiedBytes) return false;
-    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD got = 0;
-    if (bytes.empty()) return true;
-    return ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
-}
-
-// The bytes go into a new file beside path, which then replaces path in one step: a crash
-// leaves the old file or the new one, never a part of either.
-bool replaceWhole(const std::wstring& path, std::string_view bytes) {
-    const std::wstring temporary = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-    bool written = false;
-    {
-        UniqueKernelHandle file = openFile(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
-        if (!file) return false;
-        DWORD put = 0;
-        const bool all = bytes.empty() ||
-                         (::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
-                          put == bytes.size());
-        written = all && ::FlushFileBuffers(file.get());
-    }
-    if (written && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    ::DeleteFileW(temporary.c_str());
-    return false;
-}
-
-bool samePath(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
-// The folder of a file, with its parents, when it does not exist yet.
-void createFolderOf(const std::wstring& path) {
-    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-    ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);  // "already there" is fine
-}
+// The key and modifier fields of each hotkey action, in the actions' order.
+constexpr std::pair<uint32_t Settings::*, uint32_t Settings::*> kHotkeyFields[kHotkeyActionCount] = {
+    {&Settings::clickThroughKey, &Settings::clickThroughMods},
+    {&Settings::visibilityKey, &Settings::visibilityMods},
+    {&Settings::bossMenuKey, &Settings::bossMenuMods},
+};
 
 // A value of the "Network" (or another read-only) section as ASCII, or nothing when it is
 // absent, was cut off by the buffer or holds characters no host name or URL may contain.
@@ -214,32 +181,32 @@ bool Settings::load() {
     loadNetwork();
     loadAlerts();
     if (::GetFileAttributesW(settingsPath.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-    const std::wstring& p = settingsPath;
-    left = readInt(kWindow, L"Left", SettingsDefaults::left, p);
-    top = readInt(kWindow, L"Top", SettingsDefaults::top, p);
-    right = readInt(kWindow, L"Right", SettingsDefaults::right, p);
-    bottom = readInt(kWindow, L"Bottom", SettingsDefaults::bottom, p);
-    opacity = clampOpacity(readInt(kWindow, L"Opacity", SettingsDefaults::opacity, p));
-    textScale = clampTextScale(readInt(kWindow, L"TextScale", SettingsDefaults::textScale, p));
-    clickThroughMode = readInt(kWindow, L"ClickThroughMode", 0, p) != 0;
-    clickThroughKey = static_cast<uint32_t>(readInt(kHotkeys, L"ClickThrough", SettingsDefaults::clickThroughKey, p));
-    clickThroughMods = static_cast<uint32_t>(
-        readInt(kHotkeys, L"ClickThroughMods", SettingsDefaults::clickThroughMods, p));
-    visibilityKey = static_cast<uint32_t>(readInt(kHotkeys, L"Visibility", SettingsDefaults::visibilityKey, p));
-    visibilityMods = static_cast<uint32_t>(readInt(kHotkeys, L"VisibilityMods", SettingsDefaults::visibilityMods, p));
-    bossMenuKey = static_cast<uint32_t>(readInt(kHotkeys, L"BossMenu", SettingsDefaults::bossMenuKey, p));
-    bossMenuMods = static_cast<uint32_t>(readInt(kHotkeys, L"BossMenuMods", SettingsDefaults::bossMenuMods, p));
-
+    for (const IntegerKey& key : kIntegerKeys) {
+        key.set(*this, static_cast<int32_t>(
+                           ::GetPrivateProfileIntW(key.section, key.name, key.fallback, settingsPath.c_str())));
+    }
     wchar_t boss[kLastBossMaxUnits + 1] = {};
-    ::GetPrivateProfileStringW(kSelection, L"LastBoss", L"", boss, kLastBossMaxUnits + 1, p.c_str());
-    if (boss[0] == L'\0') return true;
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, boss, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return true;
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    if (::WideCharToMultiByte(CP_UTF8, 0, boss, -1, utf8.data(), bytes, nullptr, nullptr) <= 0) return true;
-    utf8.resize(static_cast<size_t>(bytes) - 1);  // the terminator
-    lastBoss = std::move(utf8);
+    ::GetPrivateProfileStringW(kSelection, L"LastBoss", L"", boss, kLastBossMaxUnits + 1, settingsPath.c_str());
+    // An empty or unconvertible text leaves lastBoss empty.
+    lastBoss = wideToUtf8(boss);
     return true;
+}
+
+HotkeyBinding Settings::hotkey(HotkeyAction action) const {
+    const auto& [key, modifiers] = kHotkeyFields[actionIndex(action)];
+    return {this->*key, this->*modifiers};
+}
+
+void Settings::setHotkey(HotkeyAction action, HotkeyBinding binding) {
+    const auto& [key, modifiers] = kHotkeyFields[actionIndex(action)];
+    this->*key = binding.key;
+    this->*modifiers = binding.modifiers;
+}
+
+HotkeyBindings Settings::hotkeys() const {
+    HotkeyBindings all;
+    for (HotkeyAction action : kHotkeyActions) all[actionIndex(action)] = hotkey(action);
+    return all;
 }
 
 void Settings::loadNetwork() {
@@ -276,33 +243,19 @@ bool Settings::save() {
 }
 
 bool Settings::writeRecord() const {
-    const std::wstring& p = settingsPath;
     // Every key is tried even after one fails, so that as much as possible is kept.
-    bool ok = writeSigned(kWindow, L"Left", left, p);
-    ok = writeSigned(kWindow, L"Top", top, p) && ok;
-    ok = writeSigned(kWindow, L"Right", right, p) && ok;
-    ok = writeSigned(kWindow, L"Bottom", bottom, p) && ok;
-    ok = writeSigned(kWindow, L"Opacity", opacity, p) && ok;
-    ok = writeSigned(kWindow, L"TextScale", textScale, p) && ok;
-    ok = writeSigned(kWindow, L"ClickThroughMode", clickThroughMode ? 1 : 0, p) && ok;
-    ok = writeSigned(kHotkeys, L"ClickThrough", static_cast<int32_t>(clickThroughKey), p) && ok;
-    ok = writeUnsigned(kHotkeys, L"ClickThroughMods", clickThroughMods, p) && ok;
-    ok = writeSigned(kHotkeys, L"Visibility", static_cast<int32_t>(visibilityKey), p) && ok;
-    ok = writeUnsigned(kHotkeys, L"VisibilityMods", visibilityMods, p) && ok;
-    ok = writeSigned(kHotkeys, L"BossMenu", static_cast<int32_t>(bossMenuKey), p) && ok;
-    ok = writeUnsigned(kHotkeys, L"BossMenuMods", bossMenuMods, p) && ok;
-
+    bool ok = true;
+    for (const IntegerKey& key : kIntegerKeys) {
+        wchar_t text[64];
+        std::swprintf(text, 64, key.writtenUnsigned ? L"%u" : L"%d", static_cast<uint32_t>(key.get(*this)));
+        ok = ::WritePrivateProfileStringW(key.section, key.name, text, settingsPath.c_str()) && ok;
+    }
     // An empty, unconvertible or unwritable id writes nothing: an earlier "LastBoss" line
     // stays. The id is the server's text, so it never reaches the file with a line break.
     if (lastBoss.empty() || !isWritableProfileValue(lastBoss)) return ok;
-    int units = ::MultiByteToWideChar(CP_UTF8, 0, lastBoss.data(), static_cast<int>(lastBoss.size()), nullptr, 0);
-    if (units <= 0) return ok;
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    if (::MultiByteToWideChar(CP_UTF8, 0, lastBoss.data(), static_cast<int>(lastBoss.size()), wide.data(), units) <=
-        0) {
-        return ok;
-    }
-    return ::WritePrivateProfileStringW(kSelection, L"LastBoss", wide.c_str(), p.c_str()) != FALSE && ok;
+    const std::wstring wide = Utf8ToWide(lastBoss);
+    if (wide.empty()) return ok;
+    return ::WritePrivateProfileStringW(kSelection, L"LastBoss", wide.c_str(), settingsPath.c_str()) && ok;
 }
 
 }  // namespace mb

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "desktop/alert_settings.h"
+#include "desktop/key_names.h"
 #include "desktop/network_settings.h"
 #include "desktop/settings_values.h"
 
@@ -35,6 +36,10 @@ public:
     bool save();
 
     void setOpacity(int32_t value) { opacity = clampOpacity(value); }
+    // The key and modifier fields of a hotkey action.
+    HotkeyBinding hotkey(HotkeyAction action) const;
+    void setHotkey(HotkeyAction action, HotkeyBinding binding);
+    HotkeyBindings hotkeys() const;
     void setWindowRect(int32_t l, int32_t t, int32_t r, int32_t b) {
         left = l;
         top = t;

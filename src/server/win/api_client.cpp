@@ -119,7 +119,7 @@ bool ApiClient::fetchBosses(std::vector<Boss>& out) {
         return true;
     };
     std::string error;
-    const bool ok = FetchBossPages(getPage, out, error);
+    const bool ok = fetchBossPages(getPage, out, error);
     if (!ok) storeError(error);
     return ok;
 }
@@ -128,7 +128,7 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
     out.clear();
     std::string error;
     uint64_t generation = 0;
-    const bool ok = RunGuarded(guard_texts::kAllStatus, error, [&] {
+    const bool ok = runGuarded(guard_texts::kAllStatus, error, [&] {
         const std::string url = baseUrlAndGeneration(generation) + kAllStatusPath;
         std::string body;
         const uint64_t received = HttpGet(url, body);
@@ -138,7 +138,7 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
             return false;
         }
         addTraffic(received, estimatedRequestBytes(url), true);
-        return MapAllStatus(body, out, error);
+        return mapAllStatus(body, out, error);
     });
     recordPollOutcome(generation, ok);
     if (!ok) storeError(error);
@@ -148,12 +148,12 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
 bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>& out) {
     out.clear();
     std::string error;
-    const bool ok = RunGuarded(guard_texts::kChannelStatus, error, [&] {
+    const bool ok = runGuarded(guard_texts::kChannelStatus, error, [&] {
         if (boss.id.empty()) {
             error = kEmptyBossId;
             return false;
         }
-        const std::string url = baseUrlText() + ChannelStatusPath(boss.id);
+        const std::string url = baseUrlText() + channelStatusPath(boss.id);
         std::string body;
         const uint64_t received = HttpGet(url, body);
         if (received == 0 || body.empty()) {
@@ -162,7 +162,7 @@ bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>&
             return false;
         }
         addTraffic(received, estimatedRequestBytes(url), true);
-        return MapChannelStatus(body, out, error);
+        return mapChannelStatus(body, out, error);
     });
     if (!ok) storeError(error);
     return ok;
@@ -171,7 +171,7 @@ bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>&
 double ApiClient::probeStatus() {
     std::string error;
     double age = kUnknownCacheAge;
-    const bool ok = RunGuarded(guard_texts::kProbe, error, [&] {
+    const bool ok = runGuarded(guard_texts::kProbe, error, [&] {
         const std::string base = baseUrlText();
         if (base.empty()) {
             error = kProbeNoBaseUrl;
@@ -182,7 +182,7 @@ double ApiClient::probeStatus() {
             error = response.error;
             return false;
         }
-        age = ParseCacheAge(response.body, error);
+        age = parseCacheAge(response.body, error);
         return age != kUnknownCacheAge;
     });
     if (ok) return age;

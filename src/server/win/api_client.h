@@ -38,7 +38,7 @@ public:
     ApiClient& operator=(const ApiClient&) = delete;
 
     // Each fetch clears its output, fails with false and a text in lastError, and never
-    // throws. fetchBosses reads the list page by page (FetchBossPages) and is true when at
+    // throws. fetchBosses reads the list page by page (fetchBossPages) and is true when at
     // least one boss was read over all pages; the other two are true for an answer of the
     // right shape, also when nothing is in it.
     bool fetchBosses(std::vector<Boss>& out);

@@ -11,7 +11,7 @@
 #include "core/win/unique_handle.h"
 #include "server/body_reader.h"
 #include "server/transport_rules.h"
-#include "server/win/utf8_to_wide.h"
+#include "core/win/utf8.h"
 
 namespace mb {
 namespace {
@@ -101,7 +101,7 @@ bool responseIsGzip(HINTERNET request) {
         return false;
     }
     const std::size_t units = std::min<std::size_t>(size / sizeof(wchar_t), kContentEncodingUnits);
-    return ContentEncodingIsGzip(std::wstring_view(value, units));
+    return contentEncodingIsGzip(std::wstring_view(value, units));
 }
 
 class WinHttpBody final : public BodySource {
@@ -143,8 +143,8 @@ uint64_t httpGet(const std::string& url, std::string& body) {
     if (status != 200) return 0;
 
     WinHttpBody source(request.get());
-    const uint64_t total = ReadDataBody(source, body);
-    return FinishDataBody(body, total, gzip);
+    const uint64_t total = readDataBody(source, body);
+    return finishDataBody(body, total, gzip);
 }
 
 ProbeResponse fail(const char* text) {
@@ -154,10 +154,10 @@ ProbeResponse fail(const char* text) {
 }
 
 ProbeResponse probeHttpGet(const std::string& url) {
-    if (ProbeUrlTooLong(url)) return fail(probe_text::kUrlTooLong);
+    if (probeUrlTooLong(url)) return fail(probe_text::kUrlTooLong);
     std::wstring wideUrl;
     try {
-        wideUrl = WidenBytes(url);
+        wideUrl = widenBytes(url);
     } catch (const std::exception& e) {
         return fail((std::string(probe_text::kConversionFailedPrefix) + e.what()).c_str());
     } catch (...) {
@@ -178,11 +178,11 @@ ProbeResponse probeHttpGet(const std::string& url) {
 
     DWORD status = 0;
     if (queryStatus(request.get(), status) && status != 200) {
-        return fail(ProbeStatusErrorText(static_cast<uint32_t>(status)).c_str());
+        return fail(probeStatusErrorText(static_cast<uint32_t>(status)).c_str());
     }
     ProbeResponse response;
     WinHttpBody source(request.get());
-    if (!ReadProbeBody(source, response.body, response.error)) {
+    if (!readProbeBody(source, response.body, response.error)) {
         std::string().swap(response.body);
         return response;
     }
@@ -193,7 +193,7 @@ ProbeResponse probeHttpGet(const std::string& url) {
 
 }  // namespace
 
-void SetSessionOpener(SessionOpener opener) noexcept { gSessionOpener.store(opener ? opener : &winHttpOpen); }
+void setSessionOpener(SessionOpener opener) noexcept { gSessionOpener.store(opener ? opener : &winHttpOpen); }
 
 uint64_t HttpGet(const std::string& url, std::string& body) noexcept {
     body.clear();

@@ -30,6 +30,6 @@ ProbeResponse ProbeHttpGet(const std::string& url) noexcept;
 // WinHttpOpen. Set it only while no transport call is running.
 using SessionOpener = void* (*)(const wchar_t* userAgent, uint32_t accessType, const wchar_t* proxyName,
                                 const wchar_t* proxyBypass, uint32_t flags);
-void SetSessionOpener(SessionOpener opener) noexcept;
+void setSessionOpener(SessionOpener opener) noexcept;
 
 }  // namespace mb

@@ -47,12 +47,12 @@ protected:
     // alert sound counted.
     bool start(AppBench& bench) {
         bench.app = std::make_unique<TrackerApp>(bench.iniPath());
-        bench.app->notifyShell = [this](DWORD verb, NOTIFYICONDATAW* data) {
+        bench.app->tray().setShell([this](DWORD verb, NOTIFYICONDATAW* data) {
             const BOOL result = ::Shell_NotifyIconW(verb, data);
             trayCalls.push_back({verb, *data, result, ::GetTickCount64()});
             return result;
-        };
-        bench.app->alertSound = [this] { ++sounds; };
+        });
+        bench.app->alerts().setSound([this] { ++sounds; });
         return bench.app->createMainWindow();
     }
     std::vector<TrayCall> balloons() const {
@@ -78,11 +78,11 @@ TEST_F(AppAlerts, WithoutTheSectionOrWithOnlyUnusableValuesTheTrayCallsAreThoseW
         for (int i = 0; garbage && i < 4; ++i) bench.put(L"Alerts", keys[i], values[i]);
         ASSERT_TRUE(start(bench));
         TrackerApp& app = *bench.app;
-        ASSERT_TRUE(pumpUntil([&] { return app.trayIconData.hIcon == app.connectedIcon.get(); }, 20000)) << garbage;
+        ASSERT_TRUE(pumpUntil([&] { return app.tray().shownIcon() == app.tray().connectedIcon(); }, 20000)) << garbage;
         pumpMessages(1000);
-        EXPECT_TRUE(!app.settings.alerts.anyOn() && app.settings.alerts.sound) << garbage;
-        EXPECT_FALSE(app.state->selectedBossId.empty());
-        EXPECT_TRUE(app.alertState.bossId.empty()) << "the alert rules never ran";
+        EXPECT_TRUE(!app.settings().alerts.anyOn() && app.settings().alerts.sound) << garbage;
+        EXPECT_FALSE(app.feed().state().selectedBossId.empty());
+        EXPECT_TRUE(app.alerts().state().bossId.empty()) << "the alert rules never ran";
         ASSERT_GE(trayCalls.size(), 2u);
         for (size_t i = 0; i < trayCalls.size(); ++i) {
             const NOTIFYICONDATAW& data = trayCalls[i].data;
@@ -106,21 +106,23 @@ TEST_F(AppAlerts, TheClockTheSpawnLeadAndLowChannelsEachReachTheTrayAsOneBalloon
     bench.put(L"Alerts", L"ClockWarnSeconds", L"60");
     ASSERT_TRUE(start(bench));
     TrackerApp& app = *bench.app;
-    ASSERT_TRUE(pumpUntil([&] { return app.bossSelector.itemCount() > 0 && app.clock.syncedTime() == simNow; }, 20000));
+    ASSERT_TRUE(
+        pumpUntil([&] { return app.bossView().selector().itemCount() > 0 && app.clock().syncedTime() == simNow; },
+                  20000));
 
     // The half-hourly boss, chosen while its spawn is still further away than the lead.
     std::vector<Boss> list;
     {
-        CriticalSectionLock hold(app.state->stateLock);
-        list = app.state->bosses;
+        CriticalSectionLock hold(app.feed().state().stateLock);
+        list = app.feed().state().bosses;
     }
     size_t chosen = 0;
     const auto halfHourly = [](const Boss& boss) { return boss.respawn_time == 30 && boss.type != "magical_creature"; };
     while (chosen < list.size() && !halfHourly(list[chosen])) ++chosen;
     ASSERT_LT(chosen, list.size());
-    app.bossSelector.setSelection(static_cast<int>(chosen));
+    app.bossView().selector().setSelection(static_cast<int>(chosen));
     app.onBossSelected();
-    ASSERT_LT(app.clock.now(), simNow + 12) << "loaded too late to see the countdown cross the lead";
+    ASSERT_LT(app.clock().now(), simNow + 12) << "loaded too late to see the countdown cross the lead";
     ASSERT_TRUE(pumpUntil([&] { return balloons().size() >= 2; }, 20000));
 
     // Two channels fall low at once in the next polls: one balloon for both, once.
@@ -141,10 +143,10 @@ TEST_F(AppAlerts, TheClockTheSpawnLeadAndLowChannelsEachReachTheTrayAsOneBalloon
     const std::vector<TrayCall> shown = balloons();
     for (const TrayCall& call : shown) std::printf("balloon: %ls\n", call.data.szInfo);
     ASSERT_EQ(shown.size(), 3u) << "each alert once";
-    const int64_t offset = app.clock.systemOffset().value_or(0);  // this PC's clock against the responder's
+    const int64_t offset = app.clock().systemOffset().value_or(0);  // this PC's clock against the responder's
     const wchar_t* side = offset > 0 ? L" s ahead of network time" : L" s behind network time";
     EXPECT_EQ(std::wstring(shown[0].data.szInfo), L"Your PC clock is " + std::to_wstring(std::llabs(offset)) + side);
-    const std::wstring name = test::widenUtf8(list[chosen].name);
+    const std::wstring name = Utf8ToWide(list[chosen].name);
     EXPECT_EQ(std::wstring(shown[1].data.szInfo), name + L" spawns in 29m 48s");
     EXPECT_EQ(std::wstring(shown[2].data.szInfo),
               name + L": channel 77 at 18%, 1m 5s left\n" + name + L": channel 78 at 9%");
@@ -159,12 +161,14 @@ TEST_F(AppAlerts, TheClockTheSpawnLeadAndLowChannelsEachReachTheTrayAsOneBalloon
     for (const TrayCall& call : trayCalls) {
         EXPECT_TRUE((call.data.uFlags & NIF_INFO) || (call.data.uFlags == kIconFlags && !call.data.szInfo[0]));
     }
-    EXPECT_TRUE(app.trayIconData.uFlags == kIconFlags && !app.trayIconData.szInfo[0]) << "the icon's own record";
 
     // Without sound nothing plays; the shell is asked for silence either way.
-    app.settings.alerts.sound = false;
-    app.showAlertBalloon(L"quiet");
+    AlertBalloons quiet;  // alerts afresh: the clock warning again
+    quiet.setSound([this] { ++sounds; });
+    app.settings().alerts.sound = false;
+    quiet.refreshAlerts(false, app.settings().alerts, app.clock(), app.feed().state(), std::nullopt, app.tray());
     EXPECT_TRUE(trayCalls.back().result && trayCalls.back().data.dwInfoFlags == (NIIF_INFO | NIIF_NOSOUND));
+    EXPECT_EQ(balloons().size(), 4u);
     EXPECT_EQ(sounds, 3);
 }
 

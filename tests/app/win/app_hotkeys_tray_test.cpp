@@ -36,10 +36,10 @@ protected:
     // after the first `refusals` calls, which fail as a busy shell's do.
     bool start(AppBench& bench, int refusals = 0) {
         bench.app = std::make_unique<TrackerApp>(bench.iniPath());
-        bench.app->notifyShell = [this, refusals](DWORD verb, NOTIFYICONDATAW* data) mutable {
+        bench.app->tray().setShell([this, refusals](DWORD verb, NOTIFYICONDATAW* data) mutable {
             trayCalls.push_back({verb, *data});
             return refusals-- > 0 ? FALSE : ::Shell_NotifyIconW(verb, data);
-        };
+        });
         if (!bench.app->createMainWindow()) return false;
         // The keyboard goes to the overlay, as after a click on it.
         ::SetForegroundWindow(bench.window());
@@ -47,7 +47,12 @@ protected:
         pumpMessages(100);
         return true;
     }
-    void clickButton(const CustomButton& button) { ::SendMessageW(button.window(), WM_LBUTTONDOWN, MK_LBUTTON, 0); }
+    static void clickButton(TrackerApp& app, HotkeyAction action) {
+        ::SendMessageW(app.hotkeyBar().button(action).window(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    }
+    static std::wstring label(TrackerApp& app, HotkeyAction action) {
+        return windowText(app.hotkeyBar().button(action).window());
+    }
 
     test::LocalNtpServer ntp;
     std::vector<TrayCall> trayCalls;
@@ -57,12 +62,12 @@ TEST_F(AppHotkeysTray, ACaptureTakesCtrlShiftKRefusesAKeyAloneAndTheNewHotkeyWor
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(start(bench));
     TrackerApp& app = *bench.app;
-    EXPECT_EQ(windowText(app.clickThroughButton.window()), L"Click-through: Ctrl+Shift+B");
-    EXPECT_EQ(windowText(app.showHideButton.window()), L"Show/Hide: Ctrl+B");
-    EXPECT_EQ(windowText(app.bossMenuButton.window()), L"Boss menu: Ctrl+A");
+    EXPECT_EQ(label(app, HotkeyAction::ClickThrough), L"Click-through: Ctrl+Shift+B");
+    EXPECT_EQ(label(app, HotkeyAction::Visibility), L"Show/Hide: Ctrl+B");
+    EXPECT_EQ(label(app, HotkeyAction::BossMenu), L"Boss menu: Ctrl+A");
 
-    clickButton(app.clickThroughButton);
-    EXPECT_EQ(windowText(app.clickThroughButton.window()), L"Click-through: [Press modifier + key...]");
+    clickButton(app, HotkeyAction::ClickThrough);
+    EXPECT_EQ(label(app, HotkeyAction::ClickThrough), L"Click-through: [Press modifier + key...]");
     {
         BoxWatcher notice(::GetCurrentThreadId(), L"Modifier Required", IDOK, 5000);
         realKeys({VK_SHIFT});  // a modifier alone keeps waiting, without a box
@@ -70,40 +75,40 @@ TEST_F(AppHotkeysTray, ACaptureTakesCtrlShiftKRefusesAKeyAloneAndTheNewHotkeyWor
         ASSERT_TRUE(pumpUntil([&] { return notice.clicked(); }, 5000));
         pumpMessages(200);
     }
-    EXPECT_TRUE(app.capturingClickThrough) << "the capture goes on";
-    EXPECT_EQ(windowText(app.clickThroughButton.window()), L"Click-through: [Press modifier + key...]");
+    EXPECT_TRUE(app.hotkeyBar().capture() == HotkeyAction::ClickThrough) << "the capture goes on";
+    EXPECT_EQ(label(app, HotkeyAction::ClickThrough), L"Click-through: [Press modifier + key...]");
 
     realKeys({VK_CONTROL, VK_SHIFT, 'K'});
-    EXPECT_FALSE(app.capturing());
-    EXPECT_EQ(windowText(app.clickThroughButton.window()), L"Click-through: Ctrl+Shift+K");
+    EXPECT_FALSE(app.hotkeyBar().capturing());
+    EXPECT_EQ(label(app, HotkeyAction::ClickThrough), L"Click-through: Ctrl+Shift+K");
     EXPECT_EQ(bench.getInt(L"Hotkeys", L"ClickThrough"), 75);
     EXPECT_EQ(bench.getInt(L"Hotkeys", L"ClickThroughMods"), 6);
 
     realKeys({VK_CONTROL, VK_SHIFT, 'K'});
-    EXPECT_TRUE(pumpUntil([&] { return app.clickThrough; }, 2000)) << "the new binding is registered at once";
+    EXPECT_TRUE(pumpUntil([&] { return app.look().clickThrough; }, 2000)) << "the new binding is registered at once";
     realKeys({VK_CONTROL, VK_SHIFT, 'B'});
     pumpMessages(300);
-    EXPECT_TRUE(app.clickThrough) << "the old binding is gone";
+    EXPECT_TRUE(app.look().clickThrough) << "the old binding is gone";
     realKeys({VK_CONTROL, VK_SHIFT, 'K'});
-    EXPECT_TRUE(pumpUntil([&] { return !app.clickThrough; }, 2000));
+    EXPECT_TRUE(pumpUntil([&] { return !app.look().clickThrough; }, 2000));
 }
 
 TEST_F(AppHotkeysTray, ARegisteredCombinationDuringACaptureIsADuplicateAndRunsNothing) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(start(bench));
     TrackerApp& app = *bench.app;
-    clickButton(app.bossMenuButton);
+    clickButton(app, HotkeyAction::BossMenu);
     {
         BoxWatcher duplicate(::GetCurrentThreadId(), L"Duplicate Hotkey", IDOK, 5000);
         realKeys({VK_CONTROL, 'B'});  // the show/hide hotkey
         ASSERT_TRUE(pumpUntil([&] { return duplicate.clicked(); }, 5000));
         pumpMessages(200);
     }
-    EXPECT_TRUE(app.windowVisible);
+    EXPECT_TRUE(app.look().visible);
     EXPECT_TRUE(::IsWindowVisible(bench.window())) << "the action did not run";
-    EXPECT_TRUE(app.capturingBossMenu);
-    EXPECT_EQ(windowText(app.bossMenuButton.window()), L"Boss menu: [Press modifier + key...]");
-    EXPECT_EQ(app.settings.bossMenuKey, 65u);
+    EXPECT_TRUE(app.hotkeyBar().capture() == HotkeyAction::BossMenu);
+    EXPECT_EQ(label(app, HotkeyAction::BossMenu), L"Boss menu: [Press modifier + key...]");
+    EXPECT_EQ(app.settings().bossMenuKey, 65u);
 }
 
 TEST_F(AppHotkeysTray, EscapeASliderAClickOnTheBackgroundAndFocusLossEachCancelACapture) {
@@ -119,7 +124,7 @@ TEST_F(AppHotkeysTray, EscapeASliderAClickOnTheBackgroundAndFocusLossEachCancelA
         {"slider",
          [&] {
              ::SendMessageW(bench.window(), WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 50),
-                            reinterpret_cast<LPARAM>(app.opacitySlider.window()));
+                            reinterpret_cast<LPARAM>(app.settingsPanel().opacitySlider().window()));
          }},
         {"background", [&] { ::SendMessageW(bench.window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)); }},
         {"focus loss",
@@ -132,17 +137,17 @@ TEST_F(AppHotkeysTray, EscapeASliderAClickOnTheBackgroundAndFocusLossEachCancelA
         ::SetForegroundWindow(bench.window());
         ::SetFocus(bench.window());
         pumpMessages(100);
-        clickButton(app.showHideButton);
-        ASSERT_TRUE(app.capturingShowHide) << cancel.name;
+        clickButton(app, HotkeyAction::Visibility);
+        ASSERT_TRUE(app.hotkeyBar().capture() == HotkeyAction::Visibility) << cancel.name;
         cancel.act();
-        EXPECT_FALSE(app.capturing()) << cancel.name;
-        EXPECT_EQ(windowText(app.showHideButton.window()), L"Show/Hide: Ctrl+B") << cancel.name;
+        EXPECT_FALSE(app.hotkeyBar().capturing()) << cancel.name;
+        EXPECT_EQ(label(app, HotkeyAction::Visibility), L"Show/Hide: Ctrl+B") << cancel.name;
     }
     // Another button restores the first label and prompts on its own.
-    clickButton(app.clickThroughButton);
-    clickButton(app.showHideButton);
-    EXPECT_EQ(windowText(app.clickThroughButton.window()), L"Click-through: Ctrl+Shift+B");
-    EXPECT_EQ(windowText(app.showHideButton.window()), L"Show/Hide: [Press modifier + key...]");
+    clickButton(app, HotkeyAction::ClickThrough);
+    clickButton(app, HotkeyAction::Visibility);
+    EXPECT_EQ(label(app, HotkeyAction::ClickThrough), L"Click-through: Ctrl+Shift+B");
+    EXPECT_EQ(label(app, HotkeyAction::Visibility), L"Show/Hide: [Press modifier + key...]");
 }
 
 TEST_F(AppHotkeysTray, TwoActionsOnOneCombinationGiveOneWarningAndTheFirstKeepsWorking) {
@@ -156,27 +161,27 @@ TEST_F(AppHotkeysTray, TwoActionsOnOneCombinationGiveOneWarningAndTheFirstKeepsW
     pumpMessages(1500);
     EXPECT_FALSE(second.clicked()) << "one warning for the one refused registration";
     realKeys({VK_CONTROL, VK_SHIFT, 'B'});
-    EXPECT_TRUE(pumpUntil([&] { return bench.app->clickThrough; }, 2000));
-    EXPECT_TRUE(bench.app->windowVisible);
+    EXPECT_TRUE(pumpUntil([&] { return bench.app->look().clickThrough; }, 2000));
+    EXPECT_TRUE(bench.app->look().visible);
 }
 
 TEST_F(AppHotkeysTray, EachDefaultHotkeyRunsItsAction) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(start(bench));
     TrackerApp& app = *bench.app;
-    ASSERT_TRUE(pumpUntil([&] { return app.bossSelector.itemCount() > 0; }, 20000));
+    ASSERT_TRUE(pumpUntil([&] { return app.bossView().selector().itemCount() > 0; }, 20000));
     realKeys({VK_CONTROL, VK_SHIFT, 'B'});
-    EXPECT_TRUE(pumpUntil([&] { return app.clickThrough; }, 2000));
+    EXPECT_TRUE(pumpUntil([&] { return app.look().clickThrough; }, 2000));
     realKeys({VK_CONTROL, VK_SHIFT, 'B'});
-    EXPECT_TRUE(pumpUntil([&] { return !app.clickThrough; }, 2000));
+    EXPECT_TRUE(pumpUntil([&] { return !app.look().clickThrough; }, 2000));
     realKeys({VK_CONTROL, 'B'});
     EXPECT_TRUE(pumpUntil([&] { return !::IsWindowVisible(bench.window()); }, 2000));
     realKeys({VK_CONTROL, 'B'});
     EXPECT_TRUE(pumpUntil([&] { return ::IsWindowVisible(bench.window()) != FALSE; }, 2000));
     realKeys({VK_CONTROL, 'A'});
-    EXPECT_TRUE(pumpUntil([&] { return app.bossSelector.isOpen(); }, 2000));
+    EXPECT_TRUE(pumpUntil([&] { return app.bossView().selector().isOpen(); }, 2000));
     realKeys({VK_CONTROL, 'A'});
-    EXPECT_TRUE(pumpUntil([&] { return !app.bossSelector.isOpen(); }, 2000));
+    EXPECT_TRUE(pumpUntil([&] { return !app.bossView().selector().isOpen(); }, 2000));
 }
 
 // Pixel (x, y) of an icon's colour and mask images, as a COLORREF and as "transparent".
@@ -210,16 +215,16 @@ IconPixels readIcon(HICON icon) {
 TEST_F(AppHotkeysTray, TheDrawnIconsAreShadedDotsOnATransparentGround) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(start(bench));
-    const IconPixels app = readIcon(bench.app->appIcon.get());
+    const IconPixels app = readIcon(bench.app->tray().appIcon());
     EXPECT_EQ(app.at(16, 16), RGB(100, 150, 255)) << "the centre";
     EXPECT_EQ(app.at(30, 16), RGB(70, 105, 178)) << "the rim, d2 = 196";
     EXPECT_FALSE(app.transparent(16, 16));
     EXPECT_FALSE(app.transparent(30, 16));
     for (auto [x, y] : {std::pair{31, 16}, {0, 0}, {31, 0}, {0, 31}, {31, 31}}) EXPECT_TRUE(app.transparent(x, y));
-    EXPECT_EQ(readIcon(bench.app->connectedIcon.get()).at(16, 16), RGB(0, 255, 0));
-    EXPECT_EQ(readIcon(bench.app->idleIcon.get()).at(16, 16), RGB(255, 0, 0));
+    EXPECT_EQ(readIcon(bench.app->tray().connectedIcon()).at(16, 16), RGB(0, 255, 0));
+    EXPECT_EQ(readIcon(bench.app->tray().idleIcon()).at(16, 16), RGB(255, 0, 0));
     EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(bench.window(), WM_GETICON, ICON_SMALL, 0)),
-              bench.app->appIcon.get());
+              bench.app->tray().appIcon());
 }
 
 TEST_F(AppHotkeysTray, TheTrayDotIsRedAtStartGreenWhileDataFlowsAndRedWhenTheServerStops) {
@@ -234,14 +239,14 @@ TEST_F(AppHotkeysTray, TheTrayDotIsRedAtStartGreenWhileDataFlowsAndRedWhenTheSer
     EXPECT_EQ(added.uID, 1u);
     EXPECT_EQ(added.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(added.uCallbackMessage, static_cast<UINT>(WM_USER + 1));
-    EXPECT_EQ(added.hIcon, app.idleIcon.get());
+    EXPECT_EQ(added.hIcon, app.tray().idleIcon());
     EXPECT_STREQ(added.szTip, L"Marrowbell v1.5.1");
 
-    ASSERT_TRUE(pumpUntil([&] { return app.trayIconData.hIcon == app.connectedIcon.get(); }, 20000));
+    ASSERT_TRUE(pumpUntil([&] { return app.tray().shownIcon() == app.tray().connectedIcon(); }, 20000));
     EXPECT_EQ(trayCalls.back().verb, static_cast<DWORD>(NIM_MODIFY));
     ASSERT_TRUE(sim->setFault(test::SimFault("/api/all_status", "status", {{"code", 503}})));
-    EXPECT_TRUE(pumpUntil([&] { return app.trayIconData.hIcon == app.idleIcon.get(); }, 6000));
-    EXPECT_EQ(trayCalls.back().data.hIcon, app.idleIcon.get());
+    EXPECT_TRUE(pumpUntil([&] { return app.tray().shownIcon() == app.tray().idleIcon(); }, 6000));
+    EXPECT_EQ(trayCalls.back().data.hIcon, app.tray().idleIcon());
 }
 
 TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
@@ -256,7 +261,7 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
     EXPECT_FALSE(::IsWindowVisible(window));
     const wchar_t* expected[] = {L"Marrowbell v1.5.1", L"", L"Show", L"Help", L"", L"Exit"};
     const UINT ids[] = {0, 0, 2000, 2001, 0, 2002};
-    UniqueMenu menu = app.buildTrayMenu();
+    UniqueMenu menu = app.tray().buildMenu(app.look().visible);
     ASSERT_EQ(::GetMenuItemCount(menu.get()), 6);
     for (int i = 0; i < 6; ++i) {
         wchar_t text[64] = {};
@@ -267,7 +272,7 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
                   i == 1 || i == 4);
     }
     EXPECT_NE(::GetMenuState(menu.get(), 0, MF_BYPOSITION) & MF_GRAYED, 0u);
-    app.runTrayCommand(2000);
+    app.runTrayCommand(TrayCommand::ToggleVisibility);
     EXPECT_TRUE(::IsWindowVisible(window));
 
     // The real menu opens at a right-click; it is dismissed here and does nothing.
@@ -285,7 +290,7 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
     helpBoxes = 0;
     ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
         ::KillTimer(nullptr, id);
-        dismissing->runTrayCommand(2001);
+        dismissing->runTrayCommand(TrayCommand::Help);
         EnumThreadWindows(
             ::GetCurrentThreadId(),
             [](HWND box, LPARAM) -> BOOL {
@@ -299,12 +304,12 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
             },
             0);
     });
-    app.runTrayCommand(2001);
+    app.runTrayCommand(TrayCommand::Help);
     EXPECT_EQ(helpBoxes, 1);
-    EXPECT_FALSE(app.helpOpen);
+    EXPECT_FALSE(app.tray().helpOpen());
 
     BoxWatcher no(::GetCurrentThreadId(), L"Confirm Exit", IDNO, 5000);
-    app.runTrayCommand(2002);
+    app.runTrayCommand(TrayCommand::Exit);
     ASSERT_TRUE(pumpUntil([&] { return no.clicked(); }, 5000));
     pumpMessages(200);
     EXPECT_TRUE(::IsWindow(window)) << "No keeps it running";
@@ -313,8 +318,8 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
 TEST_F(AppHotkeysTray, AnIconTheShellRefusesAtStartIsAddedAgainTwoSecondsLater) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(start(bench, 2));  // the add, and the modify that looks for a late icon
-    EXPECT_FALSE(bench.app->trayIconAdded);
-    ASSERT_TRUE(pumpUntil([&] { return bench.app->trayIconAdded; }, 3000));
+    EXPECT_FALSE(bench.app->tray().added());
+    ASSERT_TRUE(pumpUntil([&] { return bench.app->tray().added(); }, 3000));
     EXPECT_EQ(std::count_if(trayCalls.begin(), trayCalls.end(), [](const TrayCall& c) { return c.verb == NIM_ADD; }),
               2);
 }
@@ -324,12 +329,12 @@ TEST_F(AppHotkeysTray, ARestartedShellGetsTheIconAgainAndALogoffRemovesItAndSave
     ASSERT_TRUE(start(bench));
     TrackerApp& app = *bench.app;
     HWND window = bench.window();
-    ASSERT_TRUE(pumpUntil([&] { return app.trayIconData.hIcon == app.connectedIcon.get(); }, 20000));
+    ASSERT_TRUE(pumpUntil([&] { return app.tray().shownIcon() == app.tray().connectedIcon(); }, 20000));
     trayCalls.clear();
     ::SendMessageW(window, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     ASSERT_GE(trayCalls.size(), 1u);  // and a modify, as this shell still holds the icon
     EXPECT_EQ(trayCalls[0].verb, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(trayCalls[0].data.hIcon, app.connectedIcon.get()) << "with the colour it had";
+    EXPECT_EQ(trayCalls[0].data.hIcon, app.tray().connectedIcon()) << "with the colour it had";
 
     BoxWatcher spy(::GetCurrentThreadId(), L"Confirm Exit", IDNO, 1000);
     EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 1);

@@ -211,7 +211,7 @@ TEST_F(AppLifetime, ClosingWhileTheServerIsUnreachableIsQuick) {
     AppBench bench(test::closedPortUrl(), ntp.address());
     ASSERT_TRUE(bench.start());
     pumpMessages(2500);  // the loader is retrying
-    EXPECT_EQ(bench.app->connectionState, Disconnected);
+    EXPECT_EQ(bench.app->feed().connectionState(), Disconnected);
     ::DestroyWindow(bench.window());
     pumpMessages();
     EXPECT_LT(bench.destroyApp(), 1000u);
@@ -224,7 +224,7 @@ TEST_F(AppLifetime, ALoaderBlockedByAServerThatNeverAnswersOutlivesTheApplicatio
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(bench.start());
     ASSERT_TRUE(pumpUntil([&] { return requestCount("/api/collections/mobs/records") > 0; }, 5000));
-    std::weak_ptr<TrackerState> state = bench.app->state;
+    std::weak_ptr<TrackerState> state = bench.app->feed().sharedState();
 
     ::DestroyWindow(bench.window());
     pumpMessages();
@@ -238,12 +238,12 @@ TEST_F(AppLifetime, ALoaderBlockedByAServerThatNeverAnswersOutlivesTheApplicatio
 TEST_F(AppLifetime, APollerBlockedByAServerThatNeverAnswersOutlivesTheApplicationSafely) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(bench.start());
-    ASSERT_TRUE(pumpUntil([&] { return bench.app->connectionState == Connected; }, 20000));
+    ASSERT_TRUE(pumpUntil([&] { return bench.app->feed().connectionState() == Connected; }, 20000));
     ASSERT_TRUE(sim->setFault(SimFault("/api/all_status", "hang")));
     ASSERT_TRUE(sim->clearLog());
     ASSERT_TRUE(pumpUntil([&] { return requestCount("/api/all_status") > 0; }, 5000));
-    std::weak_ptr<ApiClient> api = bench.app->api;
-    std::weak_ptr<TrackerState> state = bench.app->state;
+    std::weak_ptr<ApiClient> api = bench.app->feed().sharedApi();
+    std::weak_ptr<TrackerState> state = bench.app->feed().sharedState();
 
     ::DestroyWindow(bench.window());
     pumpMessages();

@@ -24,6 +24,7 @@
 #include "clock/win/udp_responder.h"
 #include "app/win/tracker_app.h"
 #include "core/win/unique_handle.h"
+#include "core/win/utf8.h"
 #include "support/win/box_watcher.h"
 #include "support/win/temp_folder.h"
 #include "support/win/window_test_util.h"
@@ -105,7 +106,7 @@ public:
         app = std::make_unique<TrackerApp>(iniPath());
         return app->createMainWindow();
     }
-    HWND window() const { return app ? app->mainWindow : nullptr; }
+    HWND window() const { return app ? app->window() : nullptr; }
 
     ~AppBench() { destroyApp(); }
     AppBench(const AppBench&) = delete;
@@ -127,15 +128,6 @@ public:
     TempFolder folder;
     std::unique_ptr<TrackerApp> app;
 };
-
-// UTF-8 as the UTF-16 the controls show.
-inline std::wstring widenUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    const int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
-    return wide;
-}
 
 // A TCP port of 127.0.0.1 with nothing listening on it.
 inline std::string closedPortUrl() {

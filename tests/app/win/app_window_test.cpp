@@ -54,17 +54,17 @@ protected:
     // the simulator's time.
     void startLoaded(AppBench& bench) {
         ASSERT_TRUE(bench.start());
-        ASSERT_TRUE(pumpUntil([&] { return bench.app->connectionState == Connected; }, 20000));
-        ASSERT_GE(bench.app->clock.syncedTime(), simNow) << "the clock did not take the responder's time";
+        ASSERT_TRUE(pumpUntil([&] { return bench.app->feed().connectionState() == Connected; }, 20000));
+        ASSERT_GE(bench.app->clock().syncedTime(), simNow) << "the clock did not take the responder's time";
     }
-    std::vector<Boss> bosses(const TrackerApp& app) {
-        CriticalSectionLock hold(app.state->stateLock);
-        return app.state->bosses;
+    std::vector<Boss> bosses(TrackerApp& app) {
+        CriticalSectionLock hold(app.feed().state().stateLock);
+        return app.feed().state().bosses;
     }
-    std::vector<ChannelStatus> channelsOf(const TrackerApp& app, const std::string& id) {
-        CriticalSectionLock hold(app.state->stateLock);
-        auto found = app.state->bossStatus.find(id);
-        return found == app.state->bossStatus.end() ? std::vector<ChannelStatus>{} : found->second.channels;
+    std::vector<ChannelStatus> channelsOf(TrackerApp& app, const std::string& id) {
+        CriticalSectionLock hold(app.feed().state().stateLock);
+        auto found = app.feed().state().bossStatus.find(id);
+        return found == app.feed().state().bossStatus.end() ? std::vector<ChannelStatus>{} : found->second.channels;
     }
 
     int64_t simNow = 0;
@@ -78,11 +78,11 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
         startLoaded(bench);
         TrackerApp& app = *bench.app;
         const std::vector<Boss> list = bosses(app);
-        ASSERT_EQ(app.bossSelector.itemCount(), static_cast<int>(list.size()));
-        const int64_t now = app.clock.now();
+        ASSERT_EQ(app.bossView().selector().itemCount(), static_cast<int>(list.size()));
+        const int64_t now = app.clock().now();
         int firstFresh = -1;
         for (size_t i = 0; i < list.size(); ++i) {
-            const ComboItem* item = app.bossSelector.item(static_cast<int>(i));
+            const ComboItem* item = app.bossView().selector().item(static_cast<int>(i));
             ASSERT_NE(item, nullptr);
             const std::vector<ChannelStatus> channels = channelsOf(app, list[i].id);
             int fresh = 0;
@@ -95,35 +95,36 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
             if (fresh > 0 && firstFresh < 0) firstFresh = static_cast<int>(i);
         }
         ASSERT_GE(firstFresh, 0) << "the simulator's world has fresh reports at its own time";
-        EXPECT_EQ(app.bossSelector.selectedIndex(), firstFresh);
-        EXPECT_EQ(app.state->selectedBossId, list[static_cast<size_t>(firstFresh)].id);
-        EXPECT_EQ(windowText(app.bossTitleLabel.window()), test::widenUtf8(list[static_cast<size_t>(firstFresh)].name));
+        EXPECT_EQ(app.bossView().selector().selectedIndex(), firstFresh);
+        EXPECT_EQ(app.feed().state().selectedBossId, list[static_cast<size_t>(firstFresh)].id);
+        EXPECT_EQ(windowText(app.bossView().title().window()), Utf8ToWide(list[static_cast<size_t>(firstFresh)].name));
 
         // Another boss is chosen in the popup, as a user would; it is the one saved.
         const int other = (firstFresh + 1) % static_cast<int>(list.size());
         restored = list[static_cast<size_t>(other)].id;
-        app.bossSelector.showPopup();
-        ASSERT_TRUE(app.layoutFrozen);
-        for (int i = app.bossSelector.hoverIndex(); i < other; ++i) {
-            ::SendMessageW(app.bossSelector.popupWindow(), WM_KEYDOWN, VK_DOWN, 0);
+        app.bossView().selector().showPopup();
+        ASSERT_TRUE(app.look().layoutFrozen);
+        for (int i = app.bossView().selector().hoverIndex(); i < other; ++i) {
+            ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_DOWN, 0);
         }
-        for (int i = app.bossSelector.hoverIndex(); i > other; --i) {
-            ::SendMessageW(app.bossSelector.popupWindow(), WM_KEYDOWN, VK_UP, 0);
+        for (int i = app.bossView().selector().hoverIndex(); i > other; --i) {
+            ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_UP, 0);
         }
-        ::SendMessageW(app.bossSelector.popupWindow(), WM_KEYDOWN, VK_RETURN, 0);
-        EXPECT_FALSE(app.layoutFrozen);
-        EXPECT_EQ(app.state->selectedBossId, restored);
+        ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_FALSE(app.look().layoutFrozen);
+        EXPECT_EQ(app.feed().state().selectedBossId, restored);
         ::DestroyWindow(bench.window());
         pumpMessages();
-        EXPECT_EQ(bench.get(L"Selection", L"LastBoss"), test::widenUtf8(restored));
+        EXPECT_EQ(bench.get(L"Selection", L"LastBoss"), Utf8ToWide(restored));
         bench.destroyApp();
 
         AppBench again(urls.http, ntp->address());
-        again.put(L"Selection", L"LastBoss", test::widenUtf8(restored));
+        again.put(L"Selection", L"LastBoss", Utf8ToWide(restored));
         startLoaded(again);
-        EXPECT_EQ(again.app->state->selectedBossId, restored);
-        EXPECT_EQ(again.app->bossSelector.selectedIndex(), other);
-        EXPECT_EQ(windowText(again.app->bossSelector.window()), test::widenUtf8(list[static_cast<size_t>(other)].name))
+        EXPECT_EQ(again.app->feed().state().selectedBossId, restored);
+        EXPECT_EQ(again.app->bossView().selector().selectedIndex(), other);
+        EXPECT_EQ(windowText(again.app->bossView().selector().window()),
+                  Utf8ToWide(list[static_cast<size_t>(other)].name))
             << "the selector reads as it shows";
     }
 }
@@ -134,7 +135,7 @@ TEST_F(AppWindow, RowsFollowTheChannelOrderWithStaleRowsGreyedAndTheirTextReadab
     TrackerApp& app = *bench.app;
     // The boss with the most stale and fresh reports side by side shows both kinds of row.
     const std::vector<Boss> list = bosses(app);
-    const int64_t now = app.clock.now();
+    const int64_t now = app.clock().now();
     int best = -1;
     size_t bestScore = 0;
     for (size_t i = 0; i < list.size(); ++i) {
@@ -146,14 +147,14 @@ TEST_F(AppWindow, RowsFollowTheChannelOrderWithStaleRowsGreyedAndTheirTextReadab
         if (std::min(fresh, stale) > bestScore) bestScore = std::min(fresh, stale), best = static_cast<int>(i);
     }
     ASSERT_GE(best, 0);
-    app.bossSelector.setSelection(best);
+    app.bossView().selector().setSelection(best);
     app.onBossSelected();
 
     std::vector<ChannelStatus> live;
     for (const ChannelStatus& report : channelsOf(app, list[static_cast<size_t>(best)].id)) {
         if (report.last_hp != 0) live.push_back(report);
     }
-    const std::vector<std::wstring> shown = lines(windowText(app.channelList.window()));
+    const std::vector<std::wstring> shown = lines(windowText(app.bossView().list().window()));
     ASSERT_EQ(shown.size(), live.size());
     // Every fresh row comes before every stale one; each line names its channel and health.
     const std::wregex row(LR"(^Ch\. +(\d+) \| +(\d+)%(  .+)?$)");
@@ -184,13 +185,13 @@ TEST_F(AppWindow, RowsFollowTheChannelOrderWithStaleRowsGreyedAndTheirTextReadab
                                                 staleRows.begin());
     ASSERT_LT(firstStale, shown.size());
     const int top = static_cast<int>(firstStale) > 0 ? static_cast<int>(firstStale) - 1 : 0;  // one fresh row above
-    ::SendMessageW(app.channelList.window(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, top), 0);
-    ::UpdateWindow(app.channelList.window());
-    const test::PixelCapture pixels = test::PixelCapture::fromClient(app.channelList.window());
-    const int rowHeight = app.channelList.rowHeight();
-    for (int k = 0;
-         k < app.channelList.visibleRows() && app.channelList.topIndex() + k < static_cast<int>(shown.size()); ++k) {
-        const size_t index = static_cast<size_t>(app.channelList.topIndex() + k);
+    const ProgressList& rows = app.bossView().list();
+    ::SendMessageW(rows.window(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, top), 0);
+    ::UpdateWindow(rows.window());
+    const test::PixelCapture pixels = test::PixelCapture::fromClient(rows.window());
+    const int rowHeight = rows.rowHeight();
+    for (int k = 0; k < rows.visibleRows() && rows.topIndex() + k < static_cast<int>(shown.size()); ++k) {
+        const size_t index = static_cast<size_t>(rows.topIndex() + k);
         RECT area{0, k * rowHeight, pixels.width() - 12, (k + 1) * rowHeight};
         EXPECT_EQ(pixels.count(area, RGB(200, 200, 200)) > 0, staleRows[index]) << "row " << index;
         // The grey bar: far more grey than the outline every bar has.
@@ -206,11 +207,11 @@ TEST_F(AppWindow, TheCountdownStatusAndCacheLinesReadAsTheyShow) {
     TrackerApp& app = *bench.app;
     ASSERT_TRUE(pumpUntil(
         [&] {
-            return windowText(app.statusLine.window()).find(L"KB/req") != std::wstring::npos ||
-                   windowText(app.statusLine.window()).find(L" B/req") != std::wstring::npos;
+            return windowText(app.statusLine().label().window()).find(L"KB/req") != std::wstring::npos ||
+                   windowText(app.statusLine().label().window()).find(L" B/req") != std::wstring::npos;
         },
         5000));
-    const std::wstring status = windowText(app.statusLine.window());
+    const std::wstring status = windowText(app.statusLine().label().window());
     const std::wregex connected(
         LR"(^\u25CF Connected \| \u2193 \d+ K?B/req \u2191 \d+ K?B/req\.{1,3} \| NTP: (\d\d:\d\d:\d\d) UTC$)");
     std::wsmatch match;
@@ -219,16 +220,16 @@ TEST_F(AppWindow, TheCountdownStatusAndCacheLinesReadAsTheyShow) {
 
     // Once the status probe answered, the cache line shows the server's cache age.
     const std::wregex age(LR"(^Cache: \d+(\.\d+s|m \d+s|h \d+m)$)");
-    EXPECT_TRUE(pumpUntil([&] { return std::regex_match(windowText(app.cacheAgeLabel.window()), age); }, 5000))
+    EXPECT_TRUE(pumpUntil([&] { return std::regex_match(windowText(app.bossView().cacheAge().window()), age); }, 5000))
         << "the cache line stayed empty or unknown";
 
     // At 12:00:0x a boss that spawns on the hour is an hour away, one on the half hour half an hour.
     const std::vector<Boss> list = bosses(app);
     for (size_t i = 0; i < list.size(); ++i) {
-        app.bossSelector.setSelection(static_cast<int>(i));
+        app.bossView().selector().setSelection(static_cast<int>(i));
         app.onBossSelected();
-        app.onTimer(kTimerRefresh);
-        const std::wstring countdown = windowText(app.spawnCountdownLabel.window());
+        ::SendMessageW(app.window(), WM_TIMER, kTimerRefresh, 0);
+        const std::wstring countdown = windowText(app.bossView().spawnCountdown().window());
         if (list[i].type == "magical_creature" || (list[i].respawn_time != 0 && list[i].respawn_time != 30)) {
             EXPECT_EQ(countdown, L"") << list[i].name;
         } else {
@@ -244,29 +245,34 @@ TEST_F(AppWindow, SlidersSetOpacityAndTextScaleAndOnlyTheScaleIsWrittenAtOnce) {
     TrackerApp& app = *bench.app;
     ::SetForegroundWindow(bench.window());
     ::SetFocus(bench.window());
-    ASSERT_TRUE(
-        pumpUntil([&] { return app.settingsPanelShown && ::IsWindowVisible(app.opacitySlider.window()); }, 3000));
-    EXPECT_EQ(windowText(app.opacityCaption.window()), L"Transparency:");
-    EXPECT_EQ(windowText(app.textScaleCaption.window()), L"Text Scale:");
-    EXPECT_EQ(windowText(app.opacityValueLabel.window()), L"75%");
-    EXPECT_EQ(windowText(app.textScaleValueLabel.window()), L"100%");
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            return app.look().settingsPanelShown && ::IsWindowVisible(app.settingsPanel().opacitySlider().window());
+        },
+        3000));
+    EXPECT_EQ(windowText(app.settingsPanel().opacityCaption().window()), L"Transparency:");
+    EXPECT_EQ(windowText(app.settingsPanel().textScaleCaption().window()), L"Text Scale:");
+    EXPECT_EQ(windowText(app.settingsPanel().opacityValue().window()), L"75%");
+    EXPECT_EQ(windowText(app.settingsPanel().textScaleValue().window()), L"100%");
 
     RECT slider{};
-    ::GetClientRect(app.opacitySlider.window(), &slider);
-    test::realClick(test::clientToScreen(app.opacitySlider.window(), 10, slider.bottom / 2));  // the minimum
+    ::GetClientRect(app.settingsPanel().opacitySlider().window(), &slider);
+    test::realClick(
+        test::clientToScreen(app.settingsPanel().opacitySlider().window(), 10, slider.bottom / 2));  // the minimum
     pumpMessages(100);
     BYTE alpha = 0;
     ASSERT_TRUE(::GetLayeredWindowAttributes(bench.window(), nullptr, &alpha, nullptr));
     EXPECT_EQ(alpha, 25);
-    EXPECT_EQ(windowText(app.opacityValueLabel.window()), L"10%");
-    EXPECT_EQ(app.settings.opacity, 10);
+    EXPECT_EQ(windowText(app.settingsPanel().opacityValue().window()), L"10%");
+    EXPECT_EQ(app.settings().opacity, 10);
     EXPECT_EQ(bench.get(L"Window", L"Opacity"), L"<absent>") << "opacity waits for the next save";
 
-    ::GetClientRect(app.textScaleSlider.window(), &slider);
-    test::realClick(test::clientToScreen(app.textScaleSlider.window(), slider.right - 5, slider.bottom / 2));
+    ::GetClientRect(app.settingsPanel().textScaleSlider().window(), &slider);
+    test::realClick(
+        test::clientToScreen(app.settingsPanel().textScaleSlider().window(), slider.right - 5, slider.bottom / 2));
     pumpMessages(100);
-    EXPECT_EQ(windowText(app.textScaleValueLabel.window()), L"200%");
-    EXPECT_EQ(app.channelList.rowHeight(), 80);
+    EXPECT_EQ(windowText(app.settingsPanel().textScaleValue().window()), L"200%");
+    EXPECT_EQ(app.bossView().list().rowHeight(), 80);
     EXPECT_EQ(bench.getInt(L"Window", L"TextScale"), 200) << "the scale is saved at once";
     EXPECT_EQ(bench.getInt(L"Window", L"Opacity"), 10) << "and with it the opacity";
 }
@@ -286,7 +292,7 @@ TEST_F(AppWindow, ClickThroughDropsTheFrameKeepsTheRectangleAndComesBackAfterARe
     app.toggleClickThrough();
     ::CloseHandle(held);
     EXPECT_EQ(bench.iniBytes().find("ClickThroughMode"), std::string::npos);
-    EXPECT_EQ(app.settings.settingsPath, bench.iniPath());
+    EXPECT_EQ(app.settings().settingsPath, bench.iniPath());
     RECT after{};
     ::GetWindowRect(window, &after);
     EXPECT_TRUE(::EqualRect(&before, &after));
@@ -296,15 +302,15 @@ TEST_F(AppWindow, ClickThroughDropsTheFrameKeepsTheRectangleAndComesBackAfterARe
     EXPECT_NE(style & WS_POPUP, 0u);
     EXPECT_EQ(exStyle & (kClickThroughExStyles | WS_EX_LAYERED | WS_EX_TOPMOST),
               kClickThroughExStyles | WS_EX_LAYERED | WS_EX_TOPMOST);
-    EXPECT_FALSE(::IsWindowVisible(app.bossSelector.window()));
-    EXPECT_FALSE(::IsWindowVisible(app.statusLine.window()));
-    EXPECT_FALSE(::IsWindowVisible(app.clickThroughButton.window()));
-    EXPECT_TRUE(::IsWindowVisible(app.bossTitleLabel.window()));
-    EXPECT_FALSE(app.channelList.scrollBarEnabled());
-    EXPECT_EQ(app.channelList.topIndex(), 0);
+    EXPECT_FALSE(::IsWindowVisible(app.bossView().selector().window()));
+    EXPECT_FALSE(::IsWindowVisible(app.statusLine().label().window()));
+    EXPECT_FALSE(::IsWindowVisible(app.hotkeyBar().button(HotkeyAction::ClickThrough).window()));
+    EXPECT_TRUE(::IsWindowVisible(app.bossView().title().window()));
+    EXPECT_FALSE(app.bossView().list().scrollBarEnabled());
+    EXPECT_EQ(app.bossView().list().topIndex(), 0);
     RECT client{};
     ::GetClientRect(window, &client);
-    const RECT list = childRect(window, app.channelList.window());
+    const RECT list = childRect(window, app.bossView().list().window());
     EXPECT_EQ(list.top, 50);
     EXPECT_EQ(list.right - list.left, client.right);
 
@@ -313,16 +319,16 @@ TEST_F(AppWindow, ClickThroughDropsTheFrameKeepsTheRectangleAndComesBackAfterARe
     bench.destroyApp();
     ASSERT_TRUE(bench.start());  // the same file: the mode is back
     window = bench.window();
-    EXPECT_TRUE(bench.app->clickThrough);
+    EXPECT_TRUE(bench.app->look().clickThrough);
     EXPECT_EQ(static_cast<uint32_t>(::GetWindowLongW(window, GWL_STYLE)) & kFrameStyles, 0u);
-    EXPECT_FALSE(bench.app->channelList.scrollBarEnabled());
+    EXPECT_FALSE(bench.app->bossView().list().scrollBarEnabled());
 
     bench.app->toggleClickThrough();
     EXPECT_EQ(static_cast<uint32_t>(::GetWindowLongW(window, GWL_STYLE)) & kFrameStyles, kFrameStyles);
     EXPECT_EQ(static_cast<uint32_t>(::GetWindowLongW(window, GWL_EXSTYLE)) & kClickThroughExStyles, 0u);
-    EXPECT_TRUE(::IsWindowVisible(bench.app->bossSelector.window()));
-    EXPECT_TRUE(::IsWindowVisible(bench.app->statusLine.window()));
-    EXPECT_TRUE(bench.app->channelList.scrollBarEnabled());
+    EXPECT_TRUE(::IsWindowVisible(bench.app->bossView().selector().window()));
+    EXPECT_TRUE(::IsWindowVisible(bench.app->statusLine().label().window()));
+    EXPECT_TRUE(bench.app->bossView().list().scrollBarEnabled());
     EXPECT_EQ(bench.getInt(L"Window", L"ClickThroughMode"), 0);
 }
 
@@ -337,9 +343,9 @@ TEST_F(AppWindow, ABossIdWithLineBreaksIsSelectedButNeverBecomesASettingsLine) {
         test::SimFault("/api/collections/mobs/records", "raw", {{"body_b64", test::SimBase64(page.dump())}})));
     AppBench bench(urls.http, ntp->address());
     startLoaded(bench);
-    bench.app->bossSelector.setSelection(0);
+    bench.app->bossView().selector().setSelection(0);
     bench.app->onBossSelected();
-    EXPECT_EQ(bench.app->settings.lastBoss, id);
+    EXPECT_EQ(bench.app->settings().lastBoss, id);
     ::DestroyWindow(bench.window());  // the close saves
     pumpMessages();
     const std::string file = bench.iniBytes();
@@ -378,21 +384,21 @@ TEST_F(AppWindow, TheOpenPopupFreezesTheLayoutUntilItCloses) {
     HWND window = bench.window();
 
     app.toggleBossMenu();
-    ASSERT_TRUE(app.bossSelector.isOpen());
-    ASSERT_TRUE(app.layoutFrozen);
+    ASSERT_TRUE(app.bossView().selector().isOpen());
+    ASSERT_TRUE(app.look().layoutFrozen);
     // Opening takes the activation (and with it the panel) before the layout freezes.
-    const RECT listBefore = childRect(window, app.channelList.window());
+    const RECT listBefore = childRect(window, app.bossView().list().window());
     RECT outer{};
     ::GetWindowRect(window, &outer);
     ::SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + 100, outer.bottom - outer.top + 100,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const RECT listFrozen = childRect(window, app.channelList.window());
+    const RECT listFrozen = childRect(window, app.bossView().list().window());
     EXPECT_TRUE(::EqualRect(&listBefore, &listFrozen)) << "a resize while the popup is open moves nothing";
 
     app.toggleBossMenu();  // the hotkey again closes it
-    EXPECT_FALSE(app.bossSelector.isOpen());
-    EXPECT_FALSE(app.layoutFrozen);
-    const RECT listAfter = childRect(window, app.channelList.window());
+    EXPECT_FALSE(app.bossView().selector().isOpen());
+    EXPECT_FALSE(app.look().layoutFrozen);
+    const RECT listAfter = childRect(window, app.bossView().list().window());
     EXPECT_EQ(listAfter.right - listAfter.left, (listBefore.right - listBefore.left) + 100);
 }
 

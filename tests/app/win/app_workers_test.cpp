@@ -53,13 +53,13 @@ protected:
     // the initial load to be applied.
     void startLoaded(AppBench& bench) {
         ASSERT_TRUE(bench.start());
-        ASSERT_TRUE(pumpUntil([&] { return bench.app->connectionState == Connected; }, 20000))
+        ASSERT_TRUE(pumpUntil([&] { return bench.app->feed().connectionState() == Connected; }, 20000))
             << "the initial load was not announced";
     }
 
-    int32_t dotPhase(const TrackerApp& app) {
-        CriticalSectionLock hold(app.state->stateLock);
-        return app.state->dotPhase;
+    int32_t dotPhase(TrackerApp& app) {
+        CriticalSectionLock hold(app.feed().state().stateLock);
+        return app.feed().state().dotPhase;
     }
 
     test::LocalNtpServer ntp;
@@ -80,21 +80,21 @@ TEST_F(AppWorkers, LoaderRetriesEverySecondUntilTheServerAnswersThenAnnouncesThe
     }
     EXPECT_TRUE(requestsTo(kAllStatus).empty()) << "the shared client has no base URL before the load";
     EXPECT_TRUE(requestsTo(kStatus).empty());
-    EXPECT_EQ(bench.app->connectionState, Disconnected);
-    EXPECT_EQ(bench.app->api->baseUrlText(), "");
+    EXPECT_EQ(bench.app->feed().connectionState(), Disconnected);
+    EXPECT_EQ(bench.app->feed().api().baseUrlText(), "");
 
     arm(SimFault(kBosses, "none"));  // the server comes up
-    ASSERT_TRUE(pumpUntil([&] { return bench.app->connectionState == Connected; }, 20000));
-    EXPECT_EQ(bench.app->api->baseUrlText(), urls.http);
+    ASSERT_TRUE(pumpUntil([&] { return bench.app->feed().connectionState() == Connected; }, 20000));
+    EXPECT_EQ(bench.app->feed().api().baseUrlText(), urls.http);
 
     std::vector<std::string> ids;
     {
-        CriticalSectionLock hold(bench.app->state->stateLock);
-        ASSERT_EQ(bench.app->state->bosses.size(), 12u);
-        for (const Boss& boss : bench.app->state->bosses) {
+        CriticalSectionLock hold(bench.app->feed().state().stateLock);
+        ASSERT_EQ(bench.app->feed().state().bosses.size(), 12u);
+        for (const Boss& boss : bench.app->feed().state().bosses) {
             ids.push_back(boss.id);
-            auto entry = bench.app->state->bossStatus.find(boss.id);
-            ASSERT_NE(entry, bench.app->state->bossStatus.end());
+            auto entry = bench.app->feed().state().bossStatus.find(boss.id);
+            ASSERT_NE(entry, bench.app->feed().state().bossStatus.end());
             EXPECT_EQ(entry->second.boss.name, boss.name);
         }
     }
@@ -117,11 +117,11 @@ TEST_F(AppWorkers, ABossWhoseChannelFetchFailsIsRetriedEverySecondWhileTheOthers
     AppBench bench(urls.http, ntp.address());
     startLoaded(bench);
     TrackerApp& app = *bench.app;
-    EXPECT_EQ(app.bossSelector.itemCount(), 12);
+    EXPECT_EQ(app.bossView().selector().itemCount(), 12);
     const auto rowsOf = [&](int index) {
-        app.bossSelector.setSelection(index);
+        app.bossView().selector().setSelection(index);
         app.onBossSelected();
-        return app.channelList.rowCount();
+        return app.bossView().list().rowCount();
     };
     EXPECT_GT(rowsOf(1), 0);
     pumpMessages(2200);
@@ -130,8 +130,8 @@ TEST_F(AppWorkers, ABossWhoseChannelFetchFailsIsRetriedEverySecondWhileTheOthers
     arm(SimFault(kChannels, "none"));
     ASSERT_TRUE(pumpUntil(
         [&] {
-            CriticalSectionLock hold(app.state->stateLock);
-            return app.state->bossStatus[broken].boss.id == broken;
+            CriticalSectionLock hold(app.feed().state().stateLock);
+            return app.feed().state().bossStatus[broken].boss.id == broken;
         },
         3000));
     const size_t fetches = fetchesOfBroken();
@@ -164,12 +164,13 @@ TEST_F(AppWorkers, PollerPausesHalfASecondAfterEachPollAndOneAndAHalfWhileFailin
         EXPECT_LE(gap, 2100.0);
     }
     EXPECT_GE(requestsTo(kStatus).size() + 1, polls.size()) << "the probe runs after failed polls too";
-    EXPECT_EQ(bench.app->connectionState, Disconnected);
-    EXPECT_EQ(tools::windowText(bench.app->statusLine.window()).rfind(L"Disconnected | NTP: ", 0), 0u);
+    EXPECT_EQ(bench.app->feed().connectionState(), Disconnected);
+    EXPECT_EQ(tools::windowText(bench.app->statusLine().label().window()).rfind(L"Disconnected | NTP: ", 0), 0u);
 
     arm(SimFault(kAllStatus, "none"));
-    EXPECT_TRUE(pumpUntil([&] { return bench.app->connectionState == Connected; }, 2500)) << "the next good poll";
-    EXPECT_EQ(tools::windowText(bench.app->statusLine.window()).rfind(L"\u25CF Connected | ", 0), 0u);
+    EXPECT_TRUE(pumpUntil([&] { return bench.app->feed().connectionState() == Connected; }, 2500))
+        << "the next good poll";
+    EXPECT_EQ(tools::windowText(bench.app->statusLine().label().window()).rfind(L"\u25CF Connected | ", 0), 0u);
 }
 
 TEST_F(AppWorkers, EachSuccessfulPollRaisesDataChangedAndAdvancesTheDots) {
@@ -182,7 +183,7 @@ TEST_F(AppWorkers, EachSuccessfulPollRaisesDataChangedAndAdvancesTheDots) {
     ASSERT_TRUE(sim->clearLog());
     int32_t phase = dotPhase(app);
     int steps = 0;
-    uint32_t firstTick = app.lastDataTick;
+    uint32_t firstTick = app.feed().lastDataTick();
     const ULONGLONG end = ::GetTickCount64() + 3000;
     while (::GetTickCount64() < end) {
         pumpMessages(10);
@@ -197,52 +198,52 @@ TEST_F(AppWorkers, EachSuccessfulPollRaisesDataChangedAndAdvancesTheDots) {
     EXPECT_GE(steps, 3);
     EXPECT_LE(static_cast<size_t>(steps), polls + 1);
     EXPECT_GE(static_cast<size_t>(steps) + 1, polls);
-    EXPECT_NE(app.lastDataTick, firstTick) << "the refresh timer applied the new data";
+    EXPECT_NE(app.feed().lastDataTick(), firstTick) << "the refresh timer applied the new data";
     ASSERT_TRUE(pumpUntil(
         [&] {
-            CriticalSectionLock hold(app.state->stateLock);
-            return !app.state->dataChanged;
+            CriticalSectionLock hold(app.feed().state().stateLock);
+            return !app.feed().state().dataChanged;
         },
         300));
     {
-        CriticalSectionLock hold(app.state->stateLock);
-        EXPECT_EQ(app.state->bossStatus.size(), 12u);
-        EXPECT_GE(app.state->cacheAgeSeconds, 0.0) << "the probe's cache age is stored";
+        CriticalSectionLock hold(app.feed().state().stateLock);
+        EXPECT_EQ(app.feed().state().bossStatus.size(), 12u);
+        EXPECT_GE(app.feed().state().cacheAgeSeconds, 0.0) << "the probe's cache age is stored";
     }
 
     // Failing polls change nothing.
     arm(SimFault(kAllStatus, "status", {{"code", 503}}));
     pumpMessages(1000);  // a poll that was on its way may still land
     phase = dotPhase(app);
-    firstTick = app.lastDataTick;
+    firstTick = app.feed().lastDataTick();
     pumpMessages(3500);
     EXPECT_EQ(dotPhase(app), phase);
-    EXPECT_EQ(app.lastDataTick, firstTick);
-    CriticalSectionLock hold(app.state->stateLock);
-    EXPECT_FALSE(app.state->dataChanged);
+    EXPECT_EQ(app.feed().lastDataTick(), firstTick);
+    CriticalSectionLock hold(app.feed().state().stateLock);
+    EXPECT_FALSE(app.feed().state().dataChanged);
 }
 
 TEST_F(AppWorkers, ConnectedAfterTheLoadAndDisconnectedWhenTheConnectionStops) {
     AppBench bench(urls.http, ntp.address());
     startLoaded(bench);
-    EXPECT_EQ(bench.app->api->trafficSnapshot().state, Connected);
+    EXPECT_EQ(bench.app->feed().api().trafficSnapshot().state, Connected);
 
-    bench.app->api->stopConnection();
-    ASSERT_TRUE(pumpUntil([&] { return bench.app->connectionState == Disconnected; }, 2000));
-    EXPECT_EQ(bench.app->api->trafficSnapshot().state, Disconnected);
-    EXPECT_EQ(bench.app->api->lastErrorText(), "Stopped");
+    bench.app->feed().api().stopConnection();
+    ASSERT_TRUE(pumpUntil([&] { return bench.app->feed().connectionState() == Disconnected; }, 2000));
+    EXPECT_EQ(bench.app->feed().api().trafficSnapshot().state, Disconnected);
+    EXPECT_EQ(bench.app->feed().api().lastErrorText(), "Stopped");
 }
 
 TEST_F(AppWorkers, NtpTimerSlowsToFiveMinutesAfterTheFirstSuccess) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(bench.start());
     TrackerApp& app = *bench.app;
-    EXPECT_EQ(app.ntpTimerPeriodMs, kNtpRetryPeriodMs);
-    ASSERT_TRUE(pumpUntil([&] { return app.clock.isFresh(); }, 5000)) << "the first synchronisation at start-up";
+    EXPECT_EQ(app.ntpTimerPeriod(), kNtpRetryPeriodMs);
+    ASSERT_TRUE(pumpUntil([&] { return app.clock().isFresh(); }, 5000)) << "the first synchronisation at start-up";
     const int before = ntp.requests();
 
-    ::SendMessageW(app.mainWindow, WM_TIMER, kTimerNtp, 0);
-    EXPECT_EQ(app.ntpTimerPeriodMs, kNtpRefreshPeriodMs);
+    ::SendMessageW(app.window(), WM_TIMER, kTimerNtp, 0);
+    EXPECT_EQ(app.ntpTimerPeriod(), kNtpRefreshPeriodMs);
     EXPECT_TRUE(pumpUntil([&] { return ntp.requests() > before; }, 3000)) << "each tick synchronises again";
 }
 
@@ -251,9 +252,9 @@ TEST_F(AppWorkers, NtpTimerKeepsRetryingEveryTenSecondsWhileNoServerAnswers) {
     AppBench bench(urls.http, test::closedPortUrl().substr(std::string("http://").size()));
     ASSERT_TRUE(bench.start());
     pumpMessages(300);
-    ::SendMessageW(bench.app->mainWindow, WM_TIMER, kTimerNtp, 0);
-    EXPECT_FALSE(bench.app->clock.isFresh());
-    EXPECT_EQ(bench.app->ntpTimerPeriodMs, kNtpRetryPeriodMs);
+    ::SendMessageW(bench.app->window(), WM_TIMER, kTimerNtp, 0);
+    EXPECT_FALSE(bench.app->clock().isFresh());
+    EXPECT_EQ(bench.app->ntpTimerPeriod(), kNtpRetryPeriodMs);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ protected:
 
 TEST_F(HttpGetTest, SendsOneGzipGetWithTheQueryOverHttpAndHttps) {
     for (const std::string& base : {urls.http, urls.https}) {
-        for (const std::string& path : {std::string(kAllStatusPath), ChannelStatusPath("abc123")}) {
+        for (const std::string& path : {std::string(kAllStatusPath), channelStatusPath("abc123")}) {
             ASSERT_TRUE(sim->clearLog());
             std::string body;
             const uint64_t received = HttpGet(base + path, body);

@@ -35,13 +35,13 @@ using SessionOpenTest = test::SimulatorTest;
 
 TEST_F(SessionOpenTest, BothTransportsFollowTheUsersProxySettingsAndStillReachTheServer) {
     gCalls.clear();
-    SetSessionOpener(&recordingOpener);
+    setSessionOpener(&recordingOpener);
     for (const std::string& base : {urls.http, urls.https}) {
         std::string body;
         EXPECT_GT(HttpGet(base + kAllStatusPath, body), 0u) << base;
         EXPECT_TRUE(ProbeHttpGet(base + kStatusPath).ok) << base;
     }
-    SetSessionOpener(nullptr);
+    setSessionOpener(nullptr);
     static_assert(WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY == 4);
     EXPECT_EQ(gCalls,
               (std::vector<std::wstring>{L"Vantor/1.0 4 0", L"Vantor/1.1 4 0", L"Vantor/1.0 4 0", L"Vantor/1.1 4 0"}));
@@ -54,11 +54,11 @@ TEST_F(SessionOpenTest, BothTransportsFollowTheUsersProxySettingsAndStillReachTh
 TEST_F(SessionOpenTest, WhereTheAutomaticTypeIsRefusedBothTransportsOpenWithTheDefaultProxy) {
     gCalls.clear();
     gRefuseAutomatic = true;
-    SetSessionOpener(&recordingOpener);
+    setSessionOpener(&recordingOpener);
     std::string body;
     EXPECT_GT(HttpGet(urls.https + kAllStatusPath, body), 0u);
     EXPECT_TRUE(ProbeHttpGet(urls.https + kStatusPath).ok);
-    SetSessionOpener(nullptr);
+    setSessionOpener(nullptr);
     gRefuseAutomatic = false;
     static_assert(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY == 0);
     EXPECT_EQ(gCalls,

@@ -4,7 +4,7 @@
 #include <winhttp.h>
 
 #include "core/win/unique_handle.h"
-#include "server/win/utf8_to_wide.h"
+#include "core/win/utf8.h"
 
 namespace mb::test {
 namespace {

@@ -1,0 +1,37 @@
+// Alerts shown as balloons on the tray icon: each refresh tick asks the alert rules what to
+// say (alerts.h) and shows it, at most one balloon every three seconds (alert_outbox.h).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+
+#include "app/alert_outbox.h"
+#include "app/alerts.h"
+#include "app/win/tray_icon.h"
+#include "clock/win/ntp_clock.h"
+#include "core/tracker_records.h"
+#include "core/win/tracker_state.h"
+#include "desktop/alert_settings.h"
+
+namespace mb {
+
+class AlertBalloons {
+public:
+    // The sound of an alert when the settings want one; a test puts something else in its place.
+    void setSound(std::function<void()> sound) { sound_ = std::move(sound); }
+
+    // Called while some alert is on. dataArrived: a poll was applied this tick.
+    void refreshAlerts(bool dataArrived, const AlertSettings& wanted, NtpClock& clock, TrackerState& state,
+                       const std::optional<Boss>& selected, TrayIcon& tray);
+
+    const AlertState& state() const { return state_; }
+
+private:
+    AlertState state_;    // what has been alerted
+    AlertOutbox outbox_;  // the balloons waiting for their turn
+    std::function<void()> sound_ = [] { ::MessageBeep(MB_ICONASTERISK); };
+};
+
+}  // namespace mb

@@ -1,0 +1,133 @@
+#include "app/win/boss_view.h"
+
+#include <algorithm>
+
+#include "app/app_constants.h"
+#include "app/row_assembly.h"
+#include "app/win/placement.h"
+#include "core/spawn_countdown.h"
+#include "core/win/utf8.h"
+#include "desktop/status_text.h"
+
+namespace mb {
+
+BossView::BossView(TrackerState& state, NtpClock& clock) : state_(state), clock_(clock) {}
+
+void BossView::create(HWND parent, int textScale) {
+    selector_.create(parent, 0, 0, 0, 0, kIdBossSelector);
+    list_.create(parent, 0, 0, 0, 0, kIdChannelList);
+    list_.setTextScale(textScale);
+    title_.create(parent, 0, 0, 0, 0, kIdBossTitle);
+    title_.setFontSize(14);
+    cacheAge_.create(parent, 0, 0, 0, 0, kIdCacheAge);
+    cacheAge_.setFontSize(14);
+    spawnCountdown_.create(parent, 0, 0, 0, 0, kIdSpawnCountdown);
+}
+
+int BossView::placeSelector(const LayoutRect& bounds) {
+    selector_.setBounds(bounds.x, bounds.y, bounds.width, bounds.height);
+    RECT placed{};
+    return ::GetWindowRect(selector_.window(), &placed) ? placed.bottom - placed.top : 0;
+}
+
+void BossView::place(const MainLayout& layout) {
+    applyPlacement(selector_, layout[LayoutControl::BossSelector]);
+    applyPlacement(title_, layout[LayoutControl::BossTitleLabel]);
+    applyPlacement(cacheAge_, layout[LayoutControl::CacheAgeLabel]);
+    applyPlacement(spawnCountdown_, layout[LayoutControl::SpawnCountdownLabel]);
+    applyPlacement(list_, layout[LayoutControl::ChannelList]);
+}
+
+void BossView::setClickThrough(bool on) {
+    clickThrough_ = on;
+    if (on) list_.scrollToTop();
+    list_.setScrollBarEnabled(!on);
+}
+
+void BossView::fillBossSelector() {
+    selector_.clearItems();
+    selectorBosses_.clear();
+    const int64_t now = clock_.now();
+    CriticalSectionLock hold(state_.stateLock);
+    for (const Boss& boss : state_.bosses) {
+        const SelectorCounts counts = selectorCounts(state_.bossStatus, boss.id, now);
+        selectorBosses_.push_back(std::make_unique<Boss>(boss));
+        selector_.addItem(boss.name, counts.color, selectorBosses_.back().get(), counts.fresh, counts.total);
+    }
+}
+
+void BossView::refreshBossSelectorCounts() {
+    const int64_t now = clock_.now();
+    CriticalSectionLock hold(state_.stateLock);
+    const size_t count = std::min(state_.bosses.size(), static_cast<size_t>(selector_.itemCount()));
+    for (size_t i = 0; i < count; ++i) {
+        const SelectorCounts counts = selectorCounts(state_.bossStatus, state_.bosses[i].id, now);
+        selector_.updateItem(static_cast<int>(i), counts.color, counts.fresh, counts.total);
+    }
+    selector_.refresh();
+}
+
+std::optional<size_t> BossView::initialChoice(const std::string& lastBoss) {
+    std::optional<size_t> chosen;
+    {
+        CriticalSectionLock hold(state_.stateLock);
+        if (!lastBoss.empty()) chosen = findBossIndex(state_.bosses, lastBoss);
+    }
+    if (chosen) return chosen;
+    const int64_t now = clock_.now();
+    CriticalSectionLock hold(state_.stateLock);
+    return firstBossWithFreshReport(state_.bosses, state_.bossStatus, now);
+}
+
+void BossView::select(size_t index) {
+    if (index < static_cast<size_t>(selector_.itemCount())) selector_.setSelection(static_cast<int>(index));
+}
+
+std::optional<std::string> BossView::onBossSelected() {
+    const auto* boss = static_cast<const Boss*>(selector_.selectedData());
+    if (!boss) return std::nullopt;
+    state_.selectedBossId = boss->id;
+    title_.setText(Utf8ToWide(boss->name));
+    rebuildChannelRows();
+    return boss->id;
+}
+
+void BossView::rebuildChannelRows() {
+    // Held until the list has its rows, so what it shows is one consistent poll.
+    CriticalSectionLock hold(state_.stateLock);
+    auto entry = state_.selectedBossId.empty() ? state_.bossStatus.end()
+                                               : state_.bossStatus.find(state_.selectedBossId);
+    if (entry == state_.bossStatus.end()) {
+        list_.clearRows();
+        return;
+    }
+    list_.setRows(buildChannelRows(entry->second.channels, clock_.now()));
+    if (clickThrough_) list_.scrollToTop();  // no scroll strip in that look
+}
+
+std::optional<Boss> BossView::selectedBoss() const {
+    if (state_.selectedBossId.empty()) return std::nullopt;
+    CriticalSectionLock hold(state_.stateLock);
+    if (auto index = findBossIndex(state_.bosses, state_.selectedBossId)) return state_.bosses[*index];
+    return std::nullopt;
+}
+
+void BossView::refreshSpawnCountdown(const std::optional<Boss>& selected) {
+    spawnCountdown_.setText(selected ? spawnCountdownText(*selected, clock_.now()) : std::wstring());
+}
+
+void BossView::refreshCacheAge() {
+    double age = -1.0;
+    {
+        CriticalSectionLock hold(state_.stateLock);
+        age = state_.cacheAgeSeconds;
+    }
+    cacheAge_.setText(cacheAgeText(age));
+}
+
+void BossView::clear() {
+    selector_.clearItems();
+    selectorBosses_.clear();
+}
+
+}  // namespace mb

@@ -1,0 +1,77 @@
+// What the user sees of the bosses: the selector with its coloured items and fresh/total
+// counts, the chosen boss's title, its ordered channel rows, its spawn countdown, and the age
+// of the server's cached data. Reads the tracker state under its lock and the clock.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "clock/win/ntp_clock.h"
+#include "controls/win/custom_combo_box.h"
+#include "controls/win/custom_label.h"
+#include "controls/win/progress_list.h"
+#include "core/tracker_records.h"
+#include "core/win/tracker_state.h"
+#include "desktop/window_layout.h"
+
+namespace mb {
+
+class BossView {
+public:
+    BossView(TrackerState& state, NtpClock& clock);
+
+    // The five controls at zero size, until the layout places them; the list at its scale.
+    void create(HWND parent, int textScale);
+    // The selector first, so that its real height is known; then the rest.
+    int placeSelector(const LayoutRect& bounds);
+    void place(const MainLayout& layout);
+
+    // The look of click-through: the rows from the top and no scroll strip.
+    void setClickThrough(bool on);
+    void setTextScale(int percent) { list_.setTextScale(percent); }
+
+    // Items for every boss of the state, coloured by its fresh reports.
+    void fillBossSelector();
+    // Fresh counts and colours again, while the popup shows them.
+    void refreshBossSelectorCounts();
+    // The boss to select once the list has arrived: the one named lastBoss, else the first
+    // with a fresh report; nothing without either.
+    std::optional<size_t> initialChoice(const std::string& lastBoss);
+    // Makes the item the selection without a notification (as the selector's own setSelection).
+    void select(size_t index);
+    // The selector's boss becomes the shown one: title and rows. Its id, or nothing when no
+    // boss is selected.
+    std::optional<std::string> onBossSelected();
+    void rebuildChannelRows();
+    // The countdown of the selected boss (selectedBoss), empty without one.
+    void refreshSpawnCountdown(const std::optional<Boss>& selected);
+    void refreshCacheAge();
+    // A copy of the selected boss's record; nothing while none is selected or it is not listed.
+    std::optional<Boss> selectedBoss() const;
+    // The items go before the records they point to, so nothing points at freed memory.
+    void clear();
+
+    CustomComboBox& selector() { return selector_; }
+    const ProgressList& list() const { return list_; }
+    const CustomLabel& title() const { return title_; }
+    const CustomLabel& spawnCountdown() const { return spawnCountdown_; }
+    const CustomLabel& cacheAge() const { return cacheAge_; }
+
+private:
+    TrackerState& state_;
+    NtpClock& clock_;
+    CustomComboBox selector_;
+    ProgressList list_;
+    CustomLabel title_;
+    CustomLabel cacheAge_;
+    CustomLabel spawnCountdown_;
+    std::vector<std::unique_ptr<Boss>> selectorBosses_;  // what the selector's items point to
+    bool clickThrough_ = false;
+};
+
+}  // namespace mb

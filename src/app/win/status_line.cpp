@@ -1,0 +1,20 @@
+#include "app/win/status_line.h"
+
+#include "app/app_constants.h"
+#include "app/win/placement.h"
+#include "desktop/status_text.h"
+
+namespace mb {
+
+void StatusLine::create(HWND parent) {
+    label_.create(parent, 0, 0, 0, 0, kIdStatusLine);
+    label_.setText(L"Connecting...");
+}
+
+void StatusLine::place(const MainLayout& layout) { applyPlacement(label_, layout[LayoutControl::StatusLine]); }
+
+void StatusLine::show(ConnectionState state, const TrafficSnapshot& traffic, int32_t dotPhase, int64_t syncedTime) {
+    label_.setText(statusLineText(state, traffic.lastBytesReceived, traffic.lastBytesSent, dotPhase, syncedTime));
+}
+
+}  // namespace mb

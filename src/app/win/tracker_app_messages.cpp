@@ -1,0 +1,106 @@
+// The main window's messages: each one goes to the operation or collaborator that owns it.
+#include <optional>
+
+#include "app/app_constants.h"
+#include "app/win/handle_count_query.h"
+#include "app/win/tracker_app.h"
+#include "desktop/win/monitor_fit.h"
+
+namespace mb {
+
+LRESULT TrackerApp::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCCREATE:
+        window_ = window;
+        break;
+    case WM_DESTROY:
+        onDestroy();
+        return 0;
+    case WM_SIZE:
+        layoutControls();
+        return 0;
+    case WM_ACTIVATE:
+        onActivate(wParam);
+        return 0;
+    case WM_SETFOCUS:
+        onSetFocus();
+        return 0;
+    case WM_KILLFOCUS:
+        onKillFocus();
+        return 0;
+    case WM_PAINT: {
+        PaintScope paint(window);  // the class brush is the background; controls paint themselves
+        return 0;
+    }
+    case WM_CLOSE:
+        confirmExit();
+        return 0;
+    case WM_QUERYENDSESSION:
+        look_.sessionEnding = true;
+        return TRUE;
+    case WM_ENDSESSION:
+        // A logoff that another program cancelled leaves the overlay running as before: the
+        // next close asks again.
+        if (wParam) {
+            confirmExit();
+        } else {
+            look_.sessionEnding = false;
+        }
+        return 0;
+    case WM_KEYDOWN:
+        if (hotkeyBar_.onKeyDown(wParam)) return 0;
+        break;
+    case WM_COMMAND:
+        onControlCommand(wParam);
+        return 0;
+    case WM_TIMER:
+        onTimer(wParam);
+        return 0;
+    case WM_HSCROLL:
+        onHorizontalScroll(lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        hotkeyBar_.cancelHotkeyCapture();
+        break;
+    case WM_EXITSIZEMOVE:
+        snapToMonitor(window, look_.clickThrough);
+        return 0;
+    case WM_DISPLAYCHANGE:
+        // A lower resolution, a monitor unplugged or a remote session can leave the window
+        // where no screen is; in click-through it could not even be dragged back.
+        snapToMonitor(window, look_.clickThrough);
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA) snapToMonitor(window, look_.clickThrough);
+        break;
+    case WM_HOTKEY:
+        if (hotkeyBar_.capturing()) {
+            hotkeyBar_.refuseDuplicate();
+            return 0;
+        }
+        if (const std::optional<HotkeyAction> action = HotkeyBar::actionOfHotkey(wParam)) {
+            runHotkeyAction(*action);
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        window_ = nullptr;  // the thunk unbinds this object after this message
+        break;
+    case kTrayCallbackMessage:
+        runTrayCommand(tray_.onNotify(wParam, lParam, look_.visible));
+        return 0;
+    case kTrackerLoadedMessage:
+        applyInitialLoad();
+        return 0;
+    case kConnectionStateMessageId:
+        onConnectionState(wParam);
+        return 0;
+    default:
+        if (tray_.onTaskbarCreated(message)) return 0;
+        if (message != 0 && message == handleCountQueryMessage()) return answerHandleCountQuery(wParam);
+        break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace mb

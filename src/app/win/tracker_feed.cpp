@@ -1,0 +1,59 @@
+#include "app/win/tracker_feed.h"
+
+#include <utility>
+
+#include "app/app_constants.h"
+#include "app/win/workers.h"
+
+namespace mb {
+namespace {
+
+constexpr uint32_t kDataFlowingMs = 1999;  // the tray stays green this long after data was applied
+
+}  // namespace
+
+TrackerFeed::TrackerFeed()
+    : api_(std::make_shared<ApiClient>(std::string())),
+      state_(std::make_shared<TrackerState>()),
+      stop_(std::make_shared<std::atomic<bool>>(false)) {}
+
+TrackerFeed::~TrackerFeed() { stop(); }
+
+void TrackerFeed::start(HWND window, const std::string& trackerUrl) {
+    const WorkerLink link{api_, state_, stop_, window, trackerUrl};
+    loaderThread_ = startWorker(loaderWorker, link);
+    pollerThread_ = startWorker(pollerWorker, link);
+}
+
+void TrackerFeed::stop() {
+    stop_->store(true);
+    // One deadline for both workers, so shutdown never waits longer than kThreadStopWaitMs.
+    const ULONGLONG deadline = ::GetTickCount64() + kThreadStopWaitMs;
+    for (UniqueKernelHandle* thread : {&pollerThread_, &loaderThread_}) {
+        if (!*thread) continue;
+        const ULONGLONG now = ::GetTickCount64();
+        ::WaitForSingleObject(thread->get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+        thread->reset();
+    }
+}
+
+bool TrackerFeed::takeDataChanged() {
+    CriticalSectionLock hold(state_->stateLock);
+    return std::exchange(state_->dataChanged, false);
+}
+
+int32_t TrackerFeed::dotPhase() {
+    CriticalSectionLock hold(state_->stateLock);
+    return state_->dotPhase;
+}
+
+double TrackerFeed::cacheAgeSeconds() {
+    CriticalSectionLock hold(state_->stateLock);
+    return state_->cacheAgeSeconds;
+}
+
+bool TrackerFeed::dataFlowing() const {
+    return connectionState_ == Connected && ::GetTickCount() - lastDataTick_ <= kDataFlowingMs;
+}
+
+}  // namespace mb

@@ -1,0 +1,65 @@
+// The tracker data as the window sees it: the shared server client and tracker state, the
+// loader and poller that fill them (workers.h), and what the window thread has learnt from
+// them: the connection state and when poll data was last applied.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/win/tracker_state.h"
+#include "core/win/unique_handle.h"
+#include "server/win/api_client.h"
+
+namespace mb {
+
+class TrackerFeed {
+public:
+    TrackerFeed();
+    // Stops the workers first (see stop).
+    ~TrackerFeed();
+    TrackerFeed(const TrackerFeed&) = delete;
+    TrackerFeed& operator=(const TrackerFeed&) = delete;
+
+    // Starts the loader (which posts WM_TRACKER_LOADED to window) and then the poller. A thread
+    // that cannot be created is not reported; its null handle is not waited for.
+    void start(HWND window, const std::string& trackerUrl);
+    // Sets the stop flag and waits for both workers, kThreadStopWaitMs at most in all. A worker
+    // still blocked in a request keeps what it shares alive until it returns.
+    void stop();
+
+    // The shared client and state; the state is guarded by its stateLock.
+    ApiClient& api() { return *api_; }
+    TrackerState& state() { return *state_; }
+    // What a worker blocked in a request keeps alive after this object is gone.
+    std::weak_ptr<ApiClient> sharedApi() const { return api_; }
+    std::weak_ptr<TrackerState> sharedState() const { return state_; }
+
+    // Under the state lock: whether a poll stored data since the last call (and clears it), the
+    // activity dots, the server's cache age.
+    bool takeDataChanged();
+    int32_t dotPhase();
+    double cacheAgeSeconds();
+
+    // The window thread's view, from WM_CONNECTION_STATE and the refresh timer.
+    void setConnectionState(ConnectionState state) { connectionState_ = state; }
+    ConnectionState connectionState() const { return connectionState_; }
+    void markDataApplied() { lastDataTick_ = ::GetTickCount(); }
+    uint32_t lastDataTick() const { return lastDataTick_; }
+    // Connected, and poll data applied within the last two seconds: the tray dot is green.
+    bool dataFlowing() const;
+
+private:
+    std::shared_ptr<ApiClient> api_;  // empty base URL until the initial load is applied
+    std::shared_ptr<TrackerState> state_;
+    std::shared_ptr<std::atomic<bool>> stop_;
+    UniqueKernelHandle loaderThread_;
+    UniqueKernelHandle pollerThread_;
+    ConnectionState connectionState_ = Disconnected;
+    uint32_t lastDataTick_ = 0;  // GetTickCount when poll data was last applied
+};
+
+}  // namespace mb

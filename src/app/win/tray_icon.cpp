@@ -1,0 +1,171 @@
+#include "app/win/tray_icon.h"
+
+#include "app/app_constants.h"
+#include "desktop/dot_icon.h"
+#include "desktop/win/centered_message_box.h"
+
+namespace mb {
+namespace {
+
+static_assert(sizeof(NOTIFYICONDATAW) == 976, "the full structure, as every shell since Vista reads it");
+
+constexpr UINT kTrayIconId = 1;
+
+// The menu's items; each one is a command.
+struct MenuItem {
+    UINT id;
+    TrayCommand command;
+};
+constexpr MenuItem kMenuItems[] = {
+    {2000, TrayCommand::ToggleVisibility},
+    {2001, TrayCommand::Help},
+    {2002, TrayCommand::Exit},
+};
+
+// A 32 x 32 icon of one dot colour; null when the system refuses it.
+UniqueIcon makeDotIcon(uint32_t red, uint32_t green, uint32_t blue) {
+    WindowDc screen(nullptr);
+    UniqueMemoryDc colourDc(::CreateCompatibleDC(screen.get()));
+    UniqueBitmap colour(::CreateCompatibleBitmap(screen.get(), dot_icon::kSize, dot_icon::kSize));
+    UniqueMemoryDc maskDc(::CreateCompatibleDC(colourDc.get()));
+    UniqueBitmap mask;
+    {
+        SelectScope colourScope(colourDc.get(), colour.get());
+        for (int y = 0; y < dot_icon::kSize; ++y) {
+            for (int x = 0; x < dot_icon::kSize; ++x) {
+                ::SetPixel(colourDc.get(), x, y, dot_icon::pixel(x, y, red, green, blue));
+            }
+        }
+        // Compatible with the DC that holds the colour image, as the shell expects of a mask.
+        mask.reset(::CreateCompatibleBitmap(colourDc.get(), dot_icon::kSize, dot_icon::kSize));
+        SelectScope maskScope(maskDc.get(), mask.get());
+        for (int y = 0; y < dot_icon::kSize; ++y) {
+            for (int x = 0; x < dot_icon::kSize; ++x) {
+                ::SetPixel(maskDc.get(), x, y, dot_icon::inside(x, y) ? RGB(0, 0, 0) : RGB(255, 255, 255));
+            }
+        }
+    }
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmMask = mask.get();
+    info.hbmColor = colour.get();
+    return UniqueIcon(::CreateIconIndirect(&info));  // the bitmaps go with their owners
+}
+
+}  // namespace
+
+void TrayIcon::create(HWND window) {
+    window_ = window;
+    appIcon_ = makeDotIcon(100, 150, 255);
+    connectedIcon_ = makeDotIcon(0, 255, 0);
+    idleIcon_ = makeDotIcon(255, 0, 0);
+    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_.get()));
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_.get()));
+    taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+    letTaskbarCreatedThrough();
+    data_.cbSize = sizeof(data_);
+    data_.hWnd = window;
+    data_.uID = kTrayIconId;
+    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data_.uCallbackMessage = kTrayCallbackMessage;
+    data_.hIcon = idleIcon_.get();
+    lstrcpynW(data_.szTip, kMainWindowTitle, ARRAYSIZE(data_.szTip));
+}
+
+void TrayIcon::letTaskbarCreatedThrough() {
+    // The broadcast comes from Explorer, a program of lower integrity than an elevated overlay.
+    // The call exists from Windows 7 on, so it is looked up rather than imported.
+    using MessageFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+    const auto filter = reinterpret_cast<MessageFilter>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+    if (filter && taskbarCreatedMessage_ != 0) filter(window_, taskbarCreatedMessage_, kAllow, nullptr);
+}
+
+void TrayIcon::add() {
+    // A shell that is still starting (a logon with Explorer busy) refuses the icon, or takes it
+    // and reports a time-out, which a modify then tells apart. Until it is in place the add is
+    // tried again every two seconds; otherwise a hidden overlay could only come back by hotkey.
+    // Later adds (a restarted shell) keep the colour shown now.
+    added_ = shell_(NIM_ADD, &data_) || shell_(NIM_MODIFY, &data_);
+    if (added_) {
+        ::KillTimer(window_, kTimerTrayRetry);
+    } else {
+        ::SetTimer(window_, kTimerTrayRetry, kTrayRetryPeriodMs, nullptr);
+    }
+}
+
+void TrayIcon::update(bool dataFlowing) {
+    HICON wanted = dataFlowing ? connectedIcon_.get() : idleIcon_.get();
+    if (wanted == data_.hIcon) return;
+    data_.hIcon = wanted;
+    shell_(NIM_MODIFY, &data_);
+}
+
+void TrayIcon::remove() {
+    ::KillTimer(window_, kTimerTrayRetry);
+    if (added_) shell_(NIM_DELETE, &data_);
+    added_ = false;
+}
+
+bool TrayIcon::onTaskbarCreated(UINT message) {
+    if (message == 0 || message != taskbarCreatedMessage_) return false;
+    add();
+    return true;
+}
+
+TrayCommand TrayIcon::onNotify(WPARAM wParam, LPARAM lParam, bool windowVisible) {
+    if (wParam != kTrayIconId) return TrayCommand::None;
+    if (lParam == WM_LBUTTONDBLCLK) return TrayCommand::ToggleVisibility;
+    if (lParam == WM_RBUTTONUP) return showMenu(windowVisible);
+    return TrayCommand::None;
+}
+
+UniqueMenu TrayIcon::buildMenu(bool windowVisible) const {
+    UniqueMenu menu(::CreatePopupMenu());
+    ::AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, 0, kMainWindowTitle);
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[0].id, windowVisible ? L"Hide" : L"Show");
+    ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[1].id, L"Help");
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[2].id, L"Exit");
+    return menu;
+}
+
+TrayCommand TrayIcon::showMenu(bool windowVisible) {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    UniqueMenu menu = buildMenu(windowVisible);
+    // In the foreground, so that a click anywhere else closes the menu.
+    ::SetForegroundWindow(window_);
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, window_, nullptr));
+    for (const MenuItem& item : kMenuItems) {
+        if (item.id == chosen) return item.command;
+    }
+    return TrayCommand::None;  // dismissed
+}
+
+void TrayIcon::showHelp(const std::wstring& text) {
+    if (helpOpen_) return;
+    helpOpen_ = true;
+    const std::wstring caption = std::wstring(kMainWindowTitle) + L" - Help";
+    showCenteredMessageBox(window_, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
+    helpOpen_ = false;
+}
+
+bool TrayIcon::showBalloon(const std::wstring& text) {
+    if (!added_) return false;
+    // A copy: the icon's own record, used by every other tray call, never carries a balloon.
+    NOTIFYICONDATAW balloon = data_;
+    balloon.uFlags = NIF_INFO;
+    lstrcpynW(balloon.szInfoTitle, L"Marrowbell", ARRAYSIZE(balloon.szInfoTitle));
+    lstrcpynW(balloon.szInfo, text.c_str(), ARRAYSIZE(balloon.szInfo));
+    // The shell stays silent: the one sound, when wanted, is the overlay's own, so a shell that
+    // has its own notification sound does not play it twice.
+    balloon.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
+    shell_(NIM_MODIFY, &balloon);
+    return true;
+}
+
+}  // namespace mb

@@ -1,0 +1,197 @@
+// The main window's looks (compact, expanded with the settings panel, click-through), the focus
+// rules that show the panel, opacity, text scale, click-through, hiding, the boss menu and the
+// routing of the controls' notifications.
+#include "app/app_constants.h"
+#include "app/win/tracker_app.h"
+#include "desktop/click_through_styles.h"
+#include "desktop/settings_values.h"
+#include "desktop/window_layout.h"
+#include "desktop/win/monitor_fit.h"
+
+namespace mb {
+namespace {
+
+bool isOwnWindow(HWND mainWindow, HWND other) { return other && (other == mainWindow || ::IsChild(mainWindow, other)); }
+
+}  // namespace
+
+void TrackerApp::layoutControls() {
+    // Nothing to place while the popup is open, or before the controls exist.
+    if (look_.layoutFrozen || !window_ || !bossView_.selector().window()) return;
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    const int W = client.right;
+    const int H = client.bottom;
+    // The rows below the selector follow its real height, so it is placed first and measured.
+    const int selectorHeight = look_.clickThrough ? 0 : bossView_.placeSelector(selectorBounds(W, H, false));
+    const MainLayout layout = layoutMainWindow(W, H, selectorHeight, look_.clickThrough, look_.settingsPanelShown);
+    bossView_.place(layout);
+    statusLine_.place(layout);
+    hotkeyBar_.place(layout);
+    settingsPanel_.place(layout, !look_.clickThrough && look_.settingsPanelShown);
+}
+
+void TrackerApp::setSettingsPanelShown(bool shown) {
+    look_.settingsPanelShown = shown;
+    layoutControls();
+}
+
+void TrackerApp::onActivate(WPARAM wParam) {
+    if (look_.clickThrough) return;
+    switch (LOWORD(wParam)) {
+    case WA_INACTIVE:
+        setSettingsPanelShown(false);
+        break;
+    case WA_ACTIVE:
+    case WA_CLICKACTIVE:
+        setSettingsPanelShown(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void TrackerApp::onSetFocus() {
+    if (!look_.clickThrough) setSettingsPanelShown(true);
+}
+
+void TrackerApp::onKillFocus() {
+    hotkeyBar_.onFocusLost();
+    if (look_.clickThrough) return;
+    if (!isOwnWindow(window_, ::GetFocus())) setSettingsPanelShown(false);
+}
+
+void TrackerApp::onForegroundTimer() {
+    if (look_.clickThrough) return;
+    const bool active = isOwnWindow(window_, ::GetForegroundWindow());
+    if (active != look_.settingsPanelShown) setSettingsPanelShown(active);
+}
+
+void TrackerApp::onHorizontalScroll(LPARAM lParam) {
+    hotkeyBar_.cancelHotkeyCapture();
+    switch (settingsPanel_.sliderOf(reinterpret_cast<HWND>(lParam))) {
+    case SettingsPanel::Slider::Opacity:
+        applyOpacity();
+        break;
+    case SettingsPanel::Slider::TextScale:
+        applyTextScale();
+        break;
+    case SettingsPanel::Slider::None:
+        break;
+    }
+}
+
+void TrackerApp::applyOpacity() {
+    const int value = settingsPanel_.opacity();
+    ::SetLayeredWindowAttributes(window_, 0, opacityToAlpha(value), LWA_ALPHA);
+    settings_.setOpacity(value);  // reaches the file with the next save
+    settingsPanel_.showOpacity(value);
+}
+
+void TrackerApp::applyTextScale() {
+    const int value = settingsPanel_.textScale();
+    settings_.textScale = value;
+    settings_.save();
+    settingsPanel_.showTextScale(value);
+    bossView_.setTextScale(value);
+}
+
+void TrackerApp::applyClickThroughStyles(bool on) {
+    const WindowStyles current{static_cast<uint32_t>(::GetWindowLongW(window_, GWL_STYLE)),
+                               static_cast<uint32_t>(::GetWindowLongW(window_, GWL_EXSTYLE))};
+    const WindowStyles next = clickThroughStyles(current, on);
+    look_.settingsPanelShown = on ? false : ::GetForegroundWindow() == window_;
+    RECT outer{};
+    ::GetWindowRect(window_, &outer);
+    ::SetWindowLongW(window_, GWL_STYLE, static_cast<LONG>(next.style));
+    ::SetWindowLongW(window_, GWL_EXSTYLE, static_cast<LONG>(next.exStyle));
+    // The new frame takes effect with the outer rectangle kept, so the client grows by the
+    // frame when the mode starts. Turning it on never activates the window.
+    const UINT flags = SWP_FRAMECHANGED | SWP_SHOWWINDOW | (on ? SWP_NOACTIVATE : 0u);
+    ::SetWindowPos(window_, HWND_TOPMOST, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                   flags);
+}
+
+void TrackerApp::toggleClickThrough() {
+    look_.clickThrough = !look_.clickThrough;
+    applyClickThroughStyles(look_.clickThrough);
+    snapToMonitor(window_, look_.clickThrough);
+    layoutControls();
+    bossView_.setClickThrough(look_.clickThrough);
+    settings_.clickThroughMode = look_.clickThrough;
+    settings_.save();
+}
+
+void TrackerApp::toggleVisibility() {
+    look_.visible = !look_.visible;
+    if (!look_.visible) {
+        ::ShowWindow(window_, SW_HIDE);
+        return;
+    }
+    ::ShowWindow(window_, SW_SHOWNA);
+    // Back on top without taking the activation, so the game keeps the keyboard.
+    ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TrackerApp::toggleBossMenu() {
+    CustomComboBox& selector = bossView_.selector();
+    if (selector.itemCount() == 0) return;
+    if (selector.isOpen()) {
+        selector.closePopup();
+        return;
+    }
+    layoutControls();  // the selector's rectangle is current, also while it is hidden
+    selector.showPopup();
+}
+
+void TrackerApp::runHotkeyAction(HotkeyAction action) {
+    // Indexed by the action, in the order of HotkeyAction.
+    static constexpr void (TrackerApp::*kActions[kHotkeyActionCount])() = {&TrackerApp::toggleClickThrough,
+                                                                           &TrackerApp::toggleVisibility,
+                                                                           &TrackerApp::toggleBossMenu};
+    (this->*kActions[actionIndex(action)])();
+}
+
+void TrackerApp::runTrayCommand(TrayCommand command) {
+    switch (command) {
+    case TrayCommand::ToggleVisibility:
+        toggleVisibility();
+        break;
+    case TrayCommand::Help:
+        showHelp();
+        break;
+    case TrayCommand::Exit:
+        ::PostMessageW(window_, WM_CLOSE, 0, 0);  // through the confirmation
+        break;
+    case TrayCommand::None:
+        break;
+    }
+}
+
+void TrackerApp::onControlCommand(WPARAM wParam) {
+    const WORD code = HIWORD(wParam);
+    const WORD id = LOWORD(wParam);
+    if (id == kIdBossSelector) {
+        switch (code) {
+        case CBN_CLOSEUP:
+            look_.layoutFrozen = false;
+            layoutControls();
+            break;
+        case CBN_DROPDOWN:
+            look_.layoutFrozen = true;
+            break;
+        case CBN_SELCHANGE:
+            hotkeyBar_.cancelHotkeyCapture();
+            onBossSelected();
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    if (const std::optional<HotkeyAction> action = HotkeyBar::actionOfButton(id))
+        hotkeyBar_.beginHotkeyCapture(*action);
+}
+
+}  // namespace mb
