@@ -9,6 +9,11 @@
 //                                       with "Ch."
 //   mbwatch close HWND MS               posts WM_CLOSE, clicks Yes in "Confirm Exit" and waits
 //                                       up to MS for the process to end
+//   mbwatch floor FOLDER MS             waits up to MS for the shown window of the floor program
+//                                       (tests/bench/floor.cpp) whose image path holds FOLDER
+//                                       and reads its counts of cycles and failed requests
+//   mbwatch end HWND MS                 posts WM_CLOSE and waits up to MS for the process to end
+//                                       (a program that asks nothing first, as the floor)
 //
 // Each prints one JSON line; times are Unix seconds, durations milliseconds.
 #include <windows.h>
@@ -102,6 +107,53 @@ HWND confirmBox(DWORD pid) {
     return nullptr;
 }
 
+HWND shownFloor(const std::wstring& folder) {
+    for (HWND window : topLevel()) {
+        if (className(window) == L"MarrowbellFloor" && IsWindowVisible(window) &&
+            lower(processImage(processOf(window))).find(folder) != std::wstring::npos) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+int floorCounts(const std::wstring& folder, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    HWND floor = nullptr;
+    while (!(floor = shownFloor(lower(folder))) && GetTickCount64() < deadline) Sleep(kLookMs);
+    const UINT query = RegisterWindowMessageW(L"Marrowbell.FloorCycles");
+    DWORD_PTR cycles = 0;
+    DWORD_PTR failures = 0;
+    if (!floor || !query || !SendMessageTimeoutW(floor, query, 0, 0, SMTO_ABORTIFHUNG, 5000, &cycles) ||
+        !SendMessageTimeoutW(floor, query, 1, 0, SMTO_ABORTIFHUNG, 5000, &failures)) {
+        std::printf("{\"hwnd\":null}\n");
+        return 3;
+    }
+    std::printf("{\"hwnd\":%llu,\"cycles\":%llu,\"failures\":%llu,\"at\":%.4f}\n",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(floor)),
+                static_cast<unsigned long long>(cycles), static_cast<unsigned long long>(failures), unixNow());
+    return 0;
+}
+
+int endProgram(HWND main, DWORD timeoutMs) {
+    const DWORD pid = processOf(main);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return 2;
+    const double postedAt = unixNow();
+    if (!PostMessageW(main, WM_CLOSE, 0, 0)) {
+        CloseHandle(process);
+        return 2;
+    }
+    const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+    const double endedAt = unixNow();
+    DWORD exitCode = STILL_ACTIVE;
+    GetExitCodeProcess(process, &exitCode);
+    CloseHandle(process);
+    std::printf("{\"ended\":%s,\"close_ms\":%.1f,\"exit_code\":%lu}\n", ended ? "true" : "false",
+                1000.0 * (endedAt - postedAt), exitCode);
+    return ended ? 0 : 4;
+}
+
 int closeOverlay(HWND main, DWORD timeoutMs) {
     const DWORD pid = processOf(main);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
@@ -142,6 +194,13 @@ int wmain(int argc, wchar_t** argv) {
         HWND main = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(argv[2], nullptr, 0)));
         return closeOverlay(main, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
     }
-    std::fprintf(stderr, "usage: mbwatch firstrows FOLDER READY MS | close HWND MS\n");
+    if (command == L"floor" && argc == 4) {
+        return floorCounts(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
+    }
+    if (command == L"end" && argc == 4) {
+        HWND main = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(argv[2], nullptr, 0)));
+        return endProgram(main, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
+    }
+    std::fprintf(stderr, "usage: mbwatch firstrows FOLDER READY MS | close HWND MS | floor FOLDER MS | end HWND MS\n");
     return 64;
 }
