@@ -2,12 +2,19 @@
 # (library mb_common); src/<subsystem>/win/*.cpp needs Windows headers (library mb_win).
 set(MB_SUBSYSTEMS core server clock controls desktop app)
 
-# Resources compiled into the executable (manifest and version resource), wherever its entry
-# file lives. The .rc names the files it embeds, so a change in them rebuilds it; windres writes
-# no dependency file, so they are listed here.
+# Resources compiled into the executable (manifest, icon and version resource), wherever its
+# entry file lives. The .rc names the files it embeds, so a change in them rebuilds it; windres
+# writes no dependency file, so they are listed here. resources/ is an include directory of the
+# executable and of mb_win, so the resource ids of resource_ids.h reach the .rc and the C++ alike.
 set(MB_APP_RESOURCES ${CMAKE_SOURCE_DIR}/resources/Marrowbell.rc)
+set(MB_RESOURCE_DIR ${CMAKE_SOURCE_DIR}/resources)
 set(MB_VERSION_HEADER_DIR ${CMAKE_BINARY_DIR}/generated)
-set(MB_APP_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/resources/Marrowbell.manifest ${MB_VERSION_HEADER_DIR}/version.h)
+set(MB_APP_ICON ${MB_VERSION_HEADER_DIR}/Marrowbell.ico)
+set(MB_APP_RESOURCE_FILES ${MB_RESOURCE_DIR}/Marrowbell.manifest ${MB_RESOURCE_DIR}/resource_ids.h
+    ${MB_VERSION_HEADER_DIR}/version.h ${MB_APP_ICON})
+# The icon's images, in pixels, and its colour: the blue of the tray's and the window's own dot.
+set(MB_APP_ICON_SIZES 16 24 32 48 256)
+set(MB_APP_ICON_COLOUR 100 150 255)
 
 function(mb_collect out pattern)
   set(files)
@@ -38,8 +45,31 @@ function(mb_add_libraries)
     add_library(mb_win STATIC ${win_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
     target_link_libraries(mb_win PUBLIC mb_common
       winhttp ws2_32 gdi32 user32 shell32 shlwapi comctl32 ole32 msimg32)
+    target_include_directories(mb_win PUBLIC ${MB_RESOURCE_DIR})
     mb_set_warnings(mb_win)
   endif()
+endfunction()
+
+# The icon file is drawn at build time by tools/make_icon.cpp from the pixels of the program's own
+# dots (src/desktop/dot_icon.h). It must run on the build machine, and this build's compiler
+# makes Windows programs, so the host's C++ compiler builds it directly, outside the cross
+# toolchain's targets; the dependency file it writes rebuilds it when the pixel function changes.
+function(mb_add_app_icon)
+  find_program(MB_HOST_CXX NAMES c++ g++ clang++ NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  set(tool ${CMAKE_BINARY_DIR}/host/make_icon)
+  add_custom_command(OUTPUT ${tool}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+    COMMAND ${MB_HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -I${CMAKE_SOURCE_DIR}/src
+            -MD -MF ${tool}.d -MT ${tool} -o ${tool} ${CMAKE_SOURCE_DIR}/tools/make_icon.cpp
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.cpp
+    DEPFILE ${tool}.d
+    COMMENT "Building the host tool make_icon"
+    VERBATIM)
+  add_custom_command(OUTPUT ${MB_APP_ICON}
+    COMMAND ${tool} ${MB_APP_ICON} ${MB_APP_ICON_COLOUR} ${MB_APP_ICON_SIZES}
+    DEPENDS ${tool}
+    COMMENT "Drawing Marrowbell.ico"
+    VERBATIM)
 endfunction()
 
 function(mb_add_executable)
@@ -47,9 +77,12 @@ function(mb_add_executable)
   if(NOT EXISTS ${entry})
     return()
   endif()
-  add_executable(Marrowbell WIN32 ${entry} ${MB_APP_RESOURCES})
+  mb_add_app_icon()
+  # The icon file among the sources ties its custom command to the executable; it is no language's
+  # source, so nothing compiles it but the .rc that embeds it.
+  add_executable(Marrowbell WIN32 ${entry} ${MB_APP_RESOURCES} ${MB_APP_ICON})
   set_source_files_properties(${MB_APP_RESOURCES} PROPERTIES OBJECT_DEPENDS "${MB_APP_RESOURCE_FILES}")
-  target_include_directories(Marrowbell PRIVATE ${MB_VERSION_HEADER_DIR})
+  target_include_directories(Marrowbell PRIVATE ${MB_VERSION_HEADER_DIR} ${MB_RESOURCE_DIR})
   target_link_libraries(Marrowbell PRIVATE mb_win)
   # The same sources give the same file: no link time in the PE header (its checksum then
   # stays put too), and the Release file carries no symbols or debug information, which

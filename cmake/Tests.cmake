@@ -3,6 +3,8 @@
 # Every program writes a GoogleTest XML report into build/<preset>/results for the totals.
 set(MB_RESULTS_DIR ${CMAKE_BINARY_DIR}/results)
 file(MAKE_DIRECTORY ${MB_RESULTS_DIR})
+# The Wine prefix at 144 DPI, where scripts/lib.sh names it (MB_WINEPREFIX_144DPI).
+set(MB_WINEPREFIX_144DPI ${CMAKE_SOURCE_DIR}/build/wineprefix-144dpi CACHE PATH "Wine prefix with LogPixels 144")
 
 function(mb_add_tests)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
@@ -39,4 +41,15 @@ function(mb_add_tests)
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(${name} PROPERTIES TIMEOUT 900)
   endforeach()
+
+  # What the overlay does on a 144 DPI screen: the AppDpi tests of the app subsystem once more, in
+  # a Wine prefix of their own whose LogPixels is 144 (scripts/setup makes it; Wine reads the
+  # value only when a prefix's wineserver starts, so one prefix cannot serve both).
+  if(WIN32 AND TARGET win_tests_app)
+    add_test(NAME win_tests_app_144dpi
+             COMMAND win_tests_app --gtest_filter=AppDpi.* --gtest_output=xml:results/win_tests_app_144dpi.xml
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(win_tests_app_144dpi PROPERTIES TIMEOUT 900
+                         ENVIRONMENT "MB_WINEPREFIX=${MB_WINEPREFIX_144DPI}")
+  endif()
 endfunction()

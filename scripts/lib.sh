@@ -3,6 +3,8 @@ MB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 MB_BUILD="$MB_ROOT/build"
 export MB_WINEPREFIX="${MB_WINEPREFIX:-$MB_BUILD/wineprefix}"
 export WINEPREFIX="$MB_WINEPREFIX"
+# A second prefix, its screen at 144 DPI (LogPixels): the AppDpi tests and scripts/run --dpi 144.
+export MB_WINEPREFIX_144DPI="${MB_WINEPREFIX_144DPI:-$MB_BUILD/wineprefix-144dpi}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 MB_TESTCA="$MB_BUILD/testca"

@@ -26,6 +26,30 @@ TEST(DotIcon, ADiscOf613PixelsShadedFromTheCentreToSeventyPerCentAtTheRim) {
     EXPECT_EQ(dot_icon::pixel(16, 2, 0, 255, 0), rgb(0, 178, 0));
 }
 
+// The executable's icon holds the disc at several sizes: each covers the share of its image that a
+// radius of 7/16 gives (pi * 49 / 256), is the base colour at its centre, and an image a power of
+// two larger repeats the smaller one's pixels at every second (fourth, eighth) pixel.
+TEST(DotIcon, EverySizeDrawsTheSameDiscScaledWithTheImage) {
+    struct Case {
+        int small, large;
+    };
+    for (const Case& sizes : {Case{16, 32}, Case{24, 48}, Case{32, 64}, Case{32, 256}}) {
+        const int step = sizes.large / sizes.small;
+        for (const int size : {sizes.small, sizes.large}) {
+            int inside = 0;
+            for (int i = 0; i < size * size; ++i) inside += dot_icon::inside(size, i % size, i / size);
+            EXPECT_NEAR(inside / double(size * size), 3.14159 * 49 / 256, 0.02) << size;
+            EXPECT_EQ(dot_icon::pixel(size, size / 2, size / 2, 100, 150, 255), rgb(100, 150, 255)) << size;
+        }
+        for (int i = 0; i < sizes.small * sizes.small; ++i) {
+            const int x = i % sizes.small, y = i / sizes.small;
+            ASSERT_EQ(dot_icon::pixel(sizes.large, x * step, y * step, 100, 150, 255),
+                      dot_icon::pixel(sizes.small, x, y, 100, 150, 255))
+                << sizes.small << " to " << sizes.large << " at " << x << "," << y;
+        }
+    }
+}
+
 std::vector<std::wstring> lines(const std::wstring& text) {
     std::vector<std::wstring> out;
     size_t start = 0;
