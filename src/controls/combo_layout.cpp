@@ -2,14 +2,28 @@
 
 #include <algorithm>
 
+#include "controls/dpi_scale.h"
+
 namespace mb {
 
-std::array<PixelPoint, 3> comboArrowPoints(int width, int height) {
+namespace {
+// The text of the closed box and of the popup rows starts this far in from the left.
+constexpr int kTextIndent = 8;
+}  // namespace
+
+int comboItemHeight(int dpi) { return scaleToDpi(28, dpi); }
+
+std::array<PixelPoint, 3> comboArrowPoints(int width, int height, int dpi) {
     const int m = height / 2;
-    return {PixelPoint{width - 20, m - 2}, PixelPoint{width - 12, m - 2}, PixelPoint{width - 16, m + 2}};
+    const int halfHeight = scaleToDpi(2, dpi);
+    return {PixelPoint{width - scaleToDpi(20, dpi), m - halfHeight},
+            PixelPoint{width - scaleToDpi(12, dpi), m - halfHeight},
+            PixelPoint{width - scaleToDpi(16, dpi), m + halfHeight}};
 }
 
-ControlRect comboTextRect(int width, int height) { return {8, 0, width - 30, height}; }
+ControlRect comboTextRect(int width, int height, int dpi) {
+    return {scaleToDpi(kTextIndent, dpi), 0, width - scaleToDpi(30, dpi), height};
+}
 
 PixelPoint placePopup(const ControlRect& box, const ControlRect& monitor, int popupWidth, int popupHeight) {
     int x = box.left;
@@ -30,9 +44,9 @@ ControlRect popupRowRect(int index, int itemHeight, int popupWidth) {
     return {0, index * itemHeight, popupWidth, (index + 1) * itemHeight};
 }
 
-ControlRect popupRowTextRect(int index, int itemHeight, int popupWidth) {
+ControlRect popupRowTextRect(int index, int itemHeight, int popupWidth, int dpi) {
     ControlRect row = popupRowRect(index, itemHeight, popupWidth);
-    row.left += 8;
+    row.left += scaleToDpi(kTextIndent, dpi);
     return row;
 }
 

@@ -3,34 +3,57 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "controls/dpi_scale.h"
+
 namespace mb {
 
 namespace {
-// The thumb's centre sits 16 pixels in from each end: 10 of margin plus half the 12-pixel thumb.
-constexpr int kThumbCentreInset = 16;
-constexpr int kEndsWidth = 2 * kThumbCentreInset;
+
+// The slider's pixel numbers at one DPI.
+struct SliderMetrics {
+    int margin;       // 10 at 96 DPI, left and right of the travel
+    int thumbWidth;   // 12
+    int trackHeight;  // 4
+    int thumbInset;   // 2, above and below the thumb
+
+    explicit SliderMetrics(int dpi)
+        : margin(scaleToDpi(10, dpi)),
+          thumbWidth(scaleToDpi(12, dpi)),
+          trackHeight(scaleToDpi(4, dpi)),
+          thumbInset(scaleToDpi(2, dpi)) {}
+    // The thumb's centre sits this far in from the left end of its travel: margin plus half the thumb.
+    int centreInset() const { return margin + thumbWidth / 2; }
+    // What the thumb cannot travel: both margins and the thumb itself.
+    int ends() const { return 2 * margin + thumbWidth; }
+};
+
 }  // namespace
 
 int clampSliderValue(int value, int minimum, int maximum) { return std::max(minimum, std::min(value, maximum)); }
 
-int sliderThumbOffset(int value, int minimum, int maximum, int width) {
+int sliderThumbOffset(int value, int minimum, int maximum, int width, int dpi) {
     // 64-bit intermediates: the products cannot overflow, the quotient fits back into int.
     const int64_t range = static_cast<int64_t>(maximum) - minimum;
     if (range <= 0) return 0;
-    return static_cast<int>((static_cast<int64_t>(value) - minimum) * (width - kEndsWidth) / range);
+    return static_cast<int>((static_cast<int64_t>(value) - minimum) * (width - SliderMetrics(dpi).ends()) / range);
 }
 
-ControlRect sliderTrackRect(int width, int height) { return {10, (height - 4) / 2, width - 10, (height + 4) / 2}; }
-
-ControlRect sliderThumbRect(int value, int minimum, int maximum, int width, int height) {
-    const int offset = sliderThumbOffset(value, minimum, maximum, width);
-    return {10 + offset, 2, 22 + offset, (2 * height - 4) / 2};
+ControlRect sliderTrackRect(int width, int height, int dpi) {
+    const SliderMetrics m(dpi);
+    return {m.margin, (height - m.trackHeight) / 2, width - m.margin, (height + m.trackHeight) / 2};
 }
 
-std::optional<int> sliderValueAtX(int x, int width, int minimum, int maximum) {
-    const int usable = width - kEndsWidth;
+ControlRect sliderThumbRect(int value, int minimum, int maximum, int width, int height, int dpi) {
+    const SliderMetrics m(dpi);
+    const int left = m.margin + sliderThumbOffset(value, minimum, maximum, width, dpi);
+    return {left, m.thumbInset, left + m.thumbWidth, height - m.thumbInset};
+}
+
+std::optional<int> sliderValueAtX(int x, int width, int minimum, int maximum, int dpi) {
+    const SliderMetrics m(dpi);
+    const int usable = width - m.ends();
     if (usable <= 0) return std::nullopt;
-    const int d = x - kThumbCentreInset;
+    const int d = x - m.centreInset();
     int64_t candidate;
     if (d <= 0) {
         candidate = minimum;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace mb {
 namespace {
 
@@ -77,6 +79,21 @@ TEST(ClosedBox, ArrowAndTextArea) {
     EXPECT_EQ(arrow[2], (PixelPoint{264, 16}));
     EXPECT_EQ(comboArrowPoints(100, 25)[2], (PixelPoint{84, 14}));  // m = 25 / 2 = 12
     EXPECT_EQ(comboTextRect(280, 28), (ControlRect{8, 0, 250, 28}));
+}
+
+TEST(ClosedBox, RowHeightArrowAndTextAreaFollowTheDpi) {
+    // The 280 x 28 box above (28-pixel rows) at larger DPIs: m = 14 always; 2.5 pixels round up.
+    const std::tuple<int, int, std::array<PixelPoint, 3>, ControlRect> boxes[] = {
+        {120, 35, {{{255, 11}, {265, 11}, {260, 17}}}, {10, 0, 242, 28}},
+        {144, 42, {{{250, 11}, {262, 11}, {256, 17}}}, {12, 0, 235, 28}},
+        {192, 56, {{{240, 10}, {256, 10}, {248, 18}}}, {16, 0, 220, 28}},
+    };
+    for (const auto& [dpi, itemHeight, arrow, text] : boxes) {
+        EXPECT_EQ(comboItemHeight(dpi), itemHeight) << dpi;
+        EXPECT_EQ(comboArrowPoints(280, 28, dpi), arrow) << dpi;
+        EXPECT_EQ(comboTextRect(280, 28, dpi), text) << dpi;
+        EXPECT_EQ(popupRowTextRect(1, itemHeight, 280, dpi).left, text.left) << dpi;  // rows indent alike
+    }
 }
 
 }  // namespace

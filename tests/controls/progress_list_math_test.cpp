@@ -1,6 +1,8 @@
 // Scrolling, geometry and colour rules of the channel list.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "controls/progress_list_math.h"
 
 namespace mb::progress_list {
@@ -24,6 +26,18 @@ TEST(ProgressListScale, RowHeightAndVisibleRowsFollowTheTextScale) {
     EXPECT_EQ(rowHeightForScale(2), 1);
     EXPECT_EQ(visibleRowCount(kHeight, rowHeightForScale(0)), kHeight);
     EXPECT_EQ(visibleRowCount(0, 40), 0);
+}
+
+TEST(ProgressListScale, RowHeightsFollowTheDpi) {
+    // At scales 100, 150, 200, before the first change, and 103 % (41 pixels at 96 DPI, then scaled).
+    const int32_t heights[][6] = {{120, 50, 75, 100, 38, 51}, {144, 60, 90, 120, 45, 62}, {192, 80, 120, 160, 60, 82}};
+    for (const auto& [dpi, at100, at150, at200, atDefault, at103] : heights) {
+        EXPECT_EQ(rowHeightForScale(100, dpi), at100) << dpi;
+        EXPECT_EQ(rowHeightForScale(150, dpi), at150) << dpi;
+        EXPECT_EQ(rowHeightForScale(200, dpi), at200) << dpi;
+        EXPECT_EQ(defaultRowHeight(dpi), atDefault) << dpi;
+        EXPECT_EQ(rowHeightForScale(103, dpi), at103) << dpi;
+    }
 }
 
 TEST(ProgressListScale, OnePartlyVisibleRowClosesTheList) {
@@ -194,6 +208,16 @@ TEST(ProgressListStrip, ThumbSizeAndOffsetFollowThePosition) {
     EXPECT_EQ(thumbRect(1000, kVisible, 992, kWidth, kHeight), (Rect{290, 317, 298, 328}));
     EXPECT_TRUE(thumbRect(kVisible, kVisible, 0, kWidth, kHeight).empty());
     EXPECT_TRUE(thumbRect(0, 0, 0, kWidth, 0).empty());
+    // The strip, the first page's thumb and the shortest thumb at larger DPIs.
+    const std::tuple<int32_t, Rect, Rect, Rect> larger[] =
+        {{120, {285, 0, 300, 330}, {288, 3, 297, 129}, {288, 3, 297, 16}},
+         {144, {282, 0, 300, 330}, {285, 3, 297, 129}, {285, 3, 297, 20}},
+         {192, {276, 0, 300, 330}, {280, 4, 296, 128}, {280, 4, 296, 26}}};
+    for (const auto& [dpi, strip, firstPage, shortest] : larger) {
+        EXPECT_EQ(stripRect(kWidth, kHeight, dpi), strip) << dpi;
+        EXPECT_EQ(thumbRect(kRows, kVisible, 0, kWidth, kHeight, dpi), firstPage) << dpi;
+        EXPECT_EQ(thumbRect(1000, kVisible, 0, kWidth, kHeight, dpi), shortest) << dpi;
+    }
 
     EXPECT_EQ(thumbColor(false, false), rowRgb(80, 80, 80));
     EXPECT_EQ(thumbColor(false, true), rowRgb(100, 100, 100));
@@ -221,6 +245,7 @@ TEST(ProgressListStrip, PressPagesAroundTheThumbOrStartsADrag) {
     // Every row fits: the strip is empty and a press there changes nothing.
     StripPress fits = pressAt(295, 200, kWidth, kHeight, true, 5, kVisible, 0);
     EXPECT_EQ(fits.topIndex, 0);
+    EXPECT_EQ(pressAt(283, 200, kWidth, kHeight, true, kRows, kVisible, 0, 144).kind, StripPress::kPage);  // 18 wide
 }
 
 TEST(ProgressListStrip, DragMapsPointerTravelOntoRows) {
@@ -245,6 +270,8 @@ TEST(ProgressListStrip, DragMapsPointerTravelOntoRows) {
     EXPECT_FALSE(topWhileDragging(100, 50, 0, kRows, 0, 10).has_value());
     // A tiny list uses a 10-pixel thumb: 11 pixels give 1 pixel of track.
     EXPECT_EQ(topWhileDragging(5, 0, 0, 40, 0, 11), std::optional<int32_t>(40));
+    EXPECT_FALSE(topWhileDragging(5, 0, 0, 40, 0, 20, 192).has_value());  // 20 pixels at 192 DPI
+    EXPECT_EQ(topWhileDragging(5, 0, 0, 40, 0, 21, 192), std::optional<int32_t>(40));
 }
 
 TEST(ProgressListFontFit, BinarySearchFindsTheLargestFittingHeight) {

@@ -17,8 +17,12 @@
 //
 // What a control may declare in place of the frame's defaults: kTransparentText (the buffer's
 // text background mode), kMoveFlags (of setBounds), resized() (after WM_SIZE rebuilt the
-// buffer; the default repaints the whole control) and onMessage (the default is
-// DefWindowProcW).
+// buffer; the default repaints the whole control), dpiChanged() (after setDpi changed the
+// DPI; the default repaints the whole control) and onMessage (the default is DefWindowProcW).
+//
+// Every control draws at one DPI: its fonts are made at it and each of its pixel numbers,
+// written for 96 DPI, is scaled to it (scaleToDpi). Until setDpi it is the screen's
+// LOGPIXELSY, the DPI that the fonts always followed.
 #pragma once
 
 #include <windows.h>
@@ -55,6 +59,18 @@ public:
     }
     HWND window() const { return window_; }
 
+    // A DPI of 0 or below goes back to the screen's. A live control repaints at the new one.
+    void setDpi(int dpi) {
+        const int wanted = dpi > 0 ? dpi : screenDpiY();
+        if (wanted == dpi_) return;
+        dpi_ = wanted;
+        static_cast<Control&>(*this).dpiChanged();
+    }
+    int dpi() const {
+        if (dpi_ == 0) dpi_ = screenDpiY();  // read once, on first use
+        return dpi_;
+    }
+
 protected:
     static constexpr bool kTransparentText = false;
     static constexpr UINT kMoveFlags = kControlMoveFlags;
@@ -80,6 +96,7 @@ protected:
     void invalidate(bool updateNow = false) const { invalidateControl(window_, updateNow); }
 
     void resized() { invalidate(); }
+    void dpiChanged() { invalidate(); }
     LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
@@ -124,6 +141,7 @@ private:
     BackBuffer buffer_;
     int width_ = 0;
     int height_ = 0;
+    mutable int dpi_ = 0;  // 0 until first asked for or set
 };
 
 }  // namespace mb

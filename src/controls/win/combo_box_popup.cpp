@@ -30,14 +30,16 @@ void ComboBoxPopup::close() {
 }
 
 int ComboBoxPopup::rowAt(LPARAM lParam) const {
-    return popupRowAt(mouseX(lParam), mouseY(lParam), outerWidth_, outerHeight_, box_.itemHeight_);
+    return popupRowAt(mouseX(lParam), mouseY(lParam), outerWidth_, outerHeight_, box_.itemHeight());
 }
 
 void ComboBoxPopup::draw(HDC dc) const {
     const ComboList& items = box_.items_;
-    const int rowHeight = box_.itemHeight_;
+    // The popup belongs to its box: it draws at the box's DPI, not at a DPI of its own.
+    const int dpi = box_.dpi();
+    const int rowHeight = box_.itemHeight();
     fillSolid(dc, RECT{0, 0, width(), height()}, palette::kBackground);
-    UniqueFont font = createPointFont(box_.fontSize_);
+    UniqueFont font = createPointFont(box_.fontSize_, dpi);
     SelectScope selectFont(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
     for (int i = 0; i < items.count(); ++i) {
@@ -54,7 +56,7 @@ void ComboBoxPopup::draw(HDC dc) const {
         }
         ::SetTextColor(dc, entry.color);
         const std::wstring text = widenItemText(popupItemLabel(entry));
-        RECT textRect = toRect(popupRowTextRect(i, rowHeight, width()));
+        RECT textRect = toRect(popupRowTextRect(i, rowHeight, width(), dpi));
         ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
     }
 }

@@ -91,8 +91,18 @@ UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFami
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, pitchAndFamily, face));
 }
 
-UniqueFont createPointFont(int points) {
-    return createControlFont(-::MulDiv(points, screenDpiY(), 72), L"Segoe UI", 0);
+UniqueFont createPointFont(int points, int dpi) {
+    return createControlFont(-::MulDiv(points, dpi, 72), L"Segoe UI", 0);
+}
+
+TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi) {
+    return memo.fit(text, availableWidth, points, dpi, [&](int tried) {
+        UniqueFont font = createPointFont(tried, dpi);
+        SelectScope selectFont(dc, font.get());
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        return static_cast<int>(extent.cx);
+    });
 }
 
 void fillSolid(HDC dc, const RECT& rect, COLORREF colour) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "controls/control_rect.h"
+#include "controls/text_fit.h"
 #include "core/win/unique_handle.h"
 #include "core/win/window_thunk.h"
 
@@ -110,8 +111,14 @@ int screenDpiY();
 // cell height.
 UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFamily);
 
-// "Segoe UI" at `points`, as character height MulDiv(points, screenDpiY(), 72).
-UniqueFont createPointFont(int points);
+// "Segoe UI" at `points`, as character height MulDiv(points, dpi, 72).
+UniqueFont createPointFont(int points, int dpi);
+
+// The size one line of text is drawn at in availableWidth pixels (TextFitMemo), measured with
+// GetTextExtentPoint32W in dc through createPointFont at each size tried. Nothing is measured
+// when the memo knows the answer. DT_END_ELLIPSIS when the fit calls for an ellipsis, else 0.
+TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi);
+inline UINT ellipsisFormat(const TextFit& fit) { return fit.ellipsis ? DT_END_ELLIPSIS : 0u; }
 
 inline RECT toRect(const ControlRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 

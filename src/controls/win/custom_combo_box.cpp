@@ -57,6 +57,13 @@ void CustomComboBox::updateWindowText() {
 
 void CustomComboBox::refresh() { invalidate(); }
 
+int CustomComboBox::itemHeight() const { return comboItemHeight(dpi()); }
+
+void CustomComboBox::dpiChanged() {
+    closePopup();
+    invalidate();
+}
+
 void CustomComboBox::notify(WORD code) { sendCommand(parent(), id(), code, window()); }
 
 void CustomComboBox::setForegroundQuery(std::function<HWND()> query) {
@@ -79,7 +86,7 @@ void CustomComboBox::claimForegroundOrClose() {
 
 void CustomComboBox::openPopup() {
     if (popupOpen_ || items_.count() == 0 || !window()) return;
-    const int popupHeight = popupHeightFor(items_.count(), itemHeight_);
+    const int popupHeight = popupHeightFor(items_.count(), itemHeight());
 
     RECT box{};
     ::GetWindowRect(window(), &box);
@@ -117,12 +124,12 @@ void CustomComboBox::finishClose() {
     invalidate();
 }
 
-void CustomComboBox::draw(HDC dc) const {
+void CustomComboBox::draw(HDC dc) {
     const RECT client{0, 0, width(), height()};
     fillSolid(dc, client, hover_.fill());
-    frameSolid(dc, client, palette::kBorder);
+    frameSolid(dc, client, palette::kBorder);  // one pixel at any DPI, a hairline
 
-    const auto arrow = comboArrowPoints(width(), height());
+    const auto arrow = comboArrowPoints(width(), height(), dpi());
     POINT points[3];
     for (size_t i = 0; i < arrow.size(); ++i) points[i] = POINT{arrow[i].x, arrow[i].y};
     {
@@ -134,13 +141,14 @@ void CustomComboBox::draw(HDC dc) const {
     }
 
     if (const ComboItem* selected = items_.selectedItem()) {
-        UniqueFont font = createPointFont(fontSize_);
+        const std::wstring text = widenItemText(selected->text);
+        RECT textRect = toRect(comboTextRect(width(), height(), dpi()));
+        const TextFit fit = fitPointText(dc, fittedName_, text, textRect.right - textRect.left, fontSize_, dpi());
+        UniqueFont font = createPointFont(fit.points, dpi());
         SelectScope selectFont(dc, font.get());
         ::SetTextColor(dc, selected->color);
         ::SetBkMode(dc, TRANSPARENT);
-        const std::wstring text = widenItemText(selected->text);
-        RECT textRect = toRect(comboTextRect(width(), height()));
-        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
+        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | ellipsisFormat(fit));
     }
 }
 

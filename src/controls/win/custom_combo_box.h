@@ -8,6 +8,9 @@
 // lParam): CBN_DROPDOWN once the popup is up, CBN_SELCHANGE on every choice (also of the item
 // already selected; the selection is updated first), then CBN_CLOSEUP once it is gone, by
 // whatever path.
+//
+// The selected name shrinks to fit the box down to 8 points, then ends in an ellipsis; the
+// window text keeps it whole. Rows, arrow and margins follow the box's DPI, the popup's too.
 #pragma once
 
 #include <windows.h>
@@ -62,13 +65,16 @@ public:
     void setForegroundQuery(std::function<HWND()> query);
 
     HWND popupWindow() const { return popup_.window(); }
-    int itemHeight() const { return itemHeight_; }
+    // The popup's row height at the box's DPI (28 at 96 DPI).
+    int itemHeight() const;
 
 private:
     friend class BufferedControl<CustomComboBox>;
     friend class ComboBoxPopup;
     static ControlClass windowClass() { return {kCustomComboBoxClass, CS_OWNDC, IDC_ARROW}; }
-    void draw(HDC dc) const;
+    // An open popup closes (with CBN_CLOSEUP): its rows and place were measured at the old DPI.
+    void dpiChanged();
+    void draw(HDC dc);
     LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void openPopup();
     // Asks for the foreground and focus for the popup; closes it when it did not become the
@@ -82,8 +88,8 @@ private:
     HoverTracker hover_;  // pointer over the closed box
     ComboBoxPopup popup_{*this};
     bool popupOpen_ = false;
-    int itemHeight_ = 28;
     int fontSize_ = 14;
+    TextFitMemo fittedName_;   // the size the selected name was last drawn at
     std::wstring windowText_;  // the selected name as last written to the window text
     std::function<HWND()> foregroundWindow_ = &::GetForegroundWindow;
 };

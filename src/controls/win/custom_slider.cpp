@@ -23,7 +23,7 @@ void CustomSlider::setValue(int value) {
 }
 
 void CustomSlider::trackPointer(HWND window, int x) {
-    std::optional<int> picked = sliderValueAtX(x, width(), minimum_, maximum_);
+    std::optional<int> picked = sliderValueAtX(x, width(), minimum_, maximum_, dpi());
     if (!picked || *picked == value_) return;
     value_ = *picked;
     invalidate();
@@ -36,9 +36,9 @@ void CustomSlider::trackPointer(HWND window, int x) {
 void CustomSlider::draw(HDC dc) const {
     const RECT client{0, 0, width(), height()};
     fillSolid(dc, client, palette::kBackground);
-    frameSolid(dc, client, palette::kBorder);
-    fillSolid(dc, toRect(sliderTrackRect(width(), height())), palette::kBorder);
-    fillSolid(dc, toRect(sliderThumbRect(value_, minimum_, maximum_, width(), height())),
+    frameSolid(dc, client, palette::kBorder);  // one pixel at any DPI, a hairline like the box's
+    fillSolid(dc, toRect(sliderTrackRect(width(), height(), dpi())), palette::kBorder);
+    fillSolid(dc, toRect(sliderThumbRect(value_, minimum_, maximum_, width(), height(), dpi())),
               dragging_ ? palette::kThumbDragging : palette::kThumb);
 }
 

@@ -1,7 +1,7 @@
-// A horizontal slider ("VantorCustomSlider") with a 12-pixel thumb. A press takes the mouse
-// capture and jumps the thumb under the pointer; dragging follows it. Every change made by
-// the mouse is sent to the parent at once as WM_HSCROLL with SB_THUMBTRACK and the new value
-// in the high word; setRange and setValue notify nothing.
+// A horizontal slider ("VantorCustomSlider") with a 12-pixel thumb at 96 DPI, scaled at others.
+// A press takes the mouse capture and jumps the thumb under the pointer; dragging follows it.
+// Every change made by the mouse is sent to the parent at once as WM_HSCROLL with
+// SB_THUMBTRACK and the new value in the high word; setRange and setValue notify nothing.
 #pragma once
 
 #include <windows.h>

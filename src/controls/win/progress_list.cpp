@@ -12,6 +12,8 @@ namespace mb {
 namespace pl = progress_list;
 
 bool ProgressList::create(HWND parent, int x, int y, int width, int height, int id) {
+    // Before the window: its first WM_SIZE counts the rows.
+    updateRowHeight();
     if (!createWindow(WS_CHILD | WS_VISIBLE, 0, parent, x, y, width, height, id)) return false;
     updateWindowText();
     return true;
@@ -39,9 +41,19 @@ void ProgressList::clearRows() {
 
 void ProgressList::setTextScale(int percent) {
     textScale_ = percent;
-    rowHeight_ = pl::rowHeightForScale(percent);
-    visibleRows_ = pl::visibleRowCount(height(), rowHeight_);
+    textScaleSet_ = true;
+    updateRowHeight();
     invalidate();
+}
+
+void ProgressList::dpiChanged() {
+    updateRowHeight();
+    invalidate();
+}
+
+void ProgressList::updateRowHeight() {
+    rowHeight_ = textScaleSet_ ? pl::rowHeightForScale(textScale_, dpi()) : pl::defaultRowHeight(dpi());
+    visibleRows_ = pl::visibleRowCount(height(), rowHeight_);
 }
 
 void ProgressList::scrollToTop() {
@@ -127,12 +139,14 @@ void ProgressList::draw(HDC dc) {
     view.scrollBarEnabled = scrollBarEnabled_;
     view.draggingThumb = draggingThumb_;
     view.scrollHover = scrollHover_;
+    view.dpi = dpi();
     view.fits = &fits_;
     paintProgressList(dc, view);
 }
 
 void ProgressList::onLeftButtonDown(int x, int y) {
-    pl::StripPress press = pl::pressAt(x, y, width(), height(), scrollBarEnabled_, rowCount(), visibleRows_, topIndex_);
+    pl::StripPress press = pl::pressAt(x, y, width(), height(), scrollBarEnabled_, rowCount(), visibleRows_, topIndex_,
+                                       dpi());
     switch (press.kind) {
     case pl::StripPress::kStartDrag:
         draggingThumb_ = true;
@@ -152,11 +166,11 @@ void ProgressList::onLeftButtonDown(int x, int y) {
 void ProgressList::onMouseMove(int x, int y) {
     if (draggingThumb_) {
         std::optional<int32_t> top = pl::topWhileDragging(y, dragStartY_, dragStartTop_, rowCount(), visibleRows_,
-                                                          height());
+                                                          height(), dpi());
         if (top) setTopIndex(*top);
         return;
     }
-    const bool over = pl::stripRect(width(), height()).contains(x, y);
+    const bool over = pl::stripRect(width(), height(), dpi()).contains(x, y);
     if (over == scrollHover_) return;
     scrollHover_ = over;
     invalidate();

@@ -1,6 +1,7 @@
 // The channel list ("VantorProgressList"): one row per channel with label, health bar and
 // the time and loss rate over the bar; scrolls by wheel, WM_VSCROLL and its own strip at the
-// right edge. It only draws the rows it is given and sends nothing to its parent.
+// right edge. It only draws the rows it is given and sends nothing to its parent. Row height,
+// strip, thumb and the fonts' bounds follow its DPI.
 #pragma once
 
 #include <windows.h>
@@ -26,7 +27,7 @@ public:
     // Copies the rows and keeps the scroll position while it stays valid; on screen on return.
     void setRows(const std::vector<ChannelRow>& rows);
     void clearRows();
-    // Row height becomes percent * 40 / 100; the first row is not re-clamped.
+    // Row height becomes percent * 40 / 100 (at 96 DPI); the first row is not re-clamped.
     void setTextScale(int percent);
     void scrollToTop();
     void setScrollBarEnabled(bool enabled);
@@ -47,6 +48,9 @@ private:
     // Its size message repaints it whole, so a move need not throw the old pixels away.
     static constexpr UINT kMoveFlags = SWP_NOZORDER;
     void resized();
+    // Row height and visible rows at the new DPI; the first row is not re-clamped.
+    void dpiChanged();
+    void updateRowHeight();
     void draw(HDC dc);
     LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void onLeftButtonDown(int x, int y);
@@ -57,9 +61,10 @@ private:
 
     std::vector<ChannelRow> rows_;
     int topIndex_ = 0;
-    int rowHeight_ = progress_list::kDefaultRowHeight;
+    int rowHeight_ = progress_list::kDefaultRowHeight;  // at 96 DPI; create sets it at the DPI
     int visibleRows_ = 0;
     int textScale_ = 100;
+    bool textScaleSet_ = false;  // the default row height until the first setTextScale
     bool scrollBarEnabled_ = true;
     bool draggingThumb_ = false;
     int dragStartY_ = 0;

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string>
 
+#include "controls/dpi_scale.h"
 #include "controls/progress_list_math.h"
 #include "controls/progress_list_text.h"
 #include "controls/win/control_base.h"
@@ -28,11 +29,11 @@ int fitted(HDC dc, FontFitCache* fits, const wchar_t* text, const RECT& rect, in
     return fits ? fits->fit(dc, text, rect, lowest, highest) : fitFontHeight(dc, text, rect, lowest, highest);
 }
 
-RowFont makeRowFont(HDC dc, const pl::Rect& rowArea, FontFitCache* fits) {
+RowFont makeRowFont(HDC dc, const pl::Rect& rowArea, int dpi, FontFitCache* fits) {
     const pl::Rect inner = pl::rowInner(rowArea);
     RowFont made;
-    made.font = createListFont(
-        fitted(dc, fits, pl::kLabelSample, toRect(inner), pl::kLabelFontLowest, pl::labelFontHighest(inner)));
+    made.font = createListFont(fitted(dc, fits, pl::kLabelSample, toRect(inner),
+                                      pl::fontCellHeight(pl::kLabelFontLowest, dpi), pl::labelFontHighest(inner)));
     SelectScope fontScope(dc, made.font.get());
     SIZE sample{};
     ::GetTextExtentPoint32W(dc, pl::kLabelSample, textLength(pl::kLabelSample), &sample);
@@ -40,7 +41,7 @@ RowFont makeRowFont(HDC dc, const pl::Rect& rowArea, FontFitCache* fits) {
     return made;
 }
 
-void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFont& rowFont) {
+void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFont& rowFont, int dpi) {
     SelectScope fontScope(dc, rowFont.font.get());
     const pl::RowLayout layout = pl::layoutRow(rowArea, rowFont.sampleWidth);
 
@@ -58,7 +59,7 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
         fill.right = pl::barFillRight(layout.bar, row.hpPercent);
         fillSolid(dc, fill, pl::barFillColor(row));
     }
-    UniquePen pen(::CreatePen(PS_SOLID, 1, pl::kBarOutline));
+    UniquePen pen(::CreatePen(PS_SOLID, 1, pl::kBarOutline));  // a hairline at any DPI, like the frame
     SelectScope penScope(dc, pen.get());
     SelectScope brushScope(dc, ::GetStockObject(NULL_BRUSH));
     ::Rectangle(dc, bar.left, bar.top, bar.right, bar.bottom);
@@ -67,17 +68,20 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
     if (overlay.empty()) return;
     const UINT centred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
     ::SetTextColor(dc, pl::kOverlayOutline);
+    // The outline is as much bolder as the text is larger.
+    const int reach = scaleToDpi(1, dpi);
     for (const pl::Offset& offset : pl::kOutlineOffsets) {
         RECT shifted = bar;
-        ::OffsetRect(&shifted, offset.dx, offset.dy);
+        ::OffsetRect(&shifted, offset.dx * reach, offset.dy * reach);
         ::DrawTextW(dc, overlay.c_str(), -1, &shifted, centred);
     }
     ::SetTextColor(dc, pl::kOverlayText);
     ::DrawTextW(dc, overlay.c_str(), -1, &bar, centred);
 }
 
-void drawNoRows(HDC dc, RECT client, FontFitCache* fits) {
-    const int fontHeight = fitted(dc, fits, pl::kNoRowsCaption, client, pl::kNoRowsFontLowest, pl::kNoRowsFontHighest);
+void drawNoRows(HDC dc, RECT client, int dpi, FontFitCache* fits) {
+    const int fontHeight = fitted(dc, fits, pl::kNoRowsCaption, client, pl::fontCellHeight(pl::kNoRowsFontLowest, dpi),
+                                  pl::fontCellHeight(pl::kNoRowsFontHighest, dpi));
     UniqueFont font = createListFont(fontHeight);
     SelectScope fontScope(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
@@ -86,8 +90,8 @@ void drawNoRows(HDC dc, RECT client, FontFitCache* fits) {
 }
 
 void drawStrip(HDC dc, const ProgressListView& view, int count) {
-    fillSolid(dc, toRect(pl::stripRect(view.width, view.height)), pl::kStrip);
-    pl::Rect thumb = pl::thumbRect(count, view.visibleRows, view.topIndex, view.width, view.height);
+    fillSolid(dc, toRect(pl::stripRect(view.width, view.height, view.dpi)), pl::kStrip);
+    pl::Rect thumb = pl::thumbRect(count, view.visibleRows, view.topIndex, view.width, view.height, view.dpi);
     fillSolid(dc, toRect(thumb), pl::thumbColor(view.draggingThumb, view.scrollHover));
 }
 
@@ -124,17 +128,17 @@ int FontFitCache::fit(HDC dc, const wchar_t* text, const RECT& rect, int lowest,
 void paintProgressList(HDC dc, const ProgressListView& view) {
     const RECT client{0, 0, view.width, view.height};
     fillSolid(dc, client, pl::kBackground);
-    frameSolid(dc, client, pl::kFrame);
+    frameSolid(dc, client, pl::kFrame);  // one pixel at any DPI, a hairline
 
     const int count = view.rows ? static_cast<int>(view.rows->size()) : 0;
     if (count == 0) {
-        drawNoRows(dc, client, view.fits);
+        drawNoRows(dc, client, view.dpi, view.fits);
     } else {
         const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
-        const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.fits);
+        const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, view.fits);
         for (int i = range.first; i < range.end; ++i) {
             drawRow(dc, (*view.rows)[static_cast<size_t>(i)], pl::rowRect(i - range.first, view.rowHeight, view.width),
-                    rowFont);
+                    rowFont, view.dpi);
         }
     }
     if (pl::stripShown(view.scrollBarEnabled, count, view.visibleRows)) drawStrip(dc, view, count);

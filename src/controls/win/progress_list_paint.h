@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/channel_row.h"
+#include "controls/dpi_scale.h"
 #include "core/win/unique_handle.h"
 
 namespace mb {
@@ -45,6 +46,7 @@ struct ProgressListView {
     bool scrollBarEnabled = true;
     bool draggingThumb = false;
     bool scrollHover = false;
+    int dpi = kBaseDpi;            // of the strip, the thumb, the outline and the font bounds
     FontFitCache* fits = nullptr;  // optional
 };
 

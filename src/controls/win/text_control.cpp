@@ -2,15 +2,16 @@
 
 namespace mb {
 
-void drawCentredText(HDC dc, int width, int height, COLORREF fill, const std::wstring& text, int points) {
+void drawCentredText(HDC dc, int width, int height, COLORREF fill, const std::wstring& text, const TextFit& fit,
+                     int dpi) {
     RECT client{0, 0, width, height};
     fillSolid(dc, client, fill);
     if (text.empty()) return;
-    UniqueFont font = createPointFont(points);
+    UniqueFont font = createPointFont(fit.points, dpi);
     SelectScope selectFont(dc, font.get());
     ::SetTextColor(dc, palette::kText);
     ::SetBkMode(dc, TRANSPARENT);
-    ::DrawTextW(dc, text.c_str(), -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    ::DrawTextW(dc, text.c_str(), -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER | ellipsisFormat(fit));
 }
 
 }  // namespace mb

@@ -1,6 +1,8 @@
 // What the label and the button share: one line of text at a font size, kept as the window
-// text too, painted as a solid fill under centred white "Segoe UI" text. Each of them derives
-// from TextControl and adds only its class and its fill.
+// text too, painted as a solid fill under centred white "Segoe UI" text. Text wider than the
+// control shrinks down to 8 points, and below that ends in an ellipsis (fitTextPoints); the
+// window text stays whole. Each of them derives from TextControl and adds only its class and
+// its fill.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +14,9 @@
 namespace mb {
 
 // The paint of a text control: fill over the whole width x height, then the text centred on
-// one line in white at `points` (nothing more when it is empty).
-void drawCentredText(HDC dc, int width, int height, COLORREF fill, const std::wstring& text, int points);
+// one line in white as fitted, at the DPI (nothing more when it is empty).
+void drawCentredText(HDC dc, int width, int height, COLORREF fill, const std::wstring& text, const TextFit& fit,
+                     int dpi);
 
 template <typename Control>
 class TextControl : public BufferedControl<Control> {
@@ -44,13 +47,17 @@ public:
 protected:
     static constexpr bool kTransparentText = true;
 
-    void drawText(HDC dc, COLORREF fill) const {
-        drawCentredText(dc, this->width(), this->height(), fill, text_, fontSize_);
+    // On screen when setDpi returns, like a new text or size.
+    void dpiChanged() { this->invalidate(true); }
+    void drawText(HDC dc, COLORREF fill) {
+        const TextFit fit = fitPointText(dc, fitted_, text_, this->width(), fontSize_, this->dpi());
+        drawCentredText(dc, this->width(), this->height(), fill, text_, fit, this->dpi());
     }
 
 private:
     std::wstring text_;
     int fontSize_ = 14;
+    TextFitMemo fitted_;
 };
 
 }  // namespace mb

@@ -39,7 +39,7 @@ TEST(ControlRegistration, FlagIsSetOnlyAfterEveryClassSucceededAndRetryWorks) {
 TEST(ControlFonts, PointSizeFollowsTheScreenDpi) {
     const int dpi = screenDpiY();
     ASSERT_GT(dpi, 0);
-    UniqueFont font = createPointFont(14);
+    UniqueFont font = createPointFont(14, dpi);
     ASSERT_TRUE(font);
     LOGFONTW info{};
     ASSERT_EQ(::GetObjectW(font.get(), sizeof(info), &info), static_cast<int>(sizeof(info)));

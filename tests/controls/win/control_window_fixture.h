@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "support/win/window_test_util.h"
@@ -39,6 +40,24 @@ protected:
         for (const RecordedMessage& m : parent->messages())
             if (m.message == WM_COMMAND && m.code() == code) ++n;
         return n;
+    }
+
+    // Bounds of the pixels in `area` (all by default) unlike the background; empty if none.
+    static RECT inkBounds(const PixelCapture& pixels, COLORREF background, RECT area = {0, 0, 4096, 4096}) {
+        RECT ink{area.right, area.bottom, -1, -1};
+        for (int y = area.top; y < std::min<LONG>(area.bottom, pixels.height()); ++y)
+            for (int x = area.left; x < std::min<LONG>(area.right, pixels.width()); ++x)
+                if (pixels.at(x, y) != background)
+                    ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y), std::max<LONG>(ink.right, x + 1),
+                           std::max<LONG>(ink.bottom, y + 1)};
+        return ink.right < 0 ? RECT{0, 0, 0, 0} : ink;
+    }
+
+    // Nothing above the middle in the ink's last column: an ellipsis, not a cut letter.
+    static bool endsInDots(const PixelCapture& pixels, const RECT& ink, COLORREF background) {
+        for (int y = ink.top; y < (ink.top + ink.bottom) / 2; ++y)
+            if (pixels.at(ink.right - 1, y) != background) return false;
+        return true;
     }
 
     static std::wstring className(HWND window) {

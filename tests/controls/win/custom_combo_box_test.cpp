@@ -135,6 +135,21 @@ TEST_F(CustomComboBoxTest, ClosedBoxShowsTheSelectedNameInItsColourAndTheArrow) 
     EXPECT_GT(pixels.count(RECT{8, 0, 250, 28}, kRed), 5);
 }
 
+TEST_F(CustomComboBoxTest, RowsArrowAndNameFollowTheDpiAndALongNameEndsInAnEllipsis) {
+    combo.setDpi(144);
+    combo.addItem("Ancient Frost Wyrm of the Northern Wastes and the Frozen Seas", kGreen, nullptr, 0, 0);
+    const PixelCapture pixels = screenPixels(combo.window());
+    EXPECT_EQ(pixels.at(256, 17), RGB(255, 255, 255));  // the arrow's tip; the name 12 pixels in
+    const RECT ink = inkBounds(pixels, palette::kBackground, RECT{1, 1, 240, 27});
+    EXPECT_GE(ink.left, 12);
+    EXPECT_TRUE(endsInDots(pixels, ink, palette::kBackground));
+    clickBox();
+    EXPECT_EQ(screenRect(combo.popupWindow()).bottom - screenRect(combo.popupWindow()).top, 42);
+    combo.setDpi(96);  // an open popup closes
+    EXPECT_FALSE(combo.isOpen());
+    EXPECT_EQ(combo.itemHeight(), 28);
+}
+
 TEST_F(CustomComboBoxTest, BoxHoverLightensTheFill) {
     ::SendMessageW(combo.window(), WM_MOUSEMOVE, 0, mousePoint(100, 5));
     EXPECT_EQ(screenPixels(combo.window()).at(150, 5), palette::kHover);

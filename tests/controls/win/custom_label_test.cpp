@@ -1,28 +1,11 @@
 #include "controls/win/custom_label.h"
 
-#include <algorithm>
-
 #include "controls/win/control_window_fixture.h"
 
 namespace mb::test {
 namespace {
 
 using CustomLabelTest = ControlWindowTest;
-
-// Bounds of the pixels that differ from the background; empty when there are none.
-RECT inkBounds(const PixelCapture& pixels, COLORREF background) {
-    RECT ink{pixels.width(), pixels.height(), -1, -1};
-    for (int y = 0; y < pixels.height(); ++y)
-        for (int x = 0; x < pixels.width(); ++x)
-            if (pixels.at(x, y) != background) {
-                ink.left = std::min<LONG>(ink.left, x);
-                ink.top = std::min<LONG>(ink.top, y);
-                ink.right = std::max<LONG>(ink.right, x + 1);
-                ink.bottom = std::max<LONG>(ink.bottom, y + 1);
-            }
-    if (ink.right < 0) return RECT{0, 0, 0, 0};
-    return ink;
-}
 
 TEST_F(CustomLabelTest, RegistersTheSharedClassAndFindsItsObjectAtIndexZero) {
     CustomLabel label;
@@ -82,6 +65,24 @@ TEST_F(CustomLabelTest, FontSizeScalesTheText) {
     EXPECT_GT(large.right - large.left, (small.right - small.left) * 3 / 2);
 }
 
+TEST_F(CustomLabelTest, TooWideTextShrinksThenEndsInAnEllipsis) {
+    // DPI, width and whether the text ends in dots; everywhere it is smaller than at 14 points.
+    const int cases[][3] = {{96, 150, false}, {96, 60, true}, {144, 220, false}, {192, 120, true}};
+    for (const auto& [dpi, width, dots] : cases) {
+        CustomLabel label, whole;  // whole: wide enough for the text at 14 points
+        for (CustomLabel* each : {&label, &whole}) each->setDpi(dpi);
+        ASSERT_TRUE(label.create(parent->hwnd(), 10, 10, width, dpi * 30 / 96, 1100));
+        ASSERT_TRUE(whole.create(parent->hwnd(), 10, 200, 480, dpi * 30 / 96, 1101));
+        label.setText(L"Waiting for the server");
+        whole.setText(label.text());
+        const PixelCapture pixels = PixelCapture::fromClient(label.window());
+        const RECT ink = inkBounds(pixels, palette::kBackground);
+        const RECT full = inkBounds(PixelCapture::fromClient(whole.window()), palette::kBackground);
+        EXPECT_LT(ink.bottom - ink.top, full.bottom - full.top) << dpi << " " << width;
+        EXPECT_EQ(endsInDots(pixels, ink, palette::kBackground), dots != 0) << dpi << " " << width;
+    }
+}
+
 TEST_F(CustomLabelTest, ResizeRebuildsTheBufferAndRepaintsEverything) {
     CustomLabel label;
     ASSERT_TRUE(label.create(parent->hwnd(), 20, 20, 60, 20, 1100));
@@ -112,10 +113,13 @@ TEST_F(CustomLabelTest, ZeroSizeKeepsNoBufferAndStillValidates) {
 
 TEST_F(CustomLabelTest, OperationsWithoutAWindowDoNothing) {
     CustomLabel label;
+    EXPECT_EQ(label.dpi(), screenDpiY());  // until set
     label.setText(L"never shown");
     label.setFontSize(20);
+    label.setDpi(144);
     label.setBounds(0, 0, 10, 10);
     EXPECT_EQ(label.window(), nullptr);
+    EXPECT_EQ(label.dpi(), 144);
     EXPECT_EQ(label.text(), L"never shown");
 }
 

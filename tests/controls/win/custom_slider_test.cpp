@@ -92,6 +92,13 @@ TEST_F(CustomSliderTest, PaintShowsBorderTrackAndThumbWithTheDragColour) {
     EXPECT_TRUE(pixels.all(RECT{118, 2, 130, 23}, palette::kThumb));
 }
 
+TEST_F(CustomSliderTest, ThumbAndPressesFollowTheDpi) {
+    slider.setDpi(144);  // value 75: an 18 x 19 thumb at 15 + 65 * 92 / 90 = 81, 3 pixels clear
+    EXPECT_EQ(screenPixels(slider.window()).count(RECT{80, 2, 100, 23}, palette::kThumb), 18 * 19);
+    press(70);
+    EXPECT_EQ(slider.value(), 55);
+}
+
 TEST_F(CustomSliderTest, DragReportsOnlyChangedValues) {
     press(16);
     drag(16);  // same value: nothing

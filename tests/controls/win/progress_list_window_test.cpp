@@ -45,6 +45,18 @@ TEST_F(ProgressListWindow, RowHeightFollowsTextScaleAndVisibleRowsFollowTheHeigh
     EXPECT_EQ(client.bottom, 500);
 }
 
+TEST_F(ProgressListWindow, RowHeightStripAndThumbFollowTheDpi) {
+    list_.setDpi(144);
+    EXPECT_EQ(list_.rowHeight(), 45);  // before the first text-scale change
+    list_.setTextScale(100);
+    EXPECT_EQ(list_.visibleRows(), 5);  // of 60 pixels
+    list_.setRows(manyRows(20));
+    // The thumb 3 pixels inside an 18-pixel strip: 82 pixels high for 5 of 20 rows.
+    EXPECT_EQ(capture().count(RECT{270, 0, 300, kListHeight}, progress_list::kThumb), 12 * 76);
+    list_.setDpi(96);
+    EXPECT_EQ(list_.visibleRows(), 8);
+}
+
 TEST_F(ProgressListWindow, VScrollAndWheelNeverPassTheLastPage) {
     list_.setTextScale(100);
     list_.setRows(manyRows(20));
