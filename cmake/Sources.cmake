@@ -32,6 +32,7 @@ function(mb_add_libraries)
     set(MB_VERSION_TWEAK 0)
   endif()
   configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${MB_VERSION_HEADER_DIR}/version.h @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/build_defaults.h.in ${MB_VERSION_HEADER_DIR}/build_defaults.h @ONLY)
 
   mb_collect(common_sources "*.cpp")
   add_library(mb_common STATIC ${common_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)

@@ -19,7 +19,7 @@ mb_start_xvfb() {
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${MB_XVFB_SCREEN:-1920x1080x24}" -nolisten tcp >/dev/null 2>&1 &
     MB_XVFB_PID=$!
     local i
     for i in $(seq 1 50); do
@@ -72,7 +72,9 @@ mb_stop_wineserver() {
   return 0
 }
 
-# Starts the tracker simulator in the background; sets MB_SIM_PID, MB_SIM_HTTP_PORT, MB_SIM_HTTPS_PORT.
+# Starts the tracker simulator in the background; sets MB_SIM_PID, MB_SIM_HTTP_PORT,
+# MB_SIM_HTTPS_PORT and exports what the tests read: MB_SIM_HTTP_URL, MB_SIM_HTTPS_URL and, for a
+# world that stands still (--now), MB_SIM_NOW.
 # Usage: mb_start_simulator <mode> [extra args...]
 MB_SIM_PID=
 mb_start_simulator() {
@@ -94,6 +96,9 @@ mb_start_simulator() {
   rm -f "$portfile"
   export MB_SIM_HTTP_URL="http://127.0.0.1:$MB_SIM_HTTP_PORT"
   export MB_SIM_HTTPS_URL="https://localhost:$MB_SIM_HTTPS_PORT"
+  # A world that stands still at --now: the tests that set the overlay's clock to it read it here.
+  local previous=
+  for arg in "$@"; do [ "$previous" = --now ] && export MB_SIM_NOW="$arg"; previous=$arg; done
   mb_log "tracker simulator ($mode) on $MB_SIM_HTTP_URL and $MB_SIM_HTTPS_URL"
 }
 mb_stop_simulator() {
@@ -101,3 +106,15 @@ mb_stop_simulator() {
     kill "$MB_SIM_PID" 2>/dev/null; wait "$MB_SIM_PID" 2>/dev/null; MB_SIM_PID=
   fi
 }
+
+# Everything the Windows tests need around them: a display, the project's wineserver and the
+# deterministic tracker simulator, with DISPLAY and the MB_SIM_* variables exported. The test
+# command starts exactly this; by hand: source scripts/lib.sh; mb_start_test_services.
+mb_start_test_services() {
+  local status=0
+  mb_start_xvfb || status=1
+  mb_start_wineserver
+  mb_start_simulator deterministic --seed 7 --now 1764590400 || status=1
+  return $status
+}
+mb_stop_test_services() { mb_stop_simulator; mb_stop_wineserver; mb_stop_xvfb; }

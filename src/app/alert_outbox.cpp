@@ -47,6 +47,18 @@ std::wstring mergeAlertLines(const std::vector<std::wstring>& lines) {
     return cutToUnits(lines.front(), kAlertTextUnits - 1) + kEllipsis;
 }
 
+void AlertBanner::show(const std::wstring& alertText, uint64_t nowMs) {
+    line_.clear();
+    for (wchar_t c : alertText) {
+        if (c == L'\n') {
+            line_ += L" \u00B7 ";
+        } else {
+            line_.push_back(c);
+        }
+    }
+    shownMs_ = nowMs;
+}
+
 void AlertOutbox::add(const std::vector<std::wstring>& lines) {
     pending_.insert(pending_.end(), lines.begin(), lines.end());
 }

@@ -19,6 +19,25 @@ inline constexpr size_t kAlertTextUnits = 255;
 // and ended with "…".
 std::wstring mergeAlertLines(const std::vector<std::wstring>& lines);
 
+// The overlay's own banner over the channel list, seen during play when Windows holds the
+// balloons back (a full-screen game, Focus assist): the latest alert, as one line, for
+// kBannerShowMs or until the next alert replaces it.
+inline constexpr uint64_t kBannerShowMs = 8000;
+
+class AlertBanner {
+public:
+    // A balloon's text; its lines become one, joined by " \u00B7 ".
+    void show(const std::wstring& alertText, uint64_t nowMs);
+    // Whether the banner shows at nowMs: after an alert, until it is kBannerShowMs old.
+    bool showingAt(uint64_t nowMs) const { return shownMs_ && nowMs - *shownMs_ < kBannerShowMs; }
+    // The latest alert's line.
+    const std::wstring& line() const { return line_; }
+
+private:
+    std::wstring line_;
+    std::optional<uint64_t> shownMs_;
+};
+
 class AlertOutbox {
 public:
     void add(const std::vector<std::wstring>& lines);

@@ -66,6 +66,7 @@ inline constexpr int kIdHotkeyVisibility = 1011;
 inline constexpr int kIdSpawnCountdown = 1012;
 inline constexpr int kIdCacheAge = 1013;
 inline constexpr int kIdHotkeyBossMenu = 1014;
+inline constexpr int kIdAlertBanner = 1015;
 
 // Exit code when the main window could not be created.
 inline constexpr int kExitWindowFailed = 1;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "controls/dpi_scale.h"
+#include "core/dpi_scale.h"
 
 namespace mb {
 
@@ -11,18 +11,18 @@ namespace {
 constexpr int kTextIndent = 8;
 }  // namespace
 
-int comboItemHeight(int dpi) { return scaleToDpi(28, dpi); }
+int comboItemHeight(int dpi) { return scaleForDpi(28, dpi); }
 
 std::array<PixelPoint, 3> comboArrowPoints(int width, int height, int dpi) {
     const int m = height / 2;
-    const int halfHeight = scaleToDpi(2, dpi);
-    return {PixelPoint{width - scaleToDpi(20, dpi), m - halfHeight},
-            PixelPoint{width - scaleToDpi(12, dpi), m - halfHeight},
-            PixelPoint{width - scaleToDpi(16, dpi), m + halfHeight}};
+    const int halfHeight = scaleForDpi(2, dpi);
+    return {PixelPoint{width - scaleForDpi(20, dpi), m - halfHeight},
+            PixelPoint{width - scaleForDpi(12, dpi), m - halfHeight},
+            PixelPoint{width - scaleForDpi(16, dpi), m + halfHeight}};
 }
 
 ControlRect comboTextRect(int width, int height, int dpi) {
-    return {scaleToDpi(kTextIndent, dpi), 0, width - scaleToDpi(30, dpi), height};
+    return {scaleForDpi(kTextIndent, dpi), 0, width - scaleForDpi(30, dpi), height};
 }
 
 PixelPoint placePopup(const ControlRect& box, const ControlRect& monitor, int popupWidth, int popupHeight) {
@@ -46,7 +46,7 @@ ControlRect popupRowRect(int index, int itemHeight, int popupWidth) {
 
 ControlRect popupRowTextRect(int index, int itemHeight, int popupWidth, int dpi) {
     ControlRect row = popupRowRect(index, itemHeight, popupWidth);
-    row.left += scaleToDpi(kTextIndent, dpi);
+    row.left += scaleForDpi(kTextIndent, dpi);
     return row;
 }
 

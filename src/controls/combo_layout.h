@@ -1,14 +1,14 @@
 // Geometry of the boss selector: the closed box's arrow and text area, where the popup goes
 // on the monitor, and the popup's rows. The popup shows every item (no scrolling): its height
 // is count x itemHeight, and a row's index is y / itemHeight. The pixel numbers below are
-// those at 96 DPI; each scales with the dpi argument (scaleToDpi), whose default is 96.
+// those at 96 DPI; each scales with the dpi argument (scaleForDpi), whose default is 96.
 // The box always passes its own.
 #pragma once
 
 #include <array>
 
 #include "controls/control_rect.h"
-#include "controls/dpi_scale.h"
+#include "core/dpi_scale.h"
 
 namespace mb {
 
@@ -23,10 +23,10 @@ int comboItemHeight(int dpi);
 
 // The down-pointing arrow of the closed box, 8 wide and 4 high, with m = height / 2:
 // (width - 20, m - 2), (width - 12, m - 2), (width - 16, m + 2).
-std::array<PixelPoint, 3> comboArrowPoints(int width, int height, int dpi = kBaseDpi);
+std::array<PixelPoint, 3> comboArrowPoints(int width, int height, int dpi = kDesignDpi);
 
 // Where the selected name is drawn in the closed box: (8, 0, width - 30, height).
-ControlRect comboTextRect(int width, int height, int dpi = kBaseDpi);
+ControlRect comboTextRect(int width, int height, int dpi = kDesignDpi);
 
 // Top-left corner of the popup in screen coordinates. It opens under the box; when it would
 // pass the monitor's right edge it moves left to end there, when it would pass the bottom it
@@ -44,7 +44,7 @@ int popupRowAt(int x, int y, int popupWidth, int popupHeight, int itemHeight);
 ControlRect popupRowRect(int index, int itemHeight, int popupWidth);
 
 // The row's text area: the row moved 8 pixels in from the left.
-ControlRect popupRowTextRect(int index, int itemHeight, int popupWidth, int dpi = kBaseDpi);
+ControlRect popupRowTextRect(int index, int itemHeight, int popupWidth, int dpi = kDesignDpi);
 
 // How a popup row is filled: the highlight wins over the selection; other rows keep the
 // popup's background.

@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
-#include "controls/dpi_scale.h"
+#include "core/dpi_scale.h"
 
 namespace mb::progress_list {
 
-int32_t fontCellHeight(int32_t cellHeightAt96, int32_t dpi) { return scaleToDpi(cellHeightAt96, dpi); }
+int32_t fontCellHeight(int32_t cellHeightAt96, int32_t dpi) { return scaleForDpi(cellHeightAt96, dpi); }
 
 // Truncated at 96 DPI first, as the height always was, then scaled.
 int32_t rowHeightForScale(int32_t percent, int32_t dpi) {
-    return std::max<int32_t>(1, scaleToDpi(std::max<int32_t>(1, percent * 40 / 100), dpi));
+    return std::max<int32_t>(1, scaleForDpi(std::max<int32_t>(1, percent * 40 / 100), dpi));
 }
 
-int32_t defaultRowHeight(int32_t dpi) { return scaleToDpi(kDefaultRowHeight, dpi); }
+int32_t defaultRowHeight(int32_t dpi) { return scaleForDpi(kDefaultRowHeight, dpi); }
 
 int32_t visibleRowCount(int32_t height, int32_t rowHeight) {
     if (rowHeight <= 0 || height <= 0) return 0;
@@ -86,18 +86,18 @@ RowColor barFillColor(const ChannelRow& row) {
 RowColor labelColor(const ChannelRow& row) { return row.textColor != 0 ? row.textColor : kLabelDefault; }
 
 Rect stripRect(int32_t width, int32_t height, int32_t dpi) {
-    return Rect{width - scaleToDpi(kStripWidth, dpi), 0, width, height};
+    return Rect{width - scaleForDpi(kStripWidth, dpi), 0, width, height};
 }
 
 bool stripShown(bool enabled, int32_t count, int32_t visibleRows) { return enabled && count > visibleRows; }
 
 Rect thumbRect(int32_t count, int32_t visibleRows, int32_t topIndex, int32_t width, int32_t height, int32_t dpi) {
     if (count <= visibleRows || count <= 0) return Rect{};
-    int32_t thumbHeight = std::max<int32_t>(scaleToDpi(15, dpi), visibleRows * height / count);
+    int32_t thumbHeight = std::max<int32_t>(scaleForDpi(15, dpi), visibleRows * height / count);
     int32_t offset = (height - thumbHeight) * topIndex / (count - visibleRows);
     // 2 pixels of strip around the thumb at 96 DPI.
-    const int32_t inset = scaleToDpi(2, dpi);
-    return Rect{width - scaleToDpi(kStripWidth, dpi) + inset, offset + inset, width - inset,
+    const int32_t inset = scaleForDpi(2, dpi);
+    return Rect{width - scaleForDpi(kStripWidth, dpi) + inset, offset + inset, width - inset,
                 offset + thumbHeight - inset};
 }
 
@@ -165,7 +165,7 @@ std::optional<int32_t> topWhileDragging(int32_t y, int32_t dragStartY, int32_t d
     int32_t maxTop = count - visibleRows;
     if (height <= 0 || maxTop <= 0) return std::nullopt;
     // The drag uses a 10-pixel minimum thumb (at 96 DPI), a little smaller than the drawn one.
-    int32_t dragThumb = std::max<int32_t>(scaleToDpi(10, dpi), visibleRows * height / count);
+    int32_t dragThumb = std::max<int32_t>(scaleForDpi(10, dpi), visibleRows * height / count);
     int32_t track = height - dragThumb;
     if (track <= 0) return std::nullopt;
     int32_t dy = y - dragStartY;

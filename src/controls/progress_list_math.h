@@ -1,6 +1,6 @@
 // Geometry and scrolling rules of the channel list, free of any window code so that
 // both builds share them and the window procedure only applies the results. Pixel numbers are
-// written as at 96 DPI; the functions given a DPI scale them (scaleToDpi). Where the DPI has a
+// written as at 96 DPI; the functions given a DPI scale them (scaleForDpi). Where the DPI has a
 // default it is 96; the list always passes its own.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "controls/channel_row.h"
-#include "controls/dpi_scale.h"
+#include "core/dpi_scale.h"
 
 namespace mb::progress_list {
 
@@ -54,7 +54,7 @@ constexpr RowColor kThumbDragging = rowRgb(120, 120, 120);
 
 // Row height for a text scale in per cent (40 pixels at 100 %). Never below 1, because
 // the client height is divided by it.
-int32_t rowHeightForScale(int32_t percent, int32_t dpi = kBaseDpi);
+int32_t rowHeightForScale(int32_t percent, int32_t dpi = kDesignDpi);
 // Row height before the first text-scale change.
 int32_t defaultRowHeight(int32_t dpi);
 // Whole rows that fit in the client height (never negative).
@@ -97,11 +97,11 @@ RowColor barFillColor(const ChannelRow& row);
 RowColor labelColor(const ChannelRow& row);
 
 // Scroll strip at the right edge and its thumb.
-Rect stripRect(int32_t width, int32_t height, int32_t dpi = kBaseDpi);
+Rect stripRect(int32_t width, int32_t height, int32_t dpi = kDesignDpi);
 bool stripShown(bool enabled, int32_t count, int32_t visibleRows);
 // Empty when every row fits.
 Rect thumbRect(int32_t count, int32_t visibleRows, int32_t topIndex, int32_t width, int32_t height,
-               int32_t dpi = kBaseDpi);
+               int32_t dpi = kDesignDpi);
 RowColor thumbColor(bool dragging, bool hovered);
 
 // WM_VSCROLL request codes.
@@ -133,11 +133,11 @@ struct StripPress {
     int32_t topIndex = 0;  // the new first row for kPage
 };
 StripPress pressAt(int32_t x, int32_t y, int32_t width, int32_t height, bool enabled, int32_t count,
-                   int32_t visibleRows, int32_t topIndex, int32_t dpi = kBaseDpi);
+                   int32_t visibleRows, int32_t topIndex, int32_t dpi = kDesignDpi);
 
 // First row while the thumb is dragged to pointer y; nothing when the geometry gives no track.
 std::optional<int32_t> topWhileDragging(int32_t y, int32_t dragStartY, int32_t dragStartTop, int32_t count,
-                                        int32_t visibleRows, int32_t height, int32_t dpi = kBaseDpi);
+                                        int32_t visibleRows, int32_t height, int32_t dpi = kDesignDpi);
 
 // Binary search for the largest value in [lowest, highest] that fits; lowest when none does
 // or when highest < lowest. fits must be monotone (true up to some value, false above).

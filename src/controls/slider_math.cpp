@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "controls/dpi_scale.h"
+#include "core/dpi_scale.h"
 
 namespace mb {
 
@@ -17,10 +17,10 @@ struct SliderMetrics {
     int thumbInset;   // 2, above and below the thumb
 
     explicit SliderMetrics(int dpi)
-        : margin(scaleToDpi(10, dpi)),
-          thumbWidth(scaleToDpi(12, dpi)),
-          trackHeight(scaleToDpi(4, dpi)),
-          thumbInset(scaleToDpi(2, dpi)) {}
+        : margin(scaleForDpi(10, dpi)),
+          thumbWidth(scaleForDpi(12, dpi)),
+          trackHeight(scaleForDpi(4, dpi)),
+          thumbInset(scaleForDpi(2, dpi)) {}
     // The thumb's centre sits this far in from the left end of its travel: margin plus half the thumb.
     int centreInset() const { return margin + thumbWidth / 2; }
     // What the thumb cannot travel: both margins and the thumb itself.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "controls/progress_list_text.h"
 #include "desktop/settings_text.h"
 
 namespace mb {
@@ -120,6 +121,18 @@ std::optional<std::vector<NtpServerAddress>> parseNtpServers(std::string_view te
         servers.push_back({std::string(host), std::string(port)});
     }
     return servers;
+}
+
+std::wstring_view emptyListText(TrackerAddress address) {
+    switch (address) {
+    case TrackerAddress::Placeholder:
+        return L"Set your tracker in Marrowbell.ini";
+    case TrackerAddress::Invalid:
+        return L"Tracker address invalid: see Marrowbell.ini";
+    case TrackerAddress::Usable:
+        break;
+    }
+    return progress_list::kNoRowsCaption;
 }
 
 }  // namespace mb

@@ -8,10 +8,23 @@
 #include <string_view>
 #include <vector>
 
+#include "build_defaults.h"
+
 namespace mb {
 
+// This repository's tracker address: a name that never resolves, there to be replaced, in the
+// settings file or by a build of a community's own (MB_TRACKER_URL).
+inline constexpr std::string_view kPlaceholderTrackerUrl = "https://tracker.marrowbell.example";
 // Tracker base URL used when the settings file names none (or an unusable one).
-inline constexpr std::string_view kDefaultTrackerUrl = "https://tracker.marrowbell.example";
+inline constexpr std::string_view kDefaultTrackerUrl = kBuiltInTrackerUrl;
+
+// Where the tracker address in use came from, for what the empty channel list says.
+enum class TrackerAddress { Usable, Placeholder, Invalid };
+
+// "Unknown" while the address can work; otherwise what to do about it: "Set your tracker in
+// Marrowbell.ini" for the placeholder, "Tracker address invalid: see Marrowbell.ini" for a
+// TrackerUrl the file holds but that is unusable.
+std::wstring_view emptyListText(TrackerAddress address);
 
 // One NTP server: a host name or IPv4 address and the UDP service (port) to ask.
 struct NtpServerAddress {

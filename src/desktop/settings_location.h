@@ -27,6 +27,17 @@ constexpr bool divertAfterFailedSave(bool folderWritable, bool fileRefusesWritin
     return !folderWritable || fileRefusesWriting;
 }
 
+// The first lines of a settings file the overlay creates: how to point it at a tracker, by
+// editing one line. The profile functions keep comment lines where they are, so the block stays
+// at the top; the section it opens holds nothing until the player writes that line.
+inline constexpr std::string_view kNewSettingsFileHeader =
+    "; Marrowbell settings. Marrowbell writes [Window], [Hotkeys] and [Selection] itself.\r\n"
+    "; To point it at your community's tracker: close Marrowbell, remove the \";\" in front of\r\n"
+    "; TrackerUrl below, put the tracker's base address (without \"/api\") after the \"=\",\r\n"
+    "; save, and start Marrowbell again. README.txt explains every key.\r\n"
+    "[Network]\r\n"
+    ";TrackerUrl=https://tracker.example.org\r\n";
+
 // "UTF-8 with BOM" (PowerShell 5, some editors): EF BB BF at the start. The profile functions
 // know only the UTF-16 marks and would read the three bytes as part of the first line, which
 // hides the first section.

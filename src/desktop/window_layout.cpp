@@ -4,13 +4,15 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/dpi_scale.h"
+
 namespace mb {
 namespace {
 
 // Room the channel list leaves below itself: the settings panel and the status line, or the
 // status line alone.
-constexpr int64_t kBelowListWithPanel = 190;
-constexpr int64_t kBelowListCompact = 40;
+constexpr int32_t kBelowListWithPanel = 190;
+constexpr int32_t kBelowListCompact = 40;
 
 int32_t saturate(int64_t value) {
     return static_cast<int32_t>(
@@ -36,19 +38,26 @@ constexpr LayoutControl kPanelControls[] = {
     LayoutControl::ClickThroughButton,  LayoutControl::VisibilityButton,  LayoutControl::BossMenuButton,
 };
 
+// A pixel number of the layout (designed at 96 DPI) at the window's DPI.
+struct Scale {
+    int32_t dpi;
+    int64_t operator()(int32_t pixels) const { return scaleForDpi(pixels, dpi); }
+};
+
 // The panel bottom-up, rows 30 pixels apart: three hotkey buttons, then the text-scale and
 // transparency rows of caption, slider and value.
-void placePanel(MainLayout& layout, int64_t w, int64_t h) {
+void placePanel(MainLayout& layout, int64_t w, int64_t h, Scale px) {
     const Visibility shown = Visibility::ShowNoActivate;
-    place(layout, LayoutControl::BossMenuButton, rect(10, h - 60, w - 20, 25), shown);
-    place(layout, LayoutControl::ClickThroughButton, rect(10, h - 90, w - 20, 25), shown);
-    place(layout, LayoutControl::VisibilityButton, rect(10, h - 120, w - 20, 25), shown);
-    place(layout, LayoutControl::TextScaleCaption, rect(10, h - 150, 110, 25), shown);
-    place(layout, LayoutControl::TextScaleSlider, rect(115, h - 150, w - 180, 25), shown);
-    place(layout, LayoutControl::TextScaleValueLabel, rect(w - 60, h - 150, 50, 25), shown);
-    place(layout, LayoutControl::OpacityCaption, rect(10, h - 180, 110, 25), shown);
-    place(layout, LayoutControl::OpacitySlider, rect(115, h - 180, w - 180, 25), shown);
-    place(layout, LayoutControl::OpacityValueLabel, rect(w - 60, h - 180, 50, 25), shown);
+    const int64_t row = px(25);
+    place(layout, LayoutControl::BossMenuButton, rect(px(10), h - px(60), w - px(20), row), shown);
+    place(layout, LayoutControl::ClickThroughButton, rect(px(10), h - px(90), w - px(20), row), shown);
+    place(layout, LayoutControl::VisibilityButton, rect(px(10), h - px(120), w - px(20), row), shown);
+    place(layout, LayoutControl::TextScaleCaption, rect(px(10), h - px(150), px(110), row), shown);
+    place(layout, LayoutControl::TextScaleSlider, rect(px(115), h - px(150), w - px(180), row), shown);
+    place(layout, LayoutControl::TextScaleValueLabel, rect(w - px(60), h - px(150), px(50), row), shown);
+    place(layout, LayoutControl::OpacityCaption, rect(px(10), h - px(180), px(110), row), shown);
+    place(layout, LayoutControl::OpacitySlider, rect(px(115), h - px(180), w - px(180), row), shown);
+    place(layout, LayoutControl::OpacityValueLabel, rect(w - px(60), h - px(180), px(50), row), shown);
 }
 
 }  // namespace
@@ -56,44 +65,63 @@ void placePanel(MainLayout& layout, int64_t w, int64_t h) {
 const Placement& MainLayout::operator[](LayoutControl c) const { return controls[static_cast<size_t>(c)]; }
 Placement& MainLayout::operator[](LayoutControl c) { return controls[static_cast<size_t>(c)]; }
 
-LayoutRect selectorBounds(int32_t clientWidth, int32_t /*clientHeight*/, bool clickThrough) {
+LayoutRect selectorBounds(int32_t clientWidth, int32_t /*clientHeight*/, bool clickThrough, int32_t dpi) {
+    const Scale px{dpi};
     // In click-through mode the selector stays hidden under the title; its popup opens below it.
-    if (clickThrough) return rect(0, 0, int64_t{clientWidth} - 100, 30);
-    return rect(10, 10, int64_t{clientWidth} - 120, 28);
+    if (clickThrough) return rect(0, 0, int64_t{clientWidth} - px(100), px(30));
+    // It ends where the countdown beside it starts, whatever the rounding.
+    return rect(px(10), px(10), int64_t{clientWidth} - px(110) - px(10), px(28));
 }
 
+namespace {
+
+// The alert banner: one line over the top of the list, inside its frame.
+void placeBanner(MainLayout& layout, Scale px) {
+    const LayoutRect& list = *layout[LayoutControl::ChannelList].bounds;
+    const int64_t height = std::min<int64_t>(px(26), int64_t{list.height} - 2);
+    layout[LayoutControl::AlertBanner] = {rect(int64_t{list.x} + 1, int64_t{list.y} + 1, int64_t{list.width} - 2,
+                                               height),
+                                          Visibility::Keep};
+}
+
+}  // namespace
+
 MainLayout layoutMainWindow(int32_t clientWidth, int32_t clientHeight, int32_t selectorHeight, bool clickThrough,
-                            bool settingsPanelShown) {
+                            bool settingsPanelShown, int32_t dpi) {
+    const Scale px{dpi};
     const int64_t w = clientWidth;
     const int64_t h = clientHeight;
     MainLayout layout;
-    const LayoutRect selector = selectorBounds(clientWidth, clientHeight, clickThrough);
+    const LayoutRect selector = selectorBounds(clientWidth, clientHeight, clickThrough, dpi);
 
     if (clickThrough) {
         place(layout, LayoutControl::BossSelector, selector, Visibility::Hide);
         hide(layout, LayoutControl::StatusLine);
         for (LayoutControl control : kPanelControls) hide(layout, control);
-        place(layout, LayoutControl::BossTitleLabel, rect(0, 0, w - 100, 30), Visibility::Show);
-        place(layout, LayoutControl::CacheAgeLabel, rect(0, 30, w, 20), Visibility::Show);
-        place(layout, LayoutControl::SpawnCountdownLabel, rect(w - 100, 0, 100, 30), Visibility::Show);
-        place(layout, LayoutControl::ChannelList, rect(0, 50, w, h - 50), Visibility::Keep);
+        place(layout, LayoutControl::BossTitleLabel, rect(0, 0, w - px(100), px(30)), Visibility::Show);
+        place(layout, LayoutControl::CacheAgeLabel, rect(0, px(30), w, px(20)), Visibility::Show);
+        place(layout, LayoutControl::SpawnCountdownLabel, rect(w - px(100), 0, px(100), px(30)), Visibility::Show);
+        place(layout, LayoutControl::ChannelList, rect(0, px(50), w, h - px(50)), Visibility::Keep);
+        placeBanner(layout, px);
         return layout;
     }
 
-    // The rows below the selector follow its real height, not the 28 it was asked for.
+    // The rows below the selector follow its real height, not the one it was asked for.
     const int64_t s = selectorHeight;
     place(layout, LayoutControl::BossSelector, selector, Visibility::Show);
     hide(layout, LayoutControl::BossTitleLabel);
-    place(layout, LayoutControl::CacheAgeLabel, rect(10, s + 15, w - 20, 20), Visibility::Show);
-    place(layout, LayoutControl::SpawnCountdownLabel, rect(w - 110, 10, 100, s), Visibility::Show);
-    const int64_t below = settingsPanelShown ? kBelowListWithPanel : kBelowListCompact;
-    place(layout, LayoutControl::ChannelList, rect(10, s + 40, w - 20, h - (s + 40) - below), Visibility::Keep);
+    place(layout, LayoutControl::CacheAgeLabel, rect(px(10), s + px(15), w - px(20), px(20)), Visibility::Show);
+    place(layout, LayoutControl::SpawnCountdownLabel, rect(w - px(110), px(10), px(100), s), Visibility::Show);
+    const int64_t below = px(settingsPanelShown ? kBelowListWithPanel : kBelowListCompact);
+    place(layout, LayoutControl::ChannelList, rect(px(10), s + px(40), w - px(20), h - (s + px(40)) - below),
+          Visibility::Keep);
     if (settingsPanelShown) {
-        placePanel(layout, w, h);
+        placePanel(layout, w, h, px);
     } else {
         for (LayoutControl control : kPanelControls) hide(layout, control);
     }
-    place(layout, LayoutControl::StatusLine, rect(10, h - 25, w - 20, 20), Visibility::Show);
+    place(layout, LayoutControl::StatusLine, rect(px(10), h - px(25), w - px(20), px(20)), Visibility::Show);
+    placeBanner(layout, px);
     return layout;
 }
 

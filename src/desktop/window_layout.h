@@ -25,6 +25,7 @@ enum class LayoutControl : int {
     ClickThroughButton,
     VisibilityButton,
     BossMenuButton,
+    AlertBanner,  // over the top of the channel list; its owner shows it while an alert lasts
     Count
 };
 
@@ -49,12 +50,15 @@ struct MainLayout {
     Placement& operator[](LayoutControl c);
 };
 
+// Every pixel number below is designed at 96 DPI and scaled to dpi (scaleForDpi); at 96 the
+// rectangles are those of the original design.
+
 // The selector's bounds in the normal look, placed before its real height S is read.
-LayoutRect selectorBounds(int32_t clientWidth, int32_t clientHeight, bool clickThrough);
+LayoutRect selectorBounds(int32_t clientWidth, int32_t clientHeight, bool clickThrough, int32_t dpi = 96);
 
 // Everything else, for client W x H, selector height S (normal look only), and the two flags.
 // A client too small for the fixed offsets gives empty, never negative, sizes.
 MainLayout layoutMainWindow(int32_t clientWidth, int32_t clientHeight, int32_t selectorHeight, bool clickThrough,
-                            bool settingsPanelShown);
+                            bool settingsPanelShown, int32_t dpi = 96);
 
 }  // namespace mb

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/alert_outbox.h"
 #include "core/spawn_countdown.h"
 
@@ -142,6 +144,20 @@ TEST(AlertOutbox, OneBalloonEveryThreeSecondsWithWaitingLinesMergedAndLongTextsC
     for (int i = 0; i < 200; ++i) dragons += L"\U0001F409";
     for (int i = 0; i < 126; ++i) kept += L"\U0001F409";
     EXPECT_EQ(mergeAlertLines({L"a" + dragons}), kept + L"\u2026");
+}
+
+TEST(AlertBanner, TheLatestAlertOnOneLineForEightSecondsOrUntilTheNext) {
+    AlertBanner banner;
+    EXPECT_FALSE(banner.showingAt(0)) << "nothing before the first alert";
+    banner.show(L"Gorath spawns in 1m 0s", 1000);
+    for (const auto& [at, showing] : {std::pair<uint64_t, bool>{1000, true}, {8999, true}, {9000, false}}) {
+        EXPECT_EQ(banner.showingAt(at), showing) << at;
+    }
+    EXPECT_EQ(banner.line(), L"Gorath spawns in 1m 0s");
+    banner.show(L"a\nb", 5000);  // the next alert replaces the first, from its own moment
+    EXPECT_EQ(banner.line(), L"a \u00B7 b");
+    EXPECT_TRUE(banner.showingAt(12999));
+    EXPECT_FALSE(banner.showingAt(13000));
 }
 
 }  // namespace

@@ -17,11 +17,12 @@ import time
 NTP_TO_UNIX = 2208988800
 
 
-def reply_for(request, now=None):
-    """The 48-byte reply to a request, or None when the request is not 48 bytes."""
+def reply_for(request, now=None, offset=0.0):
+    """The 48-byte reply to a request, or None when the request is not 48 bytes; offset seconds
+    ahead of this machine's clock."""
     if len(request) != 48:
         return None
-    now = time.time() if now is None else now
+    now = (time.time() if now is None else now) + offset
     seconds = int(now) + NTP_TO_UNIX
     fraction = int((now % 1) * (1 << 32)) & 0xFFFFFFFF
     originate = request[40:48]
@@ -33,7 +34,8 @@ def reply_for(request, now=None):
 class NtpResponder:
     """Serves on a free UDP port of 127.0.0.1 from a daemon thread; counts the requests."""
 
-    def __init__(self, port=0):
+    def __init__(self, port=0, offset=0.0):
+        self.offset = offset
         self.socket = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.socket.bind(("127.0.0.1", port))
         self.socket.settimeout(0.2)
@@ -54,7 +56,7 @@ class NtpResponder:
                 continue
             except OSError:
                 break
-            answer = reply_for(data)
+            answer = reply_for(data, offset=self.offset)
             if answer:
                 self.requests += 1
                 self.socket.sendto(answer, sender)
@@ -69,8 +71,9 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--port-file", help='written once listening: {"ntp": port}')
+    parser.add_argument("--offset", type=float, default=0.0, help="seconds ahead of this machine's clock")
     args = parser.parse_args()
-    responder = NtpResponder(args.port).start()
+    responder = NtpResponder(args.port, args.offset).start()
     if args.port_file:
         temporary = f"{args.port_file}.tmp{os.getpid()}"
         with open(temporary, "w", encoding="utf-8") as handle:

@@ -81,7 +81,7 @@ class StartAndSettings(OverlayTestCase):
         self.assertEqual(dict(ini["Hotkeys"]), {"ClickThrough": "66", "ClickThroughMods": "6", "Visibility": "66",
                                                 "VisibilityMods": "2", "BossMenu": "65", "BossMenuMods": "2"})
         self.assertFalse(ini.has_section("Selection"))
-        self.assertFalse(ini.has_section("Network"))
+        self.assertEqual(dict(ini["Network"]), {}, "the new file's header leaves TrackerUrl commented out")
 
     def test_a_rectangle_off_every_monitor_opens_clamped_onto_it(self):
         width, height = harness.screen_size()

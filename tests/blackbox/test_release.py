@@ -193,7 +193,7 @@ class ExampleSettings(unittest.TestCase):
 
         example = self.example()
         # Besides what a first exit writes: the empty last boss and the read-only sections.
-        extra = {("Selection", "LastBoss"), ("Network", "TrackerUrl"), ("Network", "NtpServers"),
+        extra = {("Selection", "LastBoss"), ("Window", "HighDpi"), ("Network", "TrackerUrl"), ("Network", "NtpServers"),
                  ("Alerts", "SpawnLeadSeconds"), ("Alerts", "HealthBelowPercent"), ("Alerts", "ClockWarnSeconds"),
                  ("Alerts", "Sound")}
         self.assertEqual({key: value for key, value in example.items() if key not in extra}, written)

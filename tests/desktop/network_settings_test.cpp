@@ -12,6 +12,14 @@ TEST(TrackerUrl, AcceptsHttpAndHttpsBaseUrls) {
     EXPECT_EQ(parseTrackerUrl("https://[::1]:443"), "https://[::1]:443");
 }
 
+TEST(TrackerUrl, TheBuiltInAddressIsUsableAndTheEmptyListSaysWhatToDo) {
+    // A build for a community's own tracker (MB_TRACKER_URL) must give an address that works.
+    EXPECT_EQ(parseTrackerUrl(kDefaultTrackerUrl), std::string(kDefaultTrackerUrl));
+    EXPECT_EQ(emptyListText(TrackerAddress::Usable), L"Unknown");
+    EXPECT_EQ(emptyListText(TrackerAddress::Placeholder), L"Set your tracker in Marrowbell.ini");
+    EXPECT_EQ(emptyListText(TrackerAddress::Invalid), L"Tracker address invalid: see Marrowbell.ini");
+}
+
 TEST(TrackerUrl, DropsTrailingSlashesAndNormalisesTheScheme) {
     EXPECT_EQ(parseTrackerUrl("https://host/"), "https://host");
     EXPECT_EQ(parseTrackerUrl("https://host/api///"), "https://host/api");

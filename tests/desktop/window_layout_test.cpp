@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
+#include "core/dpi_scale.h"
+
 namespace mb {
 namespace {
 
@@ -65,18 +69,39 @@ bool captionUnderSlider(size_t i, size_t j) {
            (i == size_t(C::TextScaleSlider) && j == size_t(C::TextScaleCaption));
 }
 
+TEST(WindowLayout, EveryPixelNumberScalesWithTheDpi) {
+    // The expanded look at 400 x 600 and a 28-pixel selector, scaled, at four DPIs.
+    const struct {
+        int32_t dpi;
+        LayoutRect selector, list, opacitySlider, status;
+    } cases[] = {
+        {96, {10, 10, 280, 28}, {10, 68, 380, 342}, {115, 420, 220, 25}, {10, 575, 380, 20}},
+        {120, {13, 13, 249, 35}, {13, 78, 375, 284}, {144, 375, 175, 31}, {13, 569, 375, 25}},
+        {144, {15, 15, 220, 42}, {15, 88, 370, 227}, {173, 330, 130, 38}, {15, 562, 370, 30}},
+        {192, {20, 20, 160, 56}, {20, 108, 360, 112}, {230, 240, 40, 50}, {20, 550, 360, 40}},
+    };
+    for (const auto& c : cases) {
+        const MainLayout layout = layoutMainWindow(400, 600, 28, false, true, c.dpi);
+        EXPECT_EQ(selectorBounds(400, 600, false, c.dpi), c.selector) << c.dpi;
+        EXPECT_EQ(layout[C::ChannelList].bounds, c.list) << c.dpi;
+        EXPECT_EQ(layout[C::OpacitySlider].bounds, c.opacitySlider) << c.dpi;
+        EXPECT_EQ(layout[C::StatusLine].bounds, c.status) << c.dpi;
+    }
+}
+
 TEST(WindowLayout, NoNegativeSizeAndNoOverlapOnceTheClientIsLargeEnough) {
     for (int32_t w = 0; w <= 4000; w += 97) {
         for (int32_t h = 0; h <= 3000; h += 89) {
-            for (int flags = 0; flags < 16; ++flags) {
+            for (int flags = 0; flags < 64; ++flags) {
                 const bool clickThrough = flags & 1, panel = flags & 2;
-                const int32_t s = 22 + 7 * (flags >> 2);  // 22 to 43
-                const MainLayout layout = layoutMainWindow(w, h, s, clickThrough, panel);
+                const int32_t dpi = std::array{96, 120, 144, 192}[flags >> 4];
+                const int32_t s = scaleForDpi(22 + 7 * ((flags >> 2) & 3), dpi);  // 22 to 43 at 96 DPI
+                const MainLayout layout = layoutMainWindow(w, h, s, clickThrough, panel, dpi);
                 // Large enough: the selector row, the panel sliders and the list all fit.
-                const bool roomy = w >= (clickThrough ? 100 : 180) && h >= s + 230;
+                const bool roomy = w >= scaleForDpi(clickThrough ? 100 : 180, dpi) && h >= s + scaleForDpi(230, dpi);
                 for (size_t i = 0; i < layout.controls.size(); ++i) {
                     const Placement& a = layout.controls[i];
-                    ASSERT_EQ(a.visibility == V::Keep, i == size_t(C::ChannelList));
+                    ASSERT_EQ(a.visibility == V::Keep, i == size_t(C::ChannelList) || i == size_t(C::AlertBanner));
                     ASSERT_TRUE(a.bounds || a.visibility == V::Hide);
                     if (!a.bounds) continue;
                     LayoutRect r = *a.bounds;
@@ -86,7 +111,8 @@ TEST(WindowLayout, NoNegativeSizeAndNoOverlapOnceTheClientIsLargeEnough) {
                     ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.width <= w && r.y + r.height <= h) << i;
                     for (size_t j = i + 1; j < layout.controls.size(); ++j) {
                         const Placement& b = layout.controls[j];
-                        if (b.visibility == V::Hide || captionUnderSlider(i, j)) continue;
+                        if (b.visibility == V::Hide || captionUnderSlider(i, j) || j == size_t(C::AlertBanner))
+                            continue;
                         ASSERT_FALSE(overlap(r, *b.bounds)) << i << " and " << j << " at " << w << "x" << h;
                     }
                 }

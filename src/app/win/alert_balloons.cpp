@@ -7,8 +7,8 @@
 
 namespace mb {
 
-void AlertBalloons::refreshAlerts(bool dataArrived, const AlertSettings& wanted, NtpClock& clock, TrackerState& state,
-                                  const std::optional<Boss>& selected, TrayIcon& tray) {
+void AlertBalloons::refreshAlerts(bool dataArrived, uint64_t nowMs, const AlertSettings& wanted, NtpClock& clock,
+                                  TrackerState& state, const std::optional<Boss>& selected, TrayIcon& tray) {
     AlertInput input;
     input.now = clock.now();
     input.clockOffset = clock.systemOffset();
@@ -26,8 +26,11 @@ void AlertBalloons::refreshAlerts(bool dataArrived, const AlertSettings& wanted,
     AlertResult result = evaluateAlerts(state_, input, wanted);
     state_ = std::move(result.next);
     outbox_.add(result.alerts);
-    const std::optional<std::wstring> text = outbox_.take(::GetTickCount64());
-    if (text && tray.showBalloon(*text) && wanted.sound) sound_();
+    const std::optional<std::wstring> text = outbox_.take(nowMs);
+    if (!text) return;
+    // Shown in the overlay too, where Windows cannot hold it back; the sound goes with the balloon.
+    banner_.show(*text, nowMs);
+    if (tray.showBalloon(*text) && wanted.sound) sound_();
 }
 
 }  // namespace mb

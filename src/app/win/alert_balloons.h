@@ -1,5 +1,6 @@
-// Alerts shown as balloons on the tray icon: each refresh tick asks the alert rules what to
-// say (alerts.h) and shows it, at most one balloon every three seconds (alert_outbox.h).
+// Alerts shown as balloons on the tray icon and on the overlay's own banner: each refresh tick
+// asks the alert rules what to say (alerts.h) and shows it, at most one balloon every three
+// seconds (alert_outbox.h); the banner keeps the latest for eight.
 #pragma once
 
 #include <windows.h>
@@ -22,15 +23,18 @@ public:
     // The sound of an alert when the settings want one; a test puts something else in its place.
     void setSound(std::function<void()> sound) { sound_ = std::move(sound); }
 
-    // Called while some alert is on. dataArrived: a poll was applied this tick.
-    void refreshAlerts(bool dataArrived, const AlertSettings& wanted, NtpClock& clock, TrackerState& state,
-                       const std::optional<Boss>& selected, TrayIcon& tray);
+    // Called while some alert is on. dataArrived: a poll was applied this tick; nowMs a
+    // monotonic millisecond count.
+    void refreshAlerts(bool dataArrived, uint64_t nowMs, const AlertSettings& wanted, NtpClock& clock,
+                       TrackerState& state, const std::optional<Boss>& selected, TrayIcon& tray);
 
     const AlertState& state() const { return state_; }
+    const AlertBanner& banner() const { return banner_; }
 
 private:
     AlertState state_;    // what has been alerted
     AlertOutbox outbox_;  // the balloons waiting for their turn
+    AlertBanner banner_;  // the latest alert inside the overlay
     std::function<void()> sound_ = [] { ::MessageBeep(MB_ICONASTERISK); };
 };
 

@@ -13,15 +13,20 @@ namespace mb {
 
 BossView::BossView(TrackerState& state, NtpClock& clock) : state_(state), clock_(clock) {}
 
-void BossView::create(HWND parent, int textScale) {
+void BossView::create(HWND parent, int textScale, const std::wstring& emptyText, bool withBanner) {
     selector_.create(parent, 0, 0, 0, 0, kIdBossSelector);
     list_.create(parent, 0, 0, 0, 0, kIdChannelList);
     list_.setTextScale(textScale);
+    list_.setEmptyText(emptyText);
     title_.create(parent, 0, 0, 0, 0, kIdBossTitle);
     title_.setFontSize(14);
     cacheAge_.create(parent, 0, 0, 0, 0, kIdCacheAge);
     cacheAge_.setFontSize(14);
     spawnCountdown_.create(parent, 0, 0, 0, 0, kIdSpawnCountdown);
+    if (!withBanner) return;  // without alerts there is nothing to show
+    banner_.create(parent, 0, 0, 0, 0, kIdAlertBanner);
+    banner_.setFontSize(11);
+    ::ShowWindow(banner_.window(), SW_HIDE);
 }
 
 int BossView::placeSelector(const LayoutRect& bounds) {
@@ -36,6 +41,16 @@ void BossView::place(const MainLayout& layout) {
     applyPlacement(cacheAge_, layout[LayoutControl::CacheAgeLabel]);
     applyPlacement(spawnCountdown_, layout[LayoutControl::SpawnCountdownLabel]);
     applyPlacement(list_, layout[LayoutControl::ChannelList]);
+    applyPlacement(banner_, layout[LayoutControl::AlertBanner]);
+}
+
+void BossView::setDpi(int dpi) {
+    selector_.setDpi(dpi);
+    list_.setDpi(dpi);
+    title_.setDpi(dpi);
+    cacheAge_.setDpi(dpi);
+    spawnCountdown_.setDpi(dpi);
+    banner_.setDpi(dpi);
 }
 
 void BossView::setClickThrough(bool on) {
@@ -123,6 +138,20 @@ void BossView::refreshCacheAge() {
         age = state_.cacheAgeSeconds;
     }
     cacheAge_.setText(cacheAgeText(age));
+}
+
+void BossView::showBanner(const std::wstring* line) {
+    if (!banner_.window()) return;
+    const bool shown = ::IsWindowVisible(banner_.window()) != FALSE;
+    if (!line) {
+        if (shown) ::ShowWindow(banner_.window(), SW_HIDE);
+        return;
+    }
+    banner_.setText(*line);
+    // Over the list, whose paints leave siblings above it alone; never taking the activation.
+    if (!shown)
+        ::SetWindowPos(banner_.window(), HWND_TOP, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void BossView::clear() {

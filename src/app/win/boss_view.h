@@ -1,6 +1,7 @@
 // What the user sees of the bosses: the selector with its coloured items and fresh/total
-// counts, the chosen boss's title, its ordered channel rows, its spawn countdown, and the age
-// of the server's cached data. Reads the tracker state under its lock and the clock.
+// counts, the chosen boss's title, its ordered channel rows (with what the list says while it
+// has none, and the alert banner over them), its spawn countdown, and the age of the server's
+// cached data. Reads the tracker state under its lock and the clock.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "clock/win/ntp_clock.h"
+#include "controls/win/banner_label.h"
 #include "controls/win/custom_combo_box.h"
 #include "controls/win/custom_label.h"
 #include "controls/win/progress_list.h"
@@ -25,14 +27,17 @@ class BossView {
 public:
     BossView(TrackerState& state, NtpClock& clock);
 
-    // The five controls at zero size, until the layout places them; the list at its scale.
-    void create(HWND parent, int textScale);
+    // The controls at zero size, until the layout places them; the list at its scale, saying
+    // emptyText while it has no rows; with alerts on, the banner, hidden.
+    void create(HWND parent, int textScale, const std::wstring& emptyText, bool withBanner);
     // The selector first, so that its real height is known; then the rest.
     int placeSelector(const LayoutRect& bounds);
     void place(const MainLayout& layout);
 
     // The look of click-through: the rows from the top and no scroll strip.
     void setClickThrough(bool on);
+    // Fonts and pixel sizes of the five controls at this DPI.
+    void setDpi(int dpi);
     void setTextScale(int percent) { list_.setTextScale(percent); }
 
     // Items for every boss of the state, coloured by its fresh reports.
@@ -55,12 +60,15 @@ public:
     std::optional<Boss> selectedBoss() const;
     // The items go before the records they point to, so nothing points at freed memory.
     void clear();
+    // The banner shows this line over the list, or goes when there is none.
+    void showBanner(const std::wstring* line);
 
     CustomComboBox& selector() { return selector_; }
     const ProgressList& list() const { return list_; }
     const CustomLabel& title() const { return title_; }
     const CustomLabel& spawnCountdown() const { return spawnCountdown_; }
     const CustomLabel& cacheAge() const { return cacheAge_; }
+    const BannerLabel& banner() const { return banner_; }
 
 private:
     TrackerState& state_;
@@ -70,6 +78,7 @@ private:
     CustomLabel title_;
     CustomLabel cacheAge_;
     CustomLabel spawnCountdown_;
+    BannerLabel banner_;                                 // above the list: made after it
     std::vector<std::unique_ptr<Boss>> selectorBosses_;  // what the selector's items point to
     bool clickThrough_ = false;
 };

@@ -22,6 +22,9 @@ public:
     // The three buttons at zero size, with their labels; window receives the hotkeys.
     void create(HWND window);
     void place(const MainLayout& layout);
+    void setDpi(int dpi) {
+        for (CustomButton& button : buttons_) button.setDpi(dpi);
+    }
 
     void registerHotkeys();
     void unregisterHotkeys();

@@ -42,6 +42,15 @@ void SettingsPanel::place(const MainLayout& layout, bool shown) {
     showTextScale(textScaleSlider_.value());
 }
 
+void SettingsPanel::setDpi(int dpi) {
+    opacitySlider_.setDpi(dpi);
+    opacityCaption_.setDpi(dpi);
+    opacityValue_.setDpi(dpi);
+    textScaleSlider_.setDpi(dpi);
+    textScaleCaption_.setDpi(dpi);
+    textScaleValue_.setDpi(dpi);
+}
+
 SettingsPanel::Slider SettingsPanel::sliderOf(HWND window) const {
     if (!window) return Slider::None;
     if (window == opacitySlider_.window()) return Slider::Opacity;

@@ -19,6 +19,7 @@ public:
     // Shown, the value labels are written again from the sliders.
     void place(const MainLayout& layout, bool shown);
 
+    void setDpi(int dpi);
     // Which slider a WM_HSCROLL came from.
     Slider sliderOf(HWND window) const;
     int opacity() const { return opacitySlider_.value(); }

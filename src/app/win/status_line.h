@@ -17,6 +17,7 @@ public:
     // At zero size, reading "Connecting..." until the first refresh.
     void create(HWND parent);
     void place(const MainLayout& layout);
+    void setDpi(int dpi) { label_.setDpi(dpi); }
     void show(ConnectionState state, const TrafficSnapshot& traffic, int32_t dotPhase, int64_t syncedTime);
 
     const CustomLabel& label() const { return label_; }

@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "app/app_constants.h"
+#include "core/dpi_scale.h"
 #include "core/win/window_thunk.h"
 #include "desktop/help_text.h"
 #include "desktop/settings_values.h"
 #include "desktop/win/centered_message_box.h"
+#include "desktop/win/dpi_awareness.h"
 #include "desktop/win/monitor_fit.h"
+#include "resource_ids.h"
 
 namespace mb {
 namespace {
@@ -58,7 +61,8 @@ bool TrackerApp::registerMainWindowClass() {
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = kWindowObjectBytes;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    // The program's own icon, which Explorer shows too; the window gets it at its DPI later.
+    windowClass.hIcon = ::LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(MB_ICON_APP));
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kMainWindowClass;
     // The class owns its brush: the system deletes it when the class is unregistered.
@@ -78,6 +82,8 @@ bool TrackerApp::registerMainWindowClass() {
 
 bool TrackerApp::createMainWindow() {
     settings_.load();
+    // Before any window of the process exists, or it has no effect.
+    if (settings_.highDpi) declarePerMonitorDpiAwareness();
     if (!registerMainWindowClass()) return false;
 
     const RECT saved{settings_.left, settings_.top, settings_.right, settings_.bottom};
@@ -88,6 +94,15 @@ bool TrackerApp::createMainWindow() {
                            ::GetModuleHandleW(nullptr), this)) {
         return false;
     }
+    look_.dpi = windowDpi(window_, settings_.highDpi);
+    // A saved rectangle is in screen pixels already; the default one grows with the DPI.
+    if (!settings_.windowRectSaved && look_.dpi != kDesignDpi) {
+        const RECT grown = clampRectToMonitor({saved.left, saved.top,
+                                               saved.left + scaleForDpi(saved.right - saved.left, look_.dpi),
+                                               saved.top + scaleForDpi(saved.bottom - saved.top, look_.dpi)});
+        ::SetWindowPos(window_, nullptr, grown.left, grown.top, grown.right - grown.left, grown.bottom - grown.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     ::ShowWindow(window_, SW_SHOW);
     ::UpdateWindow(window_);
     createControls();
@@ -96,10 +111,12 @@ bool TrackerApp::createMainWindow() {
 }
 
 void TrackerApp::createControls() {
-    bossView_.create(window_, settings_.textScale);
+    bossView_.create(window_, settings_.textScale, std::wstring(emptyListText(settings_.trackerAddress())),
+                     settings_.alerts.anyOn());
     settingsPanel_.create(window_, settings_.opacity, settings_.textScale);
     statusLine_.create(window_);
     hotkeyBar_.create(window_);
+    applyDpi(look_.dpi);
     // A layered window shows nothing until its alpha is set.
     ::SetLayeredWindowAttributes(window_, 0, opacityToAlpha(settings_.opacity), LWA_ALPHA);
     ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -112,7 +129,7 @@ void TrackerApp::createControls() {
     }
     layoutControls();
     snapToMonitor(window_, look_.clickThrough);
-    tray_.create(window_);
+    tray_.create(window_, look_.dpi);
 }
 
 void TrackerApp::startLiveWork() {
@@ -234,7 +251,10 @@ void TrackerApp::onRefreshTimer() {
     bossView_.refreshSpawnCountdown(selected);
     bossView_.refreshCacheAge();
     if (settings_.alerts.anyOn()) {
-        alerts_.refreshAlerts(changed, settings_.alerts, clock_, feed_.state(), selected, tray_);
+        const uint64_t now = ::GetTickCount64();
+        alerts_.refreshAlerts(changed, now, settings_.alerts, clock_, feed_.state(), selected, tray_);
+        const AlertBanner& banner = alerts_.banner();
+        bossView_.showBanner(banner.showingAt(now) ? &banner.line() : nullptr);
     }
 }
 

@@ -38,6 +38,7 @@ struct WindowLook {
     bool visible = true;              // not hidden to the notification area
     bool layoutFrozen = false;        // the selector's popup is open
     bool sessionEnding = false;       // Windows is ending the session: closing skips the question
+    int dpi = 96;                     // what the fonts and the layout are sized for
 };
 
 class TrackerApp {
@@ -108,6 +109,9 @@ private:
     // The styles of the mode, applied with the outer rectangle kept.
     void applyClickThroughStyles(bool on);
     void showHelp();
+    // Every control's fonts and pixel sizes follow the window's DPI.
+    void applyDpi(int dpi);
+    void onDpiChanged(int dpi, const RECT& suggested);
 
     HWND window_ = nullptr;
     Settings settings_;

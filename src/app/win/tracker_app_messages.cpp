@@ -73,6 +73,9 @@ LRESULT TrackerApp::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETWORKAREA) snapToMonitor(window, look_.clickThrough);
         break;
+    case WM_DPICHANGED:  // only a per-monitor aware window gets it
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_HOTKEY:
         if (hotkeyBar_.capturing()) {
             hotkeyBar_.refuseDuplicate();

@@ -1,6 +1,10 @@
 #include "app/win/tray_icon.h"
 
+#include <utility>
+
 #include "app/app_constants.h"
+#include "core/dpi_scale.h"
+#include "resource_ids.h"
 #include "desktop/dot_icon.h"
 #include "desktop/win/centered_message_box.h"
 
@@ -22,26 +26,26 @@ constexpr MenuItem kMenuItems[] = {
     {2002, TrayCommand::Exit},
 };
 
-// A 32 x 32 icon of one dot colour; null when the system refuses it.
-UniqueIcon makeDotIcon(uint32_t red, uint32_t green, uint32_t blue) {
+// A size x size icon of one dot colour; null when the system refuses it.
+UniqueIcon makeDotIcon(int size, uint32_t red, uint32_t green, uint32_t blue) {
     WindowDc screen(nullptr);
     UniqueMemoryDc colourDc(::CreateCompatibleDC(screen.get()));
-    UniqueBitmap colour(::CreateCompatibleBitmap(screen.get(), dot_icon::kSize, dot_icon::kSize));
+    UniqueBitmap colour(::CreateCompatibleBitmap(screen.get(), size, size));
     UniqueMemoryDc maskDc(::CreateCompatibleDC(colourDc.get()));
     UniqueBitmap mask;
     {
         SelectScope colourScope(colourDc.get(), colour.get());
-        for (int y = 0; y < dot_icon::kSize; ++y) {
-            for (int x = 0; x < dot_icon::kSize; ++x) {
-                ::SetPixel(colourDc.get(), x, y, dot_icon::pixel(x, y, red, green, blue));
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                ::SetPixel(colourDc.get(), x, y, dot_icon::pixel(size, x, y, red, green, blue));
             }
         }
         // Compatible with the DC that holds the colour image, as the shell expects of a mask.
-        mask.reset(::CreateCompatibleBitmap(colourDc.get(), dot_icon::kSize, dot_icon::kSize));
+        mask.reset(::CreateCompatibleBitmap(colourDc.get(), size, size));
         SelectScope maskScope(maskDc.get(), mask.get());
-        for (int y = 0; y < dot_icon::kSize; ++y) {
-            for (int x = 0; x < dot_icon::kSize; ++x) {
-                ::SetPixel(maskDc.get(), x, y, dot_icon::inside(x, y) ? RGB(0, 0, 0) : RGB(255, 255, 255));
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                ::SetPixel(maskDc.get(), x, y, dot_icon::inside(size, x, y) ? RGB(0, 0, 0) : RGB(255, 255, 255));
             }
         }
     }
@@ -52,15 +56,36 @@ UniqueIcon makeDotIcon(uint32_t red, uint32_t green, uint32_t blue) {
     return UniqueIcon(::CreateIconIndirect(&info));  // the bitmaps go with their owners
 }
 
+// The program's icon from its resources at size x size pixels. A program without it (a test
+// program) draws the same blue dot the resource was made from.
+UniqueIcon programIcon(int size) {
+    UniqueIcon icon(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(MB_ICON_APP), IMAGE_ICON, size, size, 0)));
+    return icon ? std::move(icon) : makeDotIcon(size, 100, 150, 255);
+}
+
 }  // namespace
 
-void TrayIcon::create(HWND window) {
+void TrayIcon::makeIcons(int dpi) {
+    // At 96 DPI: the 32-pixel dots the shell has always been given, the window's 32 and 16.
+    windowIcon_ = programIcon(scaleForDpi(32, dpi));
+    windowSmallIcon_ = programIcon(scaleForDpi(16, dpi));
+    connectedIcon_ = makeDotIcon(scaleForDpi(dot_icon::kSize, dpi), 0, 255, 0);
+    idleIcon_ = makeDotIcon(scaleForDpi(dot_icon::kSize, dpi), 255, 0, 0);
+    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon_.get()));
+    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowSmallIcon_.get()));
+}
+
+void TrayIcon::setDpi(int dpi) {
+    const bool connected = data_.hIcon && data_.hIcon == connectedIcon_.get();
+    makeIcons(dpi);
+    data_.hIcon = connected ? connectedIcon_.get() : idleIcon_.get();
+    if (added_) shell_(NIM_MODIFY, &data_);
+}
+
+void TrayIcon::create(HWND window, int dpi) {
     window_ = window;
-    appIcon_ = makeDotIcon(100, 150, 255);
-    connectedIcon_ = makeDotIcon(0, 255, 0);
-    idleIcon_ = makeDotIcon(255, 0, 0);
-    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_.get()));
-    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_.get()));
+    makeIcons(dpi);
     taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
     letTaskbarCreatedThrough();
     data_.cbSize = sizeof(data_);

@@ -1,6 +1,7 @@
-// The overlay in the notification area: the drawn dot icons (blue for the window, green while
-// fresh data flows, red otherwise), the icon itself with its retry while the shell refuses it,
-// its menu, the help box it opens and the alert balloons it shows.
+// The overlay's icons and its place in the notification area: the window's icon (the program's
+// own, from its resources), the drawn tray dots (green while fresh data flows, red otherwise),
+// all at the window's DPI; the tray icon with its retry while the shell refuses it, its menu, the
+// help box it opens and the alert balloons it shows.
 #pragma once
 
 #include <windows.h>
@@ -23,8 +24,10 @@ public:
     using Shell = std::function<BOOL(DWORD, NOTIFYICONDATAW*)>;
     void setShell(Shell shell) { shell_ = std::move(shell); }
 
-    // Draws the icons, gives window its icon and learns the shell's restart broadcast.
-    void create(HWND window);
+    // Makes the icons for dpi, gives window its icon and learns the shell's restart broadcast.
+    void create(HWND window, int dpi);
+    // The icons again at another DPI; the shell hears of the new dot.
+    void setDpi(int dpi);
     // Adds the icon; while the shell refuses it, timer 6 tries again every two seconds.
     void add();
     // Green while data flows, otherwise red; the shell hears only of a change.
@@ -44,7 +47,7 @@ public:
     bool added() const { return added_; }
     bool helpOpen() const { return helpOpen_; }
     HICON shownIcon() const { return data_.hIcon; }
-    HICON appIcon() const { return appIcon_.get(); }
+    HICON windowIcon() const { return windowIcon_.get(); }
     HICON connectedIcon() const { return connectedIcon_.get(); }
     HICON idleIcon() const { return idleIcon_.get(); }
 
@@ -52,12 +55,14 @@ private:
     TrayCommand showMenu(bool windowVisible);
     // An elevated overlay would not hear a restarted Explorer without this.
     void letTaskbarCreatedThrough();
+    void makeIcons(int dpi);
 
     HWND window_ = nullptr;
     Shell shell_ = ::Shell_NotifyIconW;
-    UniqueIcon appIcon_;        // the window's icon
-    UniqueIcon connectedIcon_;  // fresh data arrives
-    UniqueIcon idleIcon_;       // otherwise
+    UniqueIcon windowIcon_;       // the title bar, Alt+Tab
+    UniqueIcon windowSmallIcon_;  // the caption and the taskbar
+    UniqueIcon connectedIcon_;    // tray: fresh data arrives
+    UniqueIcon idleIcon_;         // tray: otherwise
     NOTIFYICONDATAW data_{};
     bool added_ = false;  // the shell holds the icon
     bool helpOpen_ = false;

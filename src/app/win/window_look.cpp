@@ -23,12 +23,31 @@ void TrackerApp::layoutControls() {
     const int W = client.right;
     const int H = client.bottom;
     // The rows below the selector follow its real height, so it is placed first and measured.
-    const int selectorHeight = look_.clickThrough ? 0 : bossView_.placeSelector(selectorBounds(W, H, false));
-    const MainLayout layout = layoutMainWindow(W, H, selectorHeight, look_.clickThrough, look_.settingsPanelShown);
+    const int dpi = look_.dpi;
+    const int selectorHeight = look_.clickThrough ? 0 : bossView_.placeSelector(selectorBounds(W, H, false, dpi));
+    const MainLayout layout = layoutMainWindow(W, H, selectorHeight, look_.clickThrough, look_.settingsPanelShown, dpi);
     bossView_.place(layout);
     statusLine_.place(layout);
     hotkeyBar_.place(layout);
     settingsPanel_.place(layout, !look_.clickThrough && look_.settingsPanelShown);
+}
+
+void TrackerApp::applyDpi(int dpi) {
+    look_.dpi = dpi;
+    bossView_.setDpi(dpi);
+    settingsPanel_.setDpi(dpi);
+    statusLine_.setDpi(dpi);
+    hotkeyBar_.setDpi(dpi);
+}
+
+void TrackerApp::onDpiChanged(int dpi, const RECT& suggested) {
+    applyDpi(dpi);
+    tray_.setDpi(dpi);
+    // The rectangle Windows suggests keeps the window's place on the new monitor; the layout
+    // follows from its WM_SIZE, and once more here in case the size stayed.
+    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    layoutControls();
 }
 
 void TrackerApp::setSettingsPanelShown(bool shown) {

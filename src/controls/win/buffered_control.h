@@ -21,7 +21,7 @@
 // DPI; the default repaints the whole control) and onMessage (the default is DefWindowProcW).
 //
 // Every control draws at one DPI: its fonts are made at it and each of its pixel numbers,
-// written for 96 DPI, is scaled to it (scaleToDpi). Until setDpi it is the screen's
+// written for 96 DPI, is scaled to it (scaleForDpi). Until setDpi it is the screen's
 // LOGPIXELSY, the DPI that the fonts always followed.
 #pragma once
 

@@ -91,13 +91,14 @@ UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFami
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, pitchAndFamily, face));
 }
 
-UniqueFont createPointFont(int points, int dpi) {
-    return createControlFont(-::MulDiv(points, dpi, 72), L"Segoe UI", 0);
+UniqueFont createPointFont(int points, int dpi, const FontFace& face) {
+    return createControlFont(-::MulDiv(points, dpi, 72), face.name, face.pitchAndFamily);
 }
 
-TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi) {
+TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi,
+                     const FontFace& face) {
     return memo.fit(text, availableWidth, points, dpi, [&](int tried) {
-        UniqueFont font = createPointFont(tried, dpi);
+        UniqueFont font = createPointFont(tried, dpi, face);
         SelectScope selectFont(dc, font.get());
         SIZE extent{};
         ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);

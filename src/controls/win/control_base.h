@@ -25,6 +25,8 @@ inline constexpr COLORREF kBorder = RGB(80, 80, 80);      // slider border and t
 inline constexpr COLORREF kThumb = RGB(150, 150, 150);    // slider thumb at rest
 inline constexpr COLORREF kThumbDragging = RGB(200, 200, 200);
 inline constexpr COLORREF kSelectedRow = RGB(100, 100, 100);  // selected, not hovered, popup row
+inline constexpr COLORREF kBannerFill = RGB(255, 200, 0);     // the alert banner: amber, as the list's outline
+inline constexpr COLORREF kBannerText = RGB(20, 20, 20);
 }  // namespace palette
 
 // SetWindowPos flags of every control move: keep the z-order, and throw the old pixels away
@@ -111,13 +113,22 @@ int screenDpiY();
 // cell height.
 UniqueFont createControlFont(int height, const wchar_t* face, DWORD pitchAndFamily);
 
-// "Segoe UI" at `points`, as character height MulDiv(points, dpi, 72).
-UniqueFont createPointFont(int points, int dpi);
+// The two typefaces of the interface: the controls' and the channel list's (monospaced).
+struct FontFace {
+    const wchar_t* name;
+    DWORD pitchAndFamily;
+};
+inline constexpr FontFace kControlFace{L"Segoe UI", 0};
+inline constexpr FontFace kListFace{L"Consolas", FIXED_PITCH | FF_MODERN};
+
+// The face at `points`, as character height MulDiv(points, dpi, 72).
+UniqueFont createPointFont(int points, int dpi, const FontFace& face = kControlFace);
 
 // The size one line of text is drawn at in availableWidth pixels (TextFitMemo), measured with
 // GetTextExtentPoint32W in dc through createPointFont at each size tried. Nothing is measured
 // when the memo knows the answer. DT_END_ELLIPSIS when the fit calls for an ellipsis, else 0.
-TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi);
+TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi,
+                     const FontFace& face = kControlFace);
 inline UINT ellipsisFormat(const TextFit& fit) { return fit.ellipsis ? DT_END_ELLIPSIS : 0u; }
 
 inline RECT toRect(const ControlRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }

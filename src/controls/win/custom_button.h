@@ -18,7 +18,7 @@ public:
 private:
     friend class BufferedControl<CustomButton>;
     static ControlClass windowClass() { return {kCustomButtonClass, CS_OWNDC, IDC_HAND}; }
-    void draw(HDC dc) { drawText(dc, hover_.fill()); }
+    void draw(HDC dc) { drawText(dc, {hover_.fill()}); }
     LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HoverTracker hover_;

@@ -13,7 +13,7 @@ class CustomLabel : public TextControl<CustomLabel> {
 private:
     friend class BufferedControl<CustomLabel>;
     static ControlClass windowClass() { return {kCustomLabelClass, CS_OWNDC, IDC_ARROW}; }
-    void draw(HDC dc) { drawText(dc, palette::kBackground); }
+    void draw(HDC dc) { drawText(dc, {}); }
 };
 
 }  // namespace mb

@@ -14,7 +14,8 @@ namespace pl = progress_list;
 bool ProgressList::create(HWND parent, int x, int y, int width, int height, int id) {
     // Before the window: its first WM_SIZE counts the rows.
     updateRowHeight();
-    if (!createWindow(WS_CHILD | WS_VISIBLE, 0, parent, x, y, width, height, id)) return false;
+    // Its paints leave alone a sibling laid over it (the alert banner).
+    if (!createWindow(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, parent, x, y, width, height, id)) return false;
     updateWindowText();
     return true;
 }
@@ -22,7 +23,15 @@ bool ProgressList::create(HWND parent, int x, int y, int width, int height, int 
 void ProgressList::updateWindowText() {
     // The rows as drawn, one line each, for screen readers and inspection tools; written
     // only when it changes.
-    syncWindowText(window(), windowText_, progress_list::listAccessibleText(rows_));
+    syncWindowText(window(), windowText_, rows_.empty() ? emptyText_ : progress_list::listAccessibleText(rows_));
+}
+
+void ProgressList::setEmptyText(std::wstring text) {
+    if (text == emptyText_) return;
+    emptyText_ = std::move(text);
+    fits_ = FontFitCache();  // it keys the fitted sizes by the text's address
+    updateWindowText();
+    invalidate();
 }
 
 void ProgressList::setRows(const std::vector<ChannelRow>& rows) {
@@ -141,6 +150,7 @@ void ProgressList::draw(HDC dc) {
     view.scrollHover = scrollHover_;
     view.dpi = dpi();
     view.fits = &fits_;
+    view.emptyText = emptyText_.c_str();
     paintProgressList(dc, view);
 }
 

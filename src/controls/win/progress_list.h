@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/channel_row.h"
+#include "controls/progress_list_text.h"
 #include "controls/progress_list_math.h"
 #include "controls/win/buffered_control.h"
 #include "controls/win/progress_list_paint.h"
@@ -31,6 +32,8 @@ public:
     void setTextScale(int percent);
     void scrollToTop();
     void setScrollBarEnabled(bool enabled);
+    // What the list says while it has no rows ("Unknown" until set); also its window text then.
+    void setEmptyText(std::wstring text);
 
     int topIndex() const { return topIndex_; }
     int rowHeight() const { return rowHeight_; }
@@ -72,6 +75,7 @@ private:
     bool scrollHover_ = false;
     int wheelRemainder_ = 0;  // wheel delta short of a whole notch, kept for the next message
     FontFitCache fits_;
+    std::wstring emptyText_{progress_list::kNoRowsCaption};
     std::wstring windowText_;  // the rows as last written to the window text
 };
 

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "controls/dpi_scale.h"
+#include "core/dpi_scale.h"
 #include "controls/progress_list_math.h"
 #include "controls/progress_list_text.h"
 #include "controls/win/control_base.h"
@@ -69,7 +69,7 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
     const UINT centred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
     ::SetTextColor(dc, pl::kOverlayOutline);
     // The outline is as much bolder as the text is larger.
-    const int reach = scaleToDpi(1, dpi);
+    const int reach = scaleForDpi(1, dpi);
     for (const pl::Offset& offset : pl::kOutlineOffsets) {
         RECT shifted = bar;
         ::OffsetRect(&shifted, offset.dx * reach, offset.dy * reach);
@@ -79,14 +79,14 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
     ::DrawTextW(dc, overlay.c_str(), -1, &bar, centred);
 }
 
-void drawNoRows(HDC dc, RECT client, int dpi, FontFitCache* fits) {
-    const int fontHeight = fitted(dc, fits, pl::kNoRowsCaption, client, pl::fontCellHeight(pl::kNoRowsFontLowest, dpi),
+void drawNoRows(HDC dc, RECT client, const wchar_t* text, int dpi, FontFitCache* fits) {
+    const int fontHeight = fitted(dc, fits, text, client, pl::fontCellHeight(pl::kNoRowsFontLowest, dpi),
                                   pl::fontCellHeight(pl::kNoRowsFontHighest, dpi));
     UniqueFont font = createListFont(fontHeight);
     SelectScope fontScope(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, pl::kNoRowsText);
-    ::DrawTextW(dc, pl::kNoRowsCaption, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    ::DrawTextW(dc, text, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
 }
 
 void drawStrip(HDC dc, const ProgressListView& view, int count) {
@@ -98,7 +98,7 @@ void drawStrip(HDC dc, const ProgressListView& view, int count) {
 }  // namespace
 
 UniqueFont createListFont(int cellHeight) {
-    return createControlFont(cellHeight, L"Consolas", FIXED_PITCH | FF_MODERN);
+    return createControlFont(cellHeight, kListFace.name, kListFace.pitchAndFamily);
 }
 
 int fitFontHeight(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int highest) {
@@ -132,7 +132,7 @@ void paintProgressList(HDC dc, const ProgressListView& view) {
 
     const int count = view.rows ? static_cast<int>(view.rows->size()) : 0;
     if (count == 0) {
-        drawNoRows(dc, client, view.dpi, view.fits);
+        drawNoRows(dc, client, view.emptyText, view.dpi, view.fits);
     } else {
         const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
         const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, view.fits);

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "controls/channel_row.h"
-#include "controls/dpi_scale.h"
+#include "controls/progress_list_text.h"
+#include "core/dpi_scale.h"
 #include "core/win/unique_handle.h"
 
 namespace mb {
@@ -46,11 +47,12 @@ struct ProgressListView {
     bool scrollBarEnabled = true;
     bool draggingThumb = false;
     bool scrollHover = false;
-    int dpi = kBaseDpi;            // of the strip, the thumb, the outline and the font bounds
+    int dpi = kDesignDpi;          // of the strip, the thumb, the outline and the font bounds
     FontFitCache* fits = nullptr;  // optional
+    const wchar_t* emptyText = progress_list::kNoRowsCaption;  // drawn while there are no rows
 };
 
-// Draws the whole list into dc (the back buffer): background and frame, "Unknown" or the rows,
+// Draws the whole list into dc (the back buffer): background and frame, the empty text or the rows,
 // then the scroll strip when it is enabled and needed.
 void paintProgressList(HDC dc, const ProgressListView& view);
 

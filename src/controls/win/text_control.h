@@ -13,9 +13,16 @@
 
 namespace mb {
 
+// How a text control looks: its fill, its text colour and its face.
+struct TextLook {
+    COLORREF fill = palette::kBackground;
+    COLORREF text = palette::kText;
+    FontFace face = kControlFace;
+};
+
 // The paint of a text control: fill over the whole width x height, then the text centred on
-// one line in white as fitted, at the DPI (nothing more when it is empty).
-void drawCentredText(HDC dc, int width, int height, COLORREF fill, const std::wstring& text, const TextFit& fit,
+// one line as fitted, at the DPI (nothing more when it is empty).
+void drawCentredText(HDC dc, int width, int height, const TextLook& look, const std::wstring& text, const TextFit& fit,
                      int dpi);
 
 template <typename Control>
@@ -49,9 +56,9 @@ protected:
 
     // On screen when setDpi returns, like a new text or size.
     void dpiChanged() { this->invalidate(true); }
-    void drawText(HDC dc, COLORREF fill) {
-        const TextFit fit = fitPointText(dc, fitted_, text_, this->width(), fontSize_, this->dpi());
-        drawCentredText(dc, this->width(), this->height(), fill, text_, fit, this->dpi());
+    void drawText(HDC dc, const TextLook& look) {
+        const TextFit fit = fitPointText(dc, fitted_, text_, this->width(), fontSize_, this->dpi(), look.face);
+        drawCentredText(dc, this->width(), this->height(), look, text_, fit, this->dpi());
     }
 
 private:

@@ -185,6 +185,13 @@ bool Settings::load() {
         key.set(*this, static_cast<int32_t>(
                            ::GetPrivateProfileIntW(key.section, key.name, key.fallback, settingsPath.c_str())));
     }
+    // Read, never written: only an explicit 1 turns it on.
+    highDpi = ::GetPrivateProfileIntW(kWindow, L"HighDpi", 0, settingsPath.c_str()) == 1;
+    constexpr UINT kAbsent = 0x7FFFFFFF;
+    windowRectSaved = true;
+    for (const wchar_t* edge : {L"Left", L"Top", L"Right", L"Bottom"}) {
+        if (::GetPrivateProfileIntW(kWindow, edge, kAbsent, settingsPath.c_str()) == kAbsent) windowRectSaved = false;
+    }
     wchar_t boss[kLastBossMaxUnits + 1] = {};
     ::GetPrivateProfileStringW(kSelection, L"LastBoss", L"", boss, kLastBossMaxUnits + 1, settingsPath.c_str());
     // An empty or unconvertible text leaves lastBoss empty.
@@ -203,6 +210,11 @@ void Settings::setHotkey(HotkeyAction action, HotkeyBinding binding) {
     this->*modifiers = binding.modifiers;
 }
 
+TrackerAddress Settings::trackerAddress() const {
+    if (trackerUrlInvalid) return TrackerAddress::Invalid;
+    return trackerUrl == kPlaceholderTrackerUrl ? TrackerAddress::Placeholder : TrackerAddress::Usable;
+}
+
 HotkeyBindings Settings::hotkeys() const {
     HotkeyBindings all;
     for (HotkeyAction action : kHotkeyActions) all[actionIndex(action)] = hotkey(action);
@@ -211,9 +223,13 @@ HotkeyBindings Settings::hotkeys() const {
 
 void Settings::loadNetwork() {
     dropUtf8Mark();
-    if (auto text = readAscii(L"TrackerUrl", settingsPath)) {
-        if (auto url = parseTrackerUrl(*text)) trackerUrl = std::move(*url);
-    }
+    const std::optional<std::string> urlText = readAscii(L"TrackerUrl", settingsPath);
+    std::optional<std::string> url = urlText ? parseTrackerUrl(*urlText) : std::nullopt;
+    if (url) trackerUrl = std::move(*url);
+    // A value the file holds but that cannot be used is said so, rather than replaced silently.
+    wchar_t first[2] = {};
+    trackerUrlInvalid = !url &&
+                        ::GetPrivateProfileStringW(kNetwork, L"TrackerUrl", L"", first, 2, settingsPath.c_str()) > 0;
     if (auto text = readAscii(L"NtpServers", settingsPath)) {
         if (auto servers = parseNtpServers(*text)) ntpServers = std::move(*servers);
     }
@@ -243,6 +259,8 @@ bool Settings::save() {
 }
 
 bool Settings::writeRecord() const {
+    // A file made now starts with how to point the overlay at a tracker.
+    if (!fileExists(settingsPath)) createWithText(settingsPath, kNewSettingsFileHeader);
     // Every key is tried even after one fails, so that as much as possible is kept.
     bool ok = true;
     for (const IntegerKey& key : kIntegerKeys) {

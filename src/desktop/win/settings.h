@@ -70,6 +70,7 @@ public:
     int32_t opacity = SettingsDefaults::opacity;
     int32_t textScale = SettingsDefaults::textScale;
     bool clickThroughMode = false;
+    bool windowRectSaved = false;  // the file held all four edges; otherwise they are the defaults
     uint32_t clickThroughKey = SettingsDefaults::clickThroughKey;
     uint32_t clickThroughMods = SettingsDefaults::clickThroughMods;
     uint32_t visibilityKey = SettingsDefaults::visibilityKey;
@@ -78,8 +79,13 @@ public:
     uint32_t bossMenuMods = SettingsDefaults::bossMenuMods;
     std::string lastBoss;  // UTF-8
 
+    // "HighDpi" of "Window", read and never written: the window follows its monitor's DPI
+    // (per-monitor awareness) instead of letting Windows stretch it.
+    bool highDpi = false;
     // Read from "Network" only; the defaults stand unless the file holds a usable value.
     std::string trackerUrl{kDefaultTrackerUrl};
+    bool trackerUrlInvalid = false;  // the file holds a TrackerUrl that cannot be used
+    TrackerAddress trackerAddress() const;
     std::vector<NtpServerAddress> ntpServers;  // empty: the clock's own servers
     // Read from "Alerts" only; every alert is off unless the file turns it on.
     AlertSettings alerts;

@@ -70,6 +70,13 @@ bool replaceWhole(const std::wstring& path, std::string_view bytes) {
     return false;
 }
 
+bool createWithText(const std::wstring& path, std::string_view bytes) {
+    UniqueKernelHandle file = openFile(path, GENERIC_WRITE, 0, CREATE_NEW);
+    DWORD put = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+           put == bytes.size();
+}
+
 bool samePath(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }

@@ -23,6 +23,8 @@ bool readWhole(const std::wstring& path, std::string& bytes);
 // The bytes go into a new file beside path, which then replaces path in one step: a crash
 // leaves the old file or the new one, never a part of either.
 bool replaceWhole(const std::wstring& path, std::string_view bytes);
+// A new file holding bytes; false, and nothing touched, when the file exists already.
+bool createWithText(const std::wstring& path, std::string_view bytes);
 // The same file, compared as Windows compares names (without case).
 bool samePath(const std::wstring& a, const std::wstring& b);
 // The folder of a file, with its parents, when it does not exist yet.

@@ -11,6 +11,7 @@
 
 #include "app/win/app_test_bench.h"
 #include "support/win/sim_control.h"
+#include "support/win/window_lookup.h"
 
 namespace mb {
 namespace {
@@ -90,6 +91,7 @@ TEST_F(AppAlerts, WithoutTheSectionOrWithOnlyUnusableValuesTheTrayCallsAreThoseW
             EXPECT_TRUE(data.uFlags == kIconFlags && !data.szInfo[0] && !data.szInfoTitle[0] && !data.dwInfoFlags) << i;
         }
         EXPECT_EQ(sounds, 0);
+        EXPECT_EQ(app.bossView().banner().window(), nullptr) << "no banner without alerts";
         ::DestroyWindow(bench.window());
         pumpMessages();
         EXPECT_EQ(bench.get(L"Alerts", L"SpawnLeadSeconds"), garbage ? L"abc" : L"<absent>") << "never written";
@@ -158,6 +160,11 @@ TEST_F(AppAlerts, TheClockTheSpawnLeadAndLowChannelsEachReachTheTrayAsOneBalloon
         EXPECT_GE(i > 0 ? shown[i].tick - shown[i - 1].tick : 3000u, 2900u) << "at most one balloon every 3 s";
     }
     EXPECT_EQ(sounds, 3);
+    // The banner over the list shows the latest alert as one line.
+    HWND banner = app.bossView().banner().window();
+    EXPECT_TRUE(::IsWindowVisible(banner));
+    EXPECT_EQ(tools::windowText(banner),
+              name + L": channel 77 at 18%, 1m 5s left \u00B7 " + name + L": channel 78 at 9%");
     for (const TrayCall& call : trayCalls) {
         EXPECT_TRUE((call.data.uFlags & NIF_INFO) || (call.data.uFlags == kIconFlags && !call.data.szInfo[0]));
     }
@@ -166,7 +173,8 @@ TEST_F(AppAlerts, TheClockTheSpawnLeadAndLowChannelsEachReachTheTrayAsOneBalloon
     AlertBalloons quiet;  // alerts afresh: the clock warning again
     quiet.setSound([this] { ++sounds; });
     app.settings().alerts.sound = false;
-    quiet.refreshAlerts(false, app.settings().alerts, app.clock(), app.feed().state(), std::nullopt, app.tray());
+    quiet.refreshAlerts(false, ::GetTickCount64(), app.settings().alerts, app.clock(), app.feed().state(), std::nullopt,
+                        app.tray());
     EXPECT_TRUE(trayCalls.back().result && trayCalls.back().data.dwInfoFlags == (NIIF_INFO | NIIF_NOSOUND));
     EXPECT_EQ(balloons().size(), 4u);
     EXPECT_EQ(sounds, 3);

@@ -215,7 +215,7 @@ IconPixels readIcon(HICON icon) {
 TEST_F(AppHotkeysTray, TheDrawnIconsAreShadedDotsOnATransparentGround) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(start(bench));
-    const IconPixels app = readIcon(bench.app->tray().appIcon());
+    const IconPixels app = readIcon(bench.app->tray().windowIcon());  // the program's own, from its resources
     EXPECT_EQ(app.at(16, 16), RGB(100, 150, 255)) << "the centre";
     EXPECT_EQ(app.at(30, 16), RGB(70, 105, 178)) << "the rim, d2 = 196";
     EXPECT_FALSE(app.transparent(16, 16));
@@ -223,8 +223,8 @@ TEST_F(AppHotkeysTray, TheDrawnIconsAreShadedDotsOnATransparentGround) {
     for (auto [x, y] : {std::pair{31, 16}, {0, 0}, {31, 0}, {0, 31}, {31, 31}}) EXPECT_TRUE(app.transparent(x, y));
     EXPECT_EQ(readIcon(bench.app->tray().connectedIcon()).at(16, 16), RGB(0, 255, 0));
     EXPECT_EQ(readIcon(bench.app->tray().idleIcon()).at(16, 16), RGB(255, 0, 0));
-    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(bench.window(), WM_GETICON, ICON_SMALL, 0)),
-              bench.app->tray().appIcon());
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(bench.window(), WM_GETICON, ICON_BIG, 0)),
+              bench.app->tray().windowIcon());
 }
 
 TEST_F(AppHotkeysTray, TheTrayDotIsRedAtStartGreenWhileDataFlowsAndRedWhenTheServerStops) {

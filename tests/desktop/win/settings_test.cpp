@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "desktop/settings_location.h"
 #include "support/win/temp_folder.h"
 
 namespace mb {
@@ -162,6 +163,16 @@ TEST_F(SettingsFile, SaveWritesEveryKeyAndLoadReadsThemBack) {
 
     EXPECT_EQ(recordOf(loaded()),
               (Record{{-20, 30, 400, 900}, 64, 150, false, {0x70, 0xFFFFFFFFu, 0x31, 1, 0x5A, 5}, "k7x2m9q4"}));
+    // The file the save made starts with how to point the overlay at a tracker, still there
+    // after the writes; the lines it shows, once uncommented, are read.
+    std::string bytes = fileBytes(path());
+    ASSERT_EQ(bytes.rfind(kNewSettingsFileHeader, 0), 0u);
+    EXPECT_NE(bytes.find("[Window]"), std::string::npos);
+    EXPECT_EQ(loaded().trackerAddress(), TrackerAddress::Placeholder);
+    bytes.erase(bytes.find(";TrackerUrl="), 1);
+    writeBytes(path(), bytes);
+    EXPECT_EQ(loaded().trackerUrl, "https://tracker.example.org");
+    EXPECT_EQ(loaded().trackerAddress(), TrackerAddress::Usable);
 }
 
 TEST_F(SettingsFile, NetworkKeysAreReadAndNeverWritten) {
@@ -177,15 +188,14 @@ TEST_F(SettingsFile, NetworkKeysAreReadAndNeverWritten) {
     EXPECT_EQ(get(L"Network", L"TrackerUrl"), L"http://127.0.0.1:8443//");
     EXPECT_EQ(get(L"Network", L"NtpServers"), L"127.0.0.1:5123, localhost");
 
-    // A file without the section never gains it.
+    // A file the save makes never gains a value there (its header leaves the line commented).
     test::TempFolder other;
     Settings fresh(other.file(L"Marrowbell.ini"), L"");
+    fresh.trackerUrl = "https://changed.example";
     fresh.save();
-    wchar_t names[512] = {};
-    DWORD length = ::GetPrivateProfileSectionNamesW(names, 512, fresh.settingsPath.c_str());
-    std::wstring all(names, length);
-    EXPECT_NE(all.find(L"Window"), std::wstring::npos);
-    EXPECT_EQ(all.find(L"Network"), std::wstring::npos);
+    wchar_t value[64] = {};
+    ::GetPrivateProfileStringW(L"Network", L"TrackerUrl", L"<absent>", value, 64, fresh.settingsPath.c_str());
+    EXPECT_STREQ(value, L"<absent>");
 }
 
 TEST_F(SettingsFile, UnusableNetworkValuesKeepTheDefaults) {
@@ -195,8 +205,11 @@ TEST_F(SettingsFile, UnusableNetworkValuesKeepTheDefaults) {
     EXPECT_EQ(s.trackerUrl, "https://tracker.marrowbell.example");
     EXPECT_TRUE(s.ntpServers.empty());
 
+    EXPECT_EQ(s.trackerAddress(), TrackerAddress::Invalid) << "said so, not replaced silently";
+
     put(L"Network", L"TrackerUrl", L"https://h\u00e9st.example");  // not ASCII
     EXPECT_EQ(loaded().trackerUrl, "https://tracker.marrowbell.example");
+    EXPECT_EQ(loaded().trackerAddress(), TrackerAddress::Invalid);
 }
 
 // A file held open without write sharing refuses every write, as one in a protected folder.
