@@ -39,7 +39,8 @@ constexpr uint32_t ntpPeriodAfterTick(bool clockFresh, uint32_t currentPeriodMs)
     return clockFresh ? kNtpRefreshPeriodMs : currentPeriodMs;
 }
 
-// Worker pacing. Every pause is cut into steps of kStopCheckMs so a stop is seen quickly.
+// Worker pacing. A pause ends at once when shutdown begins; only without its event does it
+// look at the stop flag every kStopCheckMs.
 inline constexpr uint32_t kStopCheckMs = 50;
 inline constexpr uint32_t kLoaderRetryMs = 1000;       // after a failed fetch of the loader
 inline constexpr uint32_t kPollFailurePauseMs = 1000;  // after a failed poll

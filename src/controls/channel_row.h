@@ -20,6 +20,7 @@ struct ChannelRow {
     double secondsLeft = 0.0;  // countdown; shown only above 0
     RowColor barColor = 0;     // 0: the colour follows the health thresholds
     RowColor textColor = 0;    // 0: white
+    bool operator==(const ChannelRow&) const = default;
 };
 
 }  // namespace mb

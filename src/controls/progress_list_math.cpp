@@ -36,6 +36,18 @@ RowRange drawnRows(int32_t topIndex, int32_t count, int32_t visibleRows) {
     return range;
 }
 
+std::optional<std::vector<int32_t>> changedDrawnRows(const std::vector<ChannelRow>& before,
+                                                     const std::vector<ChannelRow>& after, int32_t topIndex,
+                                                     int32_t visibleRows) {
+    if (before.size() != after.size()) return std::nullopt;
+    const RowRange range = drawnRows(topIndex, static_cast<int32_t>(after.size()), visibleRows);
+    std::vector<int32_t> changed;
+    for (int32_t i = range.first; i < range.end; ++i) {
+        if (before[static_cast<size_t>(i)] != after[static_cast<size_t>(i)]) changed.push_back(i - range.first);
+    }
+    return changed;
+}
+
 Rect rowRect(int32_t k, int32_t rowHeight, int32_t width) {
     Rect r;
     r.left = 0;
@@ -53,6 +65,11 @@ Rect rowInner(const Rect& row) {
 }
 
 int32_t labelFontHighest(const Rect& inner) { return 3 * inner.height() / 4; }
+
+Point lineOrigin(const Rect& rect, int32_t textWidth, int32_t textHeight, bool centred) {
+    return Point{centred ? (rect.left + rect.right - textWidth) / 2 : rect.left,
+                 rect.top + rect.height() / 2 - textHeight / 2};
+}
 
 RowLayout layoutRow(const Rect& row, int32_t sampleWidth) {
     RowLayout layout;

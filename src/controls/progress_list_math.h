@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "controls/channel_row.h"
 #include "core/dpi_scale.h"
@@ -71,6 +72,12 @@ struct RowRange {
     int32_t end = 0;
 };
 RowRange drawnRows(int32_t topIndex, int32_t count, int32_t visibleRows);
+// The drawn rows (k = 0 at topIndex) whose pixels differ between the two row sets from topIndex,
+// each drawn within its own rectangle; nothing when the counts differ, as the strip's thumb and
+// the empty state follow the count and the whole list is drawn again. Empty: the same pixels.
+std::optional<std::vector<int32_t>> changedDrawnRows(const std::vector<ChannelRow>& before,
+                                                     const std::vector<ChannelRow>& after, int32_t topIndex,
+                                                     int32_t visibleRows);
 // Rectangle of the k-th drawn row (k = 0 at topIndex), across the full width.
 Rect rowRect(int32_t k, int32_t rowHeight, int32_t width);
 
@@ -88,6 +95,17 @@ int32_t labelFontHighest(const Rect& inner);
 // sampleWidth is the measured width of the widest label, which fixes the label column. When
 // the label takes the whole row, the bar is empty (zero width at the label's right).
 RowLayout layoutRow(const Rect& row, int32_t sampleWidth);
+
+// Where one line of text of the given extent starts in rect: centred vertically, and
+// horizontally when centred is set, rounded as DrawText rounds (DT_SINGLELINE | DT_VCENTER,
+// with DT_CENTER when centred). Drawn there clipped to rect, it has DrawText's pixels without
+// the text being measured again for every copy of the outline.
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+    bool operator==(const Point&) const = default;
+};
+Point lineOrigin(const Rect& rect, int32_t textWidth, int32_t textHeight, bool centred);
 
 // Right edge of the bar fill; equal to bar.left when nothing is filled. Health outside
 // 0 to 100 is held to the bar.

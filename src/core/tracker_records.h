@@ -25,6 +25,7 @@ struct ChannelStatus {
     double dps = 0.0;                 // health loss in per cent per second
     double etd = -1.0;                // seconds until death; only values above 0 are known
     std::string death_time_estimate;  // stored, not parsed
+    bool operator==(const ChannelStatus&) const = default;
 };
 
 struct BossEntry {

@@ -1,6 +1,7 @@
 #include "server/api_mapping.h"
 
 #include "core/server_time.h"
+#include "server/all_status_reader.h"
 #include "server/fetch_guard.h"
 #include "server/json_fields.h"
 
@@ -111,27 +112,18 @@ bool mapBosses(std::string_view body, std::vector<Boss>& out, std::string& error
 bool mapAllStatus(std::string_view body, AllStatusMap& out, std::string& error) noexcept {
     out.clear();
     return runGuarded(guard_texts::kAllStatus, error, [&] {
-        const json root = parseJsonBody(body);
-        if (root.is_discarded()) {
+        // Every report object becomes one record, in array order: no clamping, no filtering.
+        switch (readAllStatus(body, out)) {
+        case AllStatusShape::Read:
+            return true;
+        case AllStatusShape::NotJson:
             error = kAllStatusInvalidJson;
             return false;
-        }
-        const json* status = rootMember(root, "channel_status", json::value_t::object);
-        if (!status) {
+        case AllStatusShape::NoStatusMap:
             error = kAllStatusBadShape;
             return false;
         }
-        // Every report object becomes one record, in array order: no clamping, no filtering.
-        for (const auto& [bossId, reports] : status->items()) {
-            if (!reports.is_array()) continue;
-            std::vector<ChannelStatus>& list = out[bossId];
-            list.clear();
-            list.reserve(reports.size());
-            for (const json& element : reports) {
-                if (element.is_object()) list.push_back(reportFrom(element));
-            }
-        }
-        return true;
+        return false;
     });
 }
 

@@ -16,24 +16,28 @@ const nlohmann::json* member(const nlohmann::json& object, const char* key) {
 
 }  // namespace
 
+int32_t int32FromInteger(int64_t value) {
+    if (value < kMin) return kMin;
+    if (value > kMax) return kMax;
+    return static_cast<int32_t>(value);
+}
+
+int32_t int32FromUnsigned(uint64_t value) {
+    return value > static_cast<uint64_t>(kMax) ? kMax : static_cast<int32_t>(value);
+}
+
+int32_t int32FromFloat(double value) {
+    const double d = std::trunc(value);
+    if (std::isnan(d)) return 0;
+    if (d <= static_cast<double>(kMin)) return kMin;
+    if (d >= static_cast<double>(kMax)) return kMax;
+    return static_cast<int32_t>(d);
+}
+
 int32_t jsonNumberToInt32(const nlohmann::json& value) {
-    if (value.is_number_unsigned()) {
-        const auto n = value.get_ref<const nlohmann::json::number_unsigned_t&>();
-        return n > static_cast<uint64_t>(kMax) ? kMax : static_cast<int32_t>(n);
-    }
-    if (value.is_number_integer()) {
-        const auto n = value.get_ref<const nlohmann::json::number_integer_t&>();
-        if (n < kMin) return kMin;
-        if (n > kMax) return kMax;
-        return static_cast<int32_t>(n);
-    }
-    if (value.is_number_float()) {
-        const double d = std::trunc(value.get_ref<const nlohmann::json::number_float_t&>());
-        if (std::isnan(d)) return 0;
-        if (d <= static_cast<double>(kMin)) return kMin;
-        if (d >= static_cast<double>(kMax)) return kMax;
-        return static_cast<int32_t>(d);
-    }
+    if (value.is_number_unsigned()) return int32FromUnsigned(value.get_ref<const nlohmann::json::number_unsigned_t&>());
+    if (value.is_number_integer()) return int32FromInteger(value.get_ref<const nlohmann::json::number_integer_t&>());
+    if (value.is_number_float()) return int32FromFloat(value.get_ref<const nlohmann::json::number_float_t&>());
     return 0;
 }
 

@@ -12,6 +12,10 @@ namespace mb {
 // A JSON number as signed 32 bits: a fraction is cut off toward zero and values beyond the
 // range saturate at its ends (the conversion must never overflow).
 int32_t jsonNumberToInt32(const nlohmann::json& value);
+// The same for each kind of number the parser gives.
+int32_t int32FromInteger(int64_t value);
+int32_t int32FromUnsigned(uint64_t value);
+int32_t int32FromFloat(double value);
 
 void readInt32(const nlohmann::json& object, const char* key, int32_t& target);
 void readDouble(const nlohmann::json& object, const char* key, double& target);

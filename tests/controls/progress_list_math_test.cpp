@@ -53,6 +53,32 @@ TEST(ProgressListScale, OnePartlyVisibleRowClosesTheList) {
     EXPECT_EQ(none.end, none.first);
 }
 
+TEST(ProgressListScale, OnlyTheChangedDrawnRowsAreDrawnAgainUnlessTheCountChanged) {
+    const std::vector<ChannelRow> rows(kRows, ChannelRow{7, 50, 0.1, 60.0, 0, 0});
+    const auto changed = [&](std::initializer_list<size_t> indexes) {
+        std::vector<ChannelRow> other = rows;
+        for (size_t index : indexes) other[index].hpPercent = 49;
+        return other;
+    };
+    using Drawn = std::optional<std::vector<int32_t>>;
+    const auto at = [](std::vector<int32_t> drawn) { return Drawn(std::move(drawn)); };
+    const struct {
+        std::vector<ChannelRow> after;
+        int32_t top;
+        Drawn drawn;
+    } cases[] = {
+        {rows, 0, at({})},
+        {changed({8, 2}), 0, at({2, 8})},  // the partly visible ninth row is drawn
+        {changed({9}), 0, at({})},
+        {changed({9}), 5, at({4})},
+        {changed({0}), 5, at({})},
+        {std::vector<ChannelRow>(rows.begin(), rows.end() - 1), 0, std::nullopt},  // the thumb follows the count
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(changedDrawnRows(rows, cases[i].after, cases[i].top, kVisible), cases[i].drawn) << i;
+    }
+}
+
 TEST(ProgressListScroll, TwentyRowsWithEightVisibleNeverPassTwelve) {
     EXPECT_EQ(maxTopIndex(kRows, kVisible), 12);
     int32_t top = 0;
@@ -156,6 +182,11 @@ TEST(ProgressListGeometry, RowsStackByRowHeightAndSplitIntoLabelAndBar) {
     EXPECT_TRUE(crowded.bar.empty());
     EXPECT_EQ(crowded.bar.width(), 0);
     EXPECT_EQ(crowded.bar.left, 295);
+
+    // Text starts where DrawText puts it: odd remainders round down, wider text starts outside.
+    EXPECT_EQ(lineOrigin(layout.bar, 61, 17, true), (Point{170, 52}));
+    EXPECT_EQ(lineOrigin(layout.label, 90, 17, false), (Point{5, 52}));
+    EXPECT_EQ(lineOrigin(Rect{10, 0, 20, 10}, 30, 12, true), (Point{0, -1}));
 }
 
 TEST(ProgressListGeometry, BarFillIsProportionalAndHeldToTheBar) {

@@ -162,6 +162,20 @@ TEST(MapAllStatus, MembersThatAreNotArraysGetNoEntry) {
     EXPECT_TRUE(allStatusOf(R"({"channel_status":{}})").empty());
 }
 
+TEST(MapAllStatus, TheLastMemberOfANameCounts) {
+    const auto map = allStatusOf(R"({"channel_status":{"gone":[{}]},"channel_status":{"b":[{}],"x":[{}],"x":5,
+        "b":[{"last_hp":5,"last_hp":"5","dps":[1],"etd":1,"etd":2,"last_update":"a","last_update":"b"}]}})");
+    ASSERT_EQ(map.size(), 1u);
+    ASSERT_EQ(map.at("b").size(), 1u);
+    const ChannelStatus& r = map.at("b")[0];
+    EXPECT_EQ(r.last_hp, 0);
+    EXPECT_DOUBLE_EQ(r.dps, 0.0);
+    EXPECT_DOUBLE_EQ(r.etd, 2.0);
+    EXPECT_EQ(r.last_update, "b");
+    EXPECT_EQ(allStatusError(R"({"channel_status":{"b":[]},"channel_status":7})"),
+              "Unexpected response format - missing channel_status object");
+}
+
 TEST(MapAllStatus, ErrorTexts) {
     EXPECT_EQ(allStatusError("nope"), "Invalid JSON response from server");
     EXPECT_EQ(allStatusError(R"({"channel_status":{},})"), "Invalid JSON response from server");

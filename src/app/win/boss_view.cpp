@@ -4,6 +4,7 @@
 
 #include "app/app_constants.h"
 #include "app/row_assembly.h"
+#include "core/freshness.h"
 #include "app/win/placement.h"
 #include "core/spawn_countdown.h"
 #include "core/win/utf8.h"
@@ -102,6 +103,8 @@ std::optional<std::string> BossView::onBossSelected() {
     const auto* boss = static_cast<const Boss*>(selector_.selectedData());
     if (!boss) return std::nullopt;
     state_.selectedBossId = boss->id;
+    selected_ = *boss;
+    countdownAt_.reset();
     title_.setText(Utf8ToWide(boss->name));
     rebuildChannelRows();
     return boss->id;
@@ -114,21 +117,27 @@ void BossView::rebuildChannelRows() {
                                                : state_.bossStatus.find(state_.selectedBossId);
     if (entry == state_.bossStatus.end()) {
         list_.clearRows();
+        rowsFor_.clear();
         return;
     }
-    list_.setRows(buildChannelRows(entry->second.channels, clock_.now()));
+    const int64_t now = clock_.now();
+    const std::vector<ChannelStatus>& reports = entry->second.channels;
+    // The rows follow the reports and their freshness alone: when neither changed since the
+    // list got its rows, building them again would give the same rows.
+    if (rowsFor_ == state_.selectedBossId && reports == rowsFrom_ && sameFreshness(reports, rowsBuiltAt_, now)) return;
+    rowsFor_ = state_.selectedBossId;
+    rowsFrom_ = reports;
+    rowsBuiltAt_ = now;
+    list_.setRows(buildChannelRows(reports, now));
     if (clickThrough_) list_.scrollToTop();  // no scroll strip in that look
 }
 
-std::optional<Boss> BossView::selectedBoss() const {
-    if (state_.selectedBossId.empty()) return std::nullopt;
-    CriticalSectionLock hold(state_.stateLock);
-    if (auto index = findBossIndex(state_.bosses, state_.selectedBossId)) return state_.bosses[*index];
-    return std::nullopt;
-}
-
-void BossView::refreshSpawnCountdown(const std::optional<Boss>& selected) {
-    spawnCountdown_.setText(selected ? spawnCountdownText(*selected, clock_.now()) : std::wstring());
+void BossView::refreshSpawnCountdown() {
+    // The text changes with the second at most.
+    const int64_t now = clock_.now();
+    if (countdownAt_ == now) return;
+    countdownAt_ = now;
+    spawnCountdown_.setText(selected_ ? spawnCountdownText(*selected_, now) : std::wstring());
 }
 
 void BossView::refreshCacheAge() {
@@ -137,6 +146,8 @@ void BossView::refreshCacheAge() {
         CriticalSectionLock hold(state_.stateLock);
         age = state_.cacheAgeSeconds;
     }
+    if (cacheAgeShown_ == age) return;
+    cacheAgeShown_ = age;
     cacheAge_.setText(cacheAgeText(age));
 }
 

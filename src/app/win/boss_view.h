@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,11 +55,11 @@ public:
     // boss is selected.
     std::optional<std::string> onBossSelected();
     void rebuildChannelRows();
-    // The countdown of the selected boss (selectedBoss), empty without one.
-    void refreshSpawnCountdown(const std::optional<Boss>& selected);
+    // The countdown of the selected boss, empty without one.
+    void refreshSpawnCountdown();
     void refreshCacheAge();
-    // A copy of the selected boss's record; nothing while none is selected or it is not listed.
-    std::optional<Boss> selectedBoss() const;
+    // The selected boss's record (as the selector lists it); nothing while none is selected.
+    const std::optional<Boss>& selectedBoss() const { return selected_; }
     // The items go before the records they point to, so nothing points at freed memory.
     void clear();
     // The banner shows this line over the list, or goes when there is none.
@@ -80,7 +82,15 @@ private:
     CustomLabel spawnCountdown_;
     BannerLabel banner_;                                 // above the list: made after it
     std::vector<std::unique_ptr<Boss>> selectorBosses_;  // what the selector's items point to
+    std::optional<Boss> selected_;
     bool clickThrough_ = false;
+    // What the list's rows were built from, so that the same input builds nothing again.
+    std::string rowsFor_;  // the boss; empty while the list has no rows of one
+    std::vector<ChannelStatus> rowsFrom_;
+    int64_t rowsBuiltAt_ = 0;
+    // What the countdown and the cache line show was made at this second, from this value.
+    std::optional<int64_t> countdownAt_;
+    double cacheAgeShown_ = std::numeric_limits<double>::quiet_NaN();
 };
 
 }  // namespace mb

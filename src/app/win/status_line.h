@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "controls/win/custom_label.h"
 #include "desktop/window_layout.h"
@@ -18,12 +19,21 @@ public:
     void create(HWND parent);
     void place(const MainLayout& layout);
     void setDpi(int dpi) { label_.setDpi(dpi); }
+    // Formats the text only when something it shows changed.
     void show(ConnectionState state, const TrafficSnapshot& traffic, int32_t dotPhase, int64_t syncedTime);
 
     const CustomLabel& label() const { return label_; }
 
 private:
+    struct Shown {
+        ConnectionState state;
+        uint64_t received, sent;
+        int32_t dots;
+        int64_t synced;
+        bool operator==(const Shown&) const = default;
+    };
     CustomLabel label_;
+    std::optional<Shown> shown_;
 };
 
 }  // namespace mb

@@ -247,12 +247,11 @@ void TrackerApp::onRefreshTimer() {
     // Every tick, not only when data arrives: when the server stops answering, the dot turns
     // red once the last data is two seconds old, instead of staying green.
     tray_.update(feed_.dataFlowing());
-    const std::optional<Boss> selected = bossView_.selectedBoss();
-    bossView_.refreshSpawnCountdown(selected);
+    bossView_.refreshSpawnCountdown();
     bossView_.refreshCacheAge();
     if (settings_.alerts.anyOn()) {
         const uint64_t now = ::GetTickCount64();
-        alerts_.refreshAlerts(changed, now, settings_.alerts, clock_, feed_.state(), selected, tray_);
+        alerts_.refreshAlerts(changed, now, settings_.alerts, clock_, feed_.state(), bossView_.selectedBoss(), tray_);
         const AlertBanner& banner = alerts_.banner();
         bossView_.showBanner(banner.showingAt(now) ? &banner.line() : nullptr);
     }

@@ -15,7 +15,7 @@ constexpr uint32_t kDataFlowingMs = 1999;  // the tray stays green this long aft
 TrackerFeed::TrackerFeed()
     : api_(std::make_shared<ApiClient>(std::string())),
       state_(std::make_shared<TrackerState>()),
-      stop_(std::make_shared<std::atomic<bool>>(false)) {}
+      stop_(std::make_shared<StopSignal>()) {}
 
 TrackerFeed::~TrackerFeed() { stop(); }
 
@@ -26,7 +26,7 @@ void TrackerFeed::start(HWND window, const std::string& trackerUrl) {
 }
 
 void TrackerFeed::stop() {
-    stop_->store(true);
+    stop_->set();
     // One deadline for both workers, so shutdown never waits longer than kThreadStopWaitMs.
     const ULONGLONG deadline = ::GetTickCount64() + kThreadStopWaitMs;
     for (UniqueKernelHandle* thread : {&pollerThread_, &loaderThread_}) {

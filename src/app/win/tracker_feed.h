@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/win/workers.h"
 #include "core/win/tracker_state.h"
 #include "core/win/unique_handle.h"
 #include "server/win/api_client.h"
@@ -55,7 +56,7 @@ public:
 private:
     std::shared_ptr<ApiClient> api_;  // empty base URL until the initial load is applied
     std::shared_ptr<TrackerState> state_;
-    std::shared_ptr<std::atomic<bool>> stop_;
+    std::shared_ptr<StopSignal> stop_;
     UniqueKernelHandle loaderThread_;
     UniqueKernelHandle pollerThread_;
     ConnectionState connectionState_ = Disconnected;

@@ -12,7 +12,7 @@ std::unique_ptr<WorkerLink> adopt(void* parameter) {
     return std::unique_ptr<WorkerLink>(static_cast<WorkerLink*>(parameter));
 }
 
-bool stopping(const WorkerLink& link) { return link.stop->load(); }
+bool stopping(const WorkerLink& link) { return link.stop->isSet(); }
 
 // Fetches until it succeeds or the stop flag is set, pausing kLoaderRetryMs between
 // attempts; true on success.
@@ -20,7 +20,7 @@ template <typename Fetch>
 bool fetchUntilDone(const WorkerLink& link, Fetch&& fetch) {
     while (!stopping(link)) {
         if (fetch()) return true;
-        if (!pauseUnlessStopped(*link.stop, kLoaderRetryMs)) break;
+        if (!link.stop->pauseFor(kLoaderRetryMs)) break;
     }
     return false;
 }
@@ -49,12 +49,21 @@ std::vector<const Boss*> fetchChannelsOnce(const WorkerLink& link, ApiClient& cl
 
 }  // namespace
 
-bool pauseUnlessStopped(const std::atomic<bool>& stop, uint32_t totalMs) {
+StopSignal::StopSignal() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+void StopSignal::set() {
+    set_.store(true);
+    ::SetEvent(event_.get());
+}
+
+bool StopSignal::pauseFor(uint32_t totalMs) const {
+    if (event_) return ::WaitForSingleObject(event_.get(), totalMs) == WAIT_TIMEOUT && !isSet();
+    // Without its event (the system refused one): short sleeps, looking at the flag between.
     for (uint32_t waited = 0; waited < totalMs; waited += kStopCheckMs) {
-        if (stop.load()) return false;
+        if (isSet()) return false;
         ::Sleep(kStopCheckMs);
     }
-    return !stop.load();
+    return !isSet();
 }
 
 DWORD WINAPI loaderWorker(void* parameter) {
@@ -78,7 +87,7 @@ DWORD WINAPI loaderWorker(void* parameter) {
     // Also after a stop during that pass: the boss list is stored. A window that is already
     // gone simply drops the message.
     ::PostMessageW(link->mainWindow, kTrackerLoadedMessage, 0, 0);
-    while (!missing.empty() && pauseUnlessStopped(*link->stop, kLoaderRetryMs)) {
+    while (!missing.empty() && link->stop->pauseFor(kLoaderRetryMs)) {
         missing = fetchChannelsOnce(*link, client, missing, true);
     }
     return 0;
@@ -97,7 +106,7 @@ DWORD WINAPI pollerWorker(void* parameter) {
             link->state->dataChanged = true;
             link->state->dotPhase = nextDotPhase(link->state->dotPhase);
         } else {
-            pauseUnlessStopped(*link->stop, kPollFailurePauseMs);
+            link->stop->pauseFor(kPollFailurePauseMs);
         }
 
         // The cache age is asked for even when the stop came during the pause above.
@@ -106,7 +115,7 @@ DWORD WINAPI pollerWorker(void* parameter) {
             CriticalSectionLock hold(link->state->stateLock);
             link->state->cacheAgeSeconds = cacheAge;
         }
-        pauseUnlessStopped(*link->stop, kPollPauseMs);
+        link->stop->pauseFor(kPollPauseMs);
     }
     return 0;
 }

@@ -19,12 +19,27 @@
 
 namespace mb {
 
+// Set once at shutdown. The workers look at it between steps and pause on it, so a pause ends
+// the moment it is set and costs no wake-ups while it lasts.
+class StopSignal {
+public:
+    StopSignal();
+    void set();
+    bool isSet() const { return set_.load(); }
+    // Waits up to totalMs; false when the stop came first (or had come).
+    bool pauseFor(uint32_t totalMs) const;
+
+private:
+    std::atomic<bool> set_{false};
+    UniqueKernelHandle event_;  // manual-reset, signalled by set()
+};
+
 struct WorkerLink {
-    std::shared_ptr<ApiClient> api;           // the shared client (poller and status probe)
-    std::shared_ptr<TrackerState> state;      // guarded by state->stateLock
-    std::shared_ptr<std::atomic<bool>> stop;  // set once at shutdown
-    HWND mainWindow = nullptr;                // where the loader posts WM_TRACKER_LOADED
-    std::string trackerUrl;                   // base URL of the loader's private client
+    std::shared_ptr<ApiClient> api;       // the shared client (poller and status probe)
+    std::shared_ptr<TrackerState> state;  // guarded by state->stateLock
+    std::shared_ptr<StopSignal> stop;     // set once at shutdown
+    HWND mainWindow = nullptr;            // where the loader posts WM_TRACKER_LOADED
+    std::string trackerUrl;               // base URL of the loader's private client
 };
 
 // Thread procedures. The parameter is a WorkerLink allocated with new; the thread owns it
@@ -34,9 +49,5 @@ DWORD WINAPI pollerWorker(void* parameter);
 
 // Starts a worker with its own copy of link; a null handle when the thread could not start.
 UniqueKernelHandle startWorker(LPTHREAD_START_ROUTINE procedure, const WorkerLink& link);
-
-// Sleeps up to totalMs in kStopCheckMs steps, checking stop before each step; false when
-// the pause was cut short by stop.
-bool pauseUnlessStopped(const std::atomic<bool>& stop, uint32_t totalMs);
 
 }  // namespace mb

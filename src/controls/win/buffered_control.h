@@ -94,6 +94,11 @@ protected:
         if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
     }
     void invalidate(bool updateNow = false) const { invalidateControl(window_, updateNow); }
+    // The whole control drawn and on screen when this returns, without a WM_PAINT.
+    void redrawNow() {
+        drawBufferedNow(window_, buffer_, width_, height_, Control::kTransparentText,
+                        [&](HDC dc) { static_cast<Control&>(*this).draw(dc); });
+    }
 
     void resized() { invalidate(); }
     void dpiChanged() { invalidate(); }

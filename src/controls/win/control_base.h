@@ -104,6 +104,25 @@ void paintBuffered(HWND window, BackBuffer& buffer, int width, int height, bool 
     buffer.present(paint.dc(), width, height);
 }
 
+// The same drawing and copy at once through the window's DC (GetDC), for content that changes
+// every poll: an invalidation and its WM_PAINT cost several times the drawing under Wine. A
+// window that is not shown, or whose DC cannot be had, is invalidated instead. What another
+// window uncovers still arrives as WM_PAINT.
+template <typename Draw>
+void drawBufferedNow(HWND window, BackBuffer& buffer, int width, int height, bool transparentText, Draw&& draw) {
+    if (!window) return;
+    if (::IsWindowVisible(window)) {
+        WindowDc screen(window);
+        if (!buffer.ready()) buffer.rebuildBackBuffer(window, width, height, transparentText);
+        if (screen && buffer.ready()) {
+            draw(buffer.dc());
+            buffer.present(screen.get(), width, height);
+            return;
+        }
+    }
+    ::InvalidateRect(window, nullptr, FALSE);
+}
+
 // ---- Fonts and brushes, made per paint ----------------------------------------------------
 // Vertical DPI of the screen (GetDeviceCaps LOGPIXELSY of GetDC(nullptr), released at once).
 int screenDpiY();
@@ -133,7 +152,7 @@ inline UINT ellipsisFormat(const TextFit& fit) { return fit.ellipsis ? DT_END_EL
 
 inline RECT toRect(const ControlRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-// FillRect / FrameRect with a brush made and deleted for this call.
+// FillRect / FrameRect in one colour, with the DC's own brush (DC_BRUSH).
 void fillSolid(HDC dc, const RECT& rect, COLORREF colour);
 void frameSolid(HDC dc, const RECT& rect, COLORREF colour);
 

@@ -35,10 +35,15 @@ void ProgressList::setEmptyText(std::wstring text) {
 }
 
 void ProgressList::setRows(const std::vector<ChannelRow>& rows) {
+    if (window() && rows == rows_) return;  // the same rows: the same pixels and window text
+    // Only a change among the rows on screen needs a paint; the rest shows in the window text.
+    const int top = std::min(topIndex_, pl::maxTopIndex(static_cast<int>(rows.size()), visibleRows_));
+    const std::optional<std::vector<int32_t>> changed = pl::changedDrawnRows(rows_, rows, top, visibleRows_);
+    const bool drawnChange = top != topIndex_ || !changed || !changed->empty();
     rows_ = rows;
-    topIndex_ = std::min(topIndex_, pl::maxTopIndex(rowCount(), visibleRows_));
+    topIndex_ = top;
     updateWindowText();
-    invalidate(true);
+    if (drawnChange) redrawNow();
 }
 
 void ProgressList::clearRows() {
@@ -134,6 +139,7 @@ LRESULT ProgressList::onMessage(HWND window, UINT message, WPARAM wParam, LPARAM
 // before anything is drawn.
 void ProgressList::resized() {
     visibleRows_ = pl::visibleRowCount(height(), rowHeight_);
+    drawnFrame_.reset();  // the buffer was made again, blank
     invalidate();
 }
 
@@ -151,7 +157,21 @@ void ProgressList::draw(HDC dc) {
     view.dpi = dpi();
     view.fits = &fits_;
     view.emptyText = emptyText_.c_str();
-    paintProgressList(dc, view);
+    // The buffer still shows the last paint: with nothing but rows changed since, only the rows
+    // that differ are drawn again, so a refresh or an uncovered list costs little.
+    DrawnFrame frame{topIndex_, rowHeight_,        visibleRows_,   width(),      height(),
+                     dpi(),     scrollBarEnabled_, draggingThumb_, scrollHover_, emptyText_};
+    const std::optional<std::vector<int32_t>> changed = drawnFrame_ == frame
+                                                            ? pl::changedDrawnRows(drawnRows_, rows_, topIndex_,
+                                                                                   visibleRows_)
+                                                            : std::nullopt;
+    if (changed) {
+        paintProgressListRows(dc, view, *changed);
+    } else {
+        paintProgressList(dc, view);
+    }
+    drawnFrame_ = std::move(frame);
+    drawnRows_ = rows_;
 }
 
 void ProgressList::onLeftButtonDown(int x, int y) {

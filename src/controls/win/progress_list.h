@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,15 @@ private:
     FontFitCache fits_;
     std::wstring emptyText_{progress_list::kNoRowsCaption};
     std::wstring windowText_;  // the rows as last written to the window text
+    // What the back buffer was last drawn from: everything but the rows, and the rows.
+    struct DrawnFrame {
+        int topIndex, rowHeight, visibleRows, width, height, dpi;
+        bool scrollBarEnabled, draggingThumb, scrollHover;
+        std::wstring emptyText;
+        bool operator==(const DrawnFrame&) const = default;
+    };
+    std::optional<DrawnFrame> drawnFrame_;  // none before the first paint and once the buffer is new
+    std::vector<ChannelRow> drawnRows_;
 };
 
 }  // namespace mb

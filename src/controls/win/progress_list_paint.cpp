@@ -21,35 +21,53 @@ int textLength(const wchar_t* text) { return static_cast<int>(std::wcslen(text))
 // font serves them all, and the sample's width fixes the label column so the bars line up
 // whatever the channel number.
 struct RowFont {
-    UniqueFont font;
+    UniqueFont owned;  // without a cache to keep it
+    HFONT font = nullptr;
     LONG sampleWidth = 0;
+    LONG lineHeight = 0;  // of every line in this font
 };
 
 int fitted(HDC dc, FontFitCache* fits, const wchar_t* text, const RECT& rect, int lowest, int highest) {
     return fits ? fits->fit(dc, text, rect, lowest, highest) : fitFontHeight(dc, text, rect, lowest, highest);
 }
 
+// The list's face at the height, from the cache when there is one.
+HFONT listFont(FontFitCache* fits, int cellHeight, UniqueFont& owned) {
+    if (fits) return fits->font(cellHeight);
+    owned = createListFont(cellHeight);
+    return owned.get();
+}
+
 RowFont makeRowFont(HDC dc, const pl::Rect& rowArea, int dpi, FontFitCache* fits) {
     const pl::Rect inner = pl::rowInner(rowArea);
     RowFont made;
-    made.font = createListFont(fitted(dc, fits, pl::kLabelSample, toRect(inner),
-                                      pl::fontCellHeight(pl::kLabelFontLowest, dpi), pl::labelFontHighest(inner)));
-    SelectScope fontScope(dc, made.font.get());
+    made.font = listFont(fits,
+                         fitted(dc, fits, pl::kLabelSample, toRect(inner),
+                                pl::fontCellHeight(pl::kLabelFontLowest, dpi), pl::labelFontHighest(inner)),
+                         made.owned);
+    SelectScope fontScope(dc, made.font);
     SIZE sample{};
     ::GetTextExtentPoint32W(dc, pl::kLabelSample, textLength(pl::kLabelSample), &sample);
     made.sampleWidth = sample.cx;
+    made.lineHeight = sample.cy;
     return made;
 }
 
+// One line at a place found by lineOrigin, clipped to rect as DrawText clips it.
+void drawLineAt(HDC dc, const std::wstring& text, pl::Point at, const RECT& rect) {
+    ::ExtTextOutW(dc, at.x, at.y, ETO_CLIPPED, &rect, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+}
+
 void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFont& rowFont, int dpi) {
-    SelectScope fontScope(dc, rowFont.font.get());
+    SelectScope fontScope(dc, rowFont.font);
     const pl::RowLayout layout = pl::layoutRow(rowArea, rowFont.sampleWidth);
 
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, pl::labelColor(row));
-    std::wstring label = pl::rowLabel(row.channel, row.hpPercent);
-    RECT labelRect = toRect(layout.label);
-    ::DrawTextW(dc, label.c_str(), -1, &labelRect, DT_SINGLELINE | DT_VCENTER);
+    // Placed from the font's line height, so neither the label nor the overlay text below is
+    // measured more than once: DrawText would measure each of the nine overlay copies.
+    drawLineAt(dc, pl::rowLabel(row.channel, row.hpPercent), pl::lineOrigin(layout.label, 0, rowFont.lineHeight, false),
+               toRect(layout.label));
 
     if (layout.bar.empty()) return;  // no room for the bar beside the label
     RECT bar = toRect(layout.bar);
@@ -59,31 +77,34 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
         fill.right = pl::barFillRight(layout.bar, row.hpPercent);
         fillSolid(dc, fill, pl::barFillColor(row));
     }
-    UniquePen pen(::CreatePen(PS_SOLID, 1, pl::kBarOutline));  // a hairline at any DPI, like the frame
-    SelectScope penScope(dc, pen.get());
+    // A hairline at any DPI, like the frame: the DC's own pen, which is solid and one pixel wide.
+    SelectScope penScope(dc, ::GetStockObject(DC_PEN));
+    ::SetDCPenColor(dc, pl::kBarOutline);
     SelectScope brushScope(dc, ::GetStockObject(NULL_BRUSH));
     ::Rectangle(dc, bar.left, bar.top, bar.right, bar.bottom);
 
     std::wstring overlay = pl::overlayText(row);
     if (overlay.empty()) return;
-    const UINT centred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, overlay.c_str(), static_cast<int>(overlay.size()), &extent);
+    const pl::Point at = pl::lineOrigin(layout.bar, extent.cx, extent.cy, true);
     ::SetTextColor(dc, pl::kOverlayOutline);
     // The outline is as much bolder as the text is larger.
     const int reach = scaleForDpi(1, dpi);
     for (const pl::Offset& offset : pl::kOutlineOffsets) {
         RECT shifted = bar;
         ::OffsetRect(&shifted, offset.dx * reach, offset.dy * reach);
-        ::DrawTextW(dc, overlay.c_str(), -1, &shifted, centred);
+        drawLineAt(dc, overlay, pl::Point{at.x + offset.dx * reach, at.y + offset.dy * reach}, shifted);
     }
     ::SetTextColor(dc, pl::kOverlayText);
-    ::DrawTextW(dc, overlay.c_str(), -1, &bar, centred);
+    drawLineAt(dc, overlay, at, bar);
 }
 
 void drawNoRows(HDC dc, RECT client, const wchar_t* text, int dpi, FontFitCache* fits) {
     const int fontHeight = fitted(dc, fits, text, client, pl::fontCellHeight(pl::kNoRowsFontLowest, dpi),
                                   pl::fontCellHeight(pl::kNoRowsFontHighest, dpi));
-    UniqueFont font = createListFont(fontHeight);
-    SelectScope fontScope(dc, font.get());
+    UniqueFont owned;
+    SelectScope fontScope(dc, listFont(fits, fontHeight, owned));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, pl::kNoRowsText);
     ::DrawTextW(dc, text, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
@@ -116,6 +137,14 @@ int fitFontHeight(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int
     });
 }
 
+HFONT FontFitCache::font(int cellHeight) {
+    // One font serves a whole paint, so dropping the others here frees none that is in use.
+    if (fonts_.size() >= kFontLimit && !fonts_.count(cellHeight)) fonts_.clear();
+    UniqueFont& kept = fonts_[cellHeight];
+    if (!kept) kept = createListFont(cellHeight);
+    return kept.get();
+}
+
 int FontFitCache::fit(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int highest) {
     const Key key{text, rect.right - rect.left, rect.bottom - rect.top, lowest, highest};
     if (auto found = heights_.find(key); found != heights_.end()) return found->second;
@@ -142,6 +171,26 @@ void paintProgressList(HDC dc, const ProgressListView& view) {
         }
     }
     if (pl::stripShown(view.scrollBarEnabled, count, view.visibleRows)) drawStrip(dc, view, count);
+}
+
+void paintProgressListRows(HDC dc, const ProgressListView& view, const std::vector<int32_t>& drawn) {
+    const int count = view.rows ? static_cast<int>(view.rows->size()) : 0;
+    if (drawn.empty() || count == 0) return;
+    const RECT client{0, 0, view.width, view.height};
+    const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
+    const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, view.fits);
+    const bool strip = pl::stripShown(view.scrollBarEnabled, count, view.visibleRows);
+    for (const int32_t k : drawn) {
+        const pl::Rect area = pl::rowRect(k, view.rowHeight, view.width);
+        const int saved = ::SaveDC(dc);
+        ::IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+        // Everything the whole paint draws at these pixels, in its order, clipped to the row.
+        fillSolid(dc, client, pl::kBackground);
+        frameSolid(dc, client, pl::kFrame);
+        drawRow(dc, (*view.rows)[static_cast<size_t>(range.first + k)], area, rowFont, view.dpi);
+        if (strip) drawStrip(dc, view, count);
+        ::RestoreDC(dc, saved);
+    }
 }
 
 }  // namespace mb

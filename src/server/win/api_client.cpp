@@ -138,7 +138,7 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
             return false;
         }
         addTraffic(received, estimatedRequestBytes(url), true);
-        return mapAllStatus(body, out, error);
+        return allStatusMemo.map(body, out, error);
     });
     recordPollOutcome(generation, ok);
     if (!ok) storeError(error);

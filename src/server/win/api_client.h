@@ -14,6 +14,7 @@
 
 #include "core/tracker_records.h"
 #include "core/win/unique_handle.h"
+#include "server/all_status_memo.h"
 #include "server/api_mapping.h"
 
 namespace mb {
@@ -88,6 +89,8 @@ private:
     std::string lastError;
     uint64_t urlGeneration = 0;  // counts the base URLs given
     bool pollSucceeded = true;   // no poll with the current URL failed since the last that worked
+
+    AllStatusMemo allStatusMemo;  // the last all-status body; only the polling thread uses it
 
     UniqueKernelHandle connectionThread;  // touched by the owning thread only
     UniqueKernelHandle wakeEvent;         // auto-reset: a stop, or a change of pollSucceeded

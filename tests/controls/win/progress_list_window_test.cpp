@@ -217,6 +217,27 @@ TEST_F(ProgressListWindow, NewRowsKeepTheScrollPositionWhileItIsValid) {
     EXPECT_EQ(list_.topIndex(), 0);
 }
 
+TEST_F(ProgressListWindow, ARefreshOfSomeRowsGivesThePixelsOfAWholePaint) {
+    list_.setTextScale(100);
+    std::vector<ChannelRow> rows = manyRows(20);
+    for (ChannelRow& row : rows) row.secondsLeft = 90.0 + row.channel, row.lossRate = 0.5;  // text over every bar
+    list_.setRows(rows);
+    rows[2].hpPercent = 3;
+    rows[8].secondsLeft = 5.0;  // the partly visible row
+    rows[5].textColor = RGB(200, 200, 200);
+    list_.setRows(rows);  // draws those three rows only
+    const PixelCapture refreshed = capture();
+    send(WM_VSCROLL, SB_LINEDOWN, 0);
+    capture();
+    send(WM_VSCROLL, SB_LINEUP, 0);
+    const PixelCapture whole = capture();  // back at the top: drawn whole
+    ASSERT_EQ(refreshed.width(), kListWidth);
+    int differing = 0;
+    for (int y = 0; y < kListHeight; ++y)
+        for (int x = 0; x < kListWidth; ++x) differing += refreshed.at(x, y) != whole.at(x, y);
+    EXPECT_EQ(differing, 0);
+}
+
 TEST(ProgressListLifetime, TheObjectDestroysItsWindowAndSurvivesAParentThatWentFirst) {
     auto parent = std::make_unique<TestParentWindow>(40, 40, 200, 200);
     HWND window = nullptr;
