@@ -66,11 +66,6 @@ Rect rowInner(const Rect& row) {
 
 int32_t labelFontHighest(const Rect& inner) { return 3 * inner.height() / 4; }
 
-Point lineOrigin(const Rect& rect, int32_t textWidth, int32_t textHeight, bool centred) {
-    return Point{centred ? (rect.left + rect.right - textWidth) / 2 : rect.left,
-                 rect.top + rect.height() / 2 - textHeight / 2};
-}
-
 RowLayout layoutRow(const Rect& row, int32_t sampleWidth) {
     RowLayout layout;
     layout.pad = rowPadding(row);

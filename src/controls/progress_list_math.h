@@ -96,17 +96,6 @@ int32_t labelFontHighest(const Rect& inner);
 // the label takes the whole row, the bar is empty (zero width at the label's right).
 RowLayout layoutRow(const Rect& row, int32_t sampleWidth);
 
-// Where one line of text of the given extent starts in rect: centred vertically, and
-// horizontally when centred is set, rounded as DrawText rounds (DT_SINGLELINE | DT_VCENTER,
-// with DT_CENTER when centred). Drawn there clipped to rect, it has DrawText's pixels without
-// the text being measured again for every copy of the outline.
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-    bool operator==(const Point&) const = default;
-};
-Point lineOrigin(const Rect& rect, int32_t textWidth, int32_t textHeight, bool centred);
-
 // Right edge of the bar fill; equal to bar.left when nothing is filled. Health outside
 // 0 to 100 is held to the bar.
 int32_t barFillRight(const Rect& bar, int32_t hpPercent);

@@ -164,28 +164,12 @@ private:
     }
     void resetField() {
         static const ChannelStatus kDefaults;
-        switch (field_) {
-        case Field::ChannelNumber:
-            report_.channel_number = kDefaults.channel_number;
-            break;
-        case Field::LastHp:
-            report_.last_hp = kDefaults.last_hp;
-            break;
-        case Field::LastUpdate:
-            report_.last_update.clear();
-            break;
-        case Field::DeathTimeEstimate:
-            report_.death_time_estimate.clear();
-            break;
-        case Field::Dps:
-            report_.dps = kDefaults.dps;
-            break;
-        case Field::Etd:
-            report_.etd = kDefaults.etd;
-            break;
-        case Field::None:
-            break;
-        }
+        if (field_ == Field::ChannelNumber) report_.channel_number = kDefaults.channel_number;
+        if (field_ == Field::LastHp) report_.last_hp = kDefaults.last_hp;
+        if (field_ == Field::LastUpdate) report_.last_update.clear();
+        if (field_ == Field::DeathTimeEstimate) report_.death_time_estimate.clear();
+        if (field_ == Field::Dps) report_.dps = kDefaults.dps;
+        if (field_ == Field::Etd) report_.etd = kDefaults.etd;
     }
     void markStatusNotObject() {
         statusIsObject_ = false;

@@ -24,7 +24,6 @@ struct RowFont {
     UniqueFont owned;  // without a cache to keep it
     HFONT font = nullptr;
     LONG sampleWidth = 0;
-    LONG lineHeight = 0;  // of every line in this font
 };
 
 int fitted(HDC dc, FontFitCache* fits, const wchar_t* text, const RECT& rect, int lowest, int highest) {
@@ -49,13 +48,7 @@ RowFont makeRowFont(HDC dc, const pl::Rect& rowArea, int dpi, FontFitCache* fits
     SIZE sample{};
     ::GetTextExtentPoint32W(dc, pl::kLabelSample, textLength(pl::kLabelSample), &sample);
     made.sampleWidth = sample.cx;
-    made.lineHeight = sample.cy;
     return made;
-}
-
-// One line at a place found by lineOrigin, clipped to rect as DrawText clips it.
-void drawLineAt(HDC dc, const std::wstring& text, pl::Point at, const RECT& rect) {
-    ::ExtTextOutW(dc, at.x, at.y, ETO_CLIPPED, &rect, text.c_str(), static_cast<UINT>(text.size()), nullptr);
 }
 
 void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFont& rowFont, int dpi) {
@@ -64,10 +57,9 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
 
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, pl::labelColor(row));
-    // Placed from the font's line height, so neither the label nor the overlay text below is
-    // measured more than once: DrawText would measure each of the nine overlay copies.
-    drawLineAt(dc, pl::rowLabel(row.channel, row.hpPercent), pl::lineOrigin(layout.label, 0, rowFont.lineHeight, false),
-               toRect(layout.label));
+    std::wstring label = pl::rowLabel(row.channel, row.hpPercent);
+    RECT labelRect = toRect(layout.label);
+    ::DrawTextW(dc, label.c_str(), -1, &labelRect, DT_SINGLELINE | DT_VCENTER);
 
     if (layout.bar.empty()) return;  // no room for the bar beside the label
     RECT bar = toRect(layout.bar);
@@ -85,19 +77,17 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
 
     std::wstring overlay = pl::overlayText(row);
     if (overlay.empty()) return;
-    SIZE extent{};
-    ::GetTextExtentPoint32W(dc, overlay.c_str(), static_cast<int>(overlay.size()), &extent);
-    const pl::Point at = pl::lineOrigin(layout.bar, extent.cx, extent.cy, true);
+    const UINT centred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
     ::SetTextColor(dc, pl::kOverlayOutline);
     // The outline is as much bolder as the text is larger.
     const int reach = scaleForDpi(1, dpi);
     for (const pl::Offset& offset : pl::kOutlineOffsets) {
         RECT shifted = bar;
         ::OffsetRect(&shifted, offset.dx * reach, offset.dy * reach);
-        drawLineAt(dc, overlay, pl::Point{at.x + offset.dx * reach, at.y + offset.dy * reach}, shifted);
+        ::DrawTextW(dc, overlay.c_str(), -1, &shifted, centred);
     }
     ::SetTextColor(dc, pl::kOverlayText);
-    drawLineAt(dc, overlay, at, bar);
+    ::DrawTextW(dc, overlay.c_str(), -1, &bar, centred);
 }
 
 void drawNoRows(HDC dc, RECT client, const wchar_t* text, int dpi, FontFitCache* fits) {
