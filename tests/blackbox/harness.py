@@ -92,6 +92,17 @@ def build_probe():
     return build_tool(PROBE_SOURCE, PROBE_EXE)
 
 
+def exe_resources():
+    """{(type, id): bytes} of the built exe's resources, read by tools/check_imports.py's PE
+    reader; fails without the windows-release build."""
+    if not os.path.exists(EXE):
+        raise AssertionError(f"{EXE} is missing: build the windows-release preset first")
+    sys.path.insert(0, os.path.join(ROOT, "tools"))
+    from check_imports import resources
+    with open(EXE, "rb") as handle:
+        return resources(handle.read())
+
+
 def require_overlay():
     """For a test module's setUpModule: skips without a display, fails without the built exe,
     and builds mbprobe."""

@@ -6,13 +6,9 @@ Needs the windows-release build.
 import os
 import re
 import struct
-import sys
 import unittest
 
 import harness
-
-sys.path.insert(0, os.path.join(harness.ROOT, "tools"))
-from check_imports import resources  # noqa: E402  (its PE reader)
 
 RT_ICON, RT_GROUP_ICON = 3, 14
 SIZES = [16, 24, 32, 48, 256]
@@ -26,10 +22,7 @@ def icon_id():
 
 class Icon(unittest.TestCase):
     def test_one_group_of_five_sizes_each_with_its_image_of_the_blue_dot(self):
-        if not os.path.exists(harness.EXE):
-            raise AssertionError(f"{harness.EXE} is missing: build the windows-release preset first")
-        with open(harness.EXE, "rb") as handle:
-            found = resources(handle.read())
+        found = harness.exe_resources()
         self.assertEqual([key for key in found if key[0] == RT_GROUP_ICON], [(RT_GROUP_ICON, icon_id())])
         group = found[(RT_GROUP_ICON, icon_id())]
         reserved, kind, count = struct.unpack_from("<HHH", group)

@@ -4,15 +4,10 @@ it, so the starts in the other black-box tests prove only that it does not stop 
 
 Needs the windows-release build.
 """
-import os
-import sys
 import unittest
 import xml.etree.ElementTree as ET
 
 import harness
-
-sys.path.insert(0, os.path.join(harness.ROOT, "tools"))
-from check_imports import resources  # noqa: E402  (its PE reader)
 
 RT_MANIFEST = 24
 CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
@@ -32,10 +27,7 @@ SUPPORTED_OS = {
 
 class Manifest(unittest.TestCase):
     def test_runs_as_the_invoker_on_every_supported_version_with_common_controls_6_and_no_dpi_awareness(self):
-        if not os.path.exists(harness.EXE):
-            raise AssertionError(f"{harness.EXE} is missing: build the windows-release preset first")
-        with open(harness.EXE, "rb") as handle:
-            found = resources(handle.read())
+        found = harness.exe_resources()
         manifests = [key for key in found if key[0] == RT_MANIFEST]
         self.assertEqual(manifests, [(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID)])
         text = found[manifests[0]]
