@@ -44,12 +44,13 @@ function(mb_add_tests)
 
   # What the overlay does on a 144 DPI screen: the AppDpi tests of the app subsystem once more, in
   # a Wine prefix of their own whose LogPixels is 144 (scripts/setup makes it; Wine reads the
-  # value only when a prefix's wineserver starts, so one prefix cannot serve both).
+  # value only when a prefix's wineserver starts, so one prefix cannot serve both), with HighDpi=1:
+  # Windows shows an unaware program there at 96 DPI, stretched, a state Wine cannot produce.
   if(WIN32 AND TARGET win_tests_app)
     add_test(NAME win_tests_app_144dpi
              COMMAND win_tests_app --gtest_filter=AppDpi.* --gtest_output=xml:results/win_tests_app_144dpi.xml
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(win_tests_app_144dpi PROPERTIES TIMEOUT 900
-                         ENVIRONMENT "MB_WINEPREFIX=${MB_WINEPREFIX_144DPI}")
+                         ENVIRONMENT "MB_WINEPREFIX=${MB_WINEPREFIX_144DPI};MB_TEST_HIGH_DPI=1")
   endif()
 endfunction()

@@ -29,14 +29,21 @@ inline constexpr uintptr_t kTimerTrayRetry = 6;  // runs only while the shell re
 inline constexpr uint32_t kStatusPeriodMs = 500;
 inline constexpr uint32_t kRefreshPeriodMs = 100;
 inline constexpr uint32_t kForegroundPeriodMs = 1000;
-inline constexpr uint32_t kNtpRetryPeriodMs = 10000;     // until the first synchronisation succeeds
-inline constexpr uint32_t kNtpRefreshPeriodMs = 300000;  // once the clock is fresh
-inline constexpr uint32_t kTrayRetryPeriodMs = 2000;
+inline constexpr uint32_t kNtpRetryPeriodMs = 10000;      // until the first synchronisation succeeds
+inline constexpr uint32_t kNtpRefreshPeriodMs = 300000;   // once the clock is fresh
+inline constexpr uint32_t kTrayRetryPeriodMs = 2000;      // the first retry of a refused tray icon
+inline constexpr uint32_t kTrayRetryMaxPeriodMs = 30000;  // doubling up to this
 
 // Period timer 5 runs with after one of its ticks: five minutes once the clock is fresh,
 // otherwise unchanged (a clock whose last success is a day old keeps its period).
 constexpr uint32_t ntpPeriodAfterTick(bool clockFresh, uint32_t currentPeriodMs) {
     return clockFresh ? kNtpRefreshPeriodMs : currentPeriodMs;
+}
+
+// The wait before the next try of a tray icon the shell refused again: twice the last, at most
+// kTrayRetryMaxPeriodMs. A call into a busy shell can block the interface for seconds.
+constexpr uint32_t nextTrayRetryPeriod(uint32_t lastPeriodMs) {
+    return lastPeriodMs >= kTrayRetryMaxPeriodMs / 2 ? kTrayRetryMaxPeriodMs : lastPeriodMs * 2;
 }
 
 // Worker pacing. A pause ends at once when shutdown begins; only without its event does it

@@ -1,6 +1,9 @@
 #include "desktop/monitor_geometry.h"
 
 #include <algorithm>
+#include <limits>
+
+#include "core/dpi_scale.h"
 
 namespace mb {
 
@@ -14,6 +17,64 @@ ScreenRect clampRectToArea(const ScreenRect& rect, const ScreenRect& monitor) {
     if (y + height > monitor.bottom) y = monitor.bottom - height;
     return {static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(x + width),
             static_cast<int32_t>(y + height)};
+}
+
+namespace {
+
+// Overlap of two rectangles along one axis, 0 when they do not overlap.
+int64_t overlap(int32_t low1, int32_t high1, int32_t low2, int32_t high2) {
+    return std::max<int64_t>(0, int64_t{std::min(high1, high2)} - std::max(low1, low2));
+}
+
+// How far apart two rectangles lie along one axis, 0 when they overlap or touch.
+int64_t gap(int32_t low1, int32_t high1, int32_t low2, int32_t high2) {
+    if (high1 < low2) return int64_t{low2} - high1;
+    if (high2 < low1) return int64_t{low1} - high2;
+    return 0;
+}
+
+}  // namespace
+
+std::optional<size_t> nearestMonitor(const ScreenRect& rect, std::span<const ScreenRect> monitors) {
+    std::optional<size_t> best;
+    int64_t bestArea = 0;
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const ScreenRect& m = monitors[i];
+        const int64_t area = overlap(rect.left, rect.right, m.left, m.right) *
+                             overlap(rect.top, rect.bottom, m.top, m.bottom);
+        if (area > bestArea) {
+            bestArea = area;
+            best = i;
+        }
+    }
+    if (best) return best;
+    // No overlap: the smallest distance between the two rectangles, compared squared.
+    double bestDistance = std::numeric_limits<double>::infinity();
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const ScreenRect& m = monitors[i];
+        const double dx = static_cast<double>(gap(rect.left, rect.right, m.left, m.right));
+        const double dy = static_cast<double>(gap(rect.top, rect.bottom, m.top, m.bottom));
+        if (dx * dx + dy * dy < bestDistance) {
+            bestDistance = dx * dx + dy * dy;
+            best = i;
+        }
+    }
+    return best;
+}
+
+ScreenRect placeChosenRect(const ScreenRect& chosen, int32_t rectDpi, int32_t windowDpi,
+                           std::span<const ScreenRect> monitors) {
+    // 64-bit sides, scaled and saturated: a corrupt settings file may hold any four numbers.
+    const int64_t from = rectDpi > 0 ? rectDpi : kDesignDpi;
+    const int64_t to = windowDpi > 0 ? windowDpi : kDesignDpi;
+    const auto side = [&](int32_t low, int32_t high) {
+        const int64_t length = std::max<int64_t>(int64_t{high} - low, 0);
+        const int64_t scaled = (length * to + from / 2) / from;  // as MulDiv rounds a positive length
+        return static_cast<int32_t>(std::min<int64_t>(low + scaled, std::numeric_limits<int32_t>::max()));
+    };
+    const ScreenRect scaled{chosen.left, chosen.top, side(chosen.left, chosen.right), side(chosen.top, chosen.bottom)};
+    const std::optional<size_t> monitor = nearestMonitor(scaled, monitors);
+    return monitor ? clampRectToArea(scaled, monitors[*monitor]) : scaled;
 }
 
 ScreenPoint centeredOver(const ScreenRect& box, const ScreenRect& owner) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/dpi_scale.h"
+
 namespace mb {
 
 struct SettingsDefaults {
@@ -28,6 +30,14 @@ inline constexpr int32_t kMaxTextScale = 200;
 
 // The text of "LastBoss" is read into 256 UTF-16 units, so at most this many survive.
 inline constexpr int kLastBossMaxUnits = 255;
+
+// "RectDpi": the DPI the window's layout was at when its rectangle was taken. A value no screen
+// has (or none at all) means 96, the DPI of a program Windows scales for itself.
+inline constexpr int32_t kMinRectDpi = 48;
+inline constexpr int32_t kMaxRectDpi = 960;
+constexpr int32_t validRectDpi(int32_t value) {
+    return value >= kMinRectDpi && value <= kMaxRectDpi ? value : kDesignDpi;
+}
 
 constexpr int32_t clampOpacity(int32_t value) { return std::clamp(value, kMinOpacity, kMaxOpacity); }
 constexpr int32_t clampTextScale(int32_t value) { return std::clamp(value, kMinTextScale, kMaxTextScale); }

@@ -6,10 +6,12 @@ Every wait is bounded; whatever a test started is stopped in its clean-up.
 """
 import atexit
 import configparser
+import contextlib
 import http.client
 import json
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -113,11 +115,20 @@ def require_overlay():
     build_probe()
 
 
-def probe(*args, timeout=30):
+def on_desktop(desktop):
+    """What starts a program on Wine's virtual desktop NAME (1920x1080), where a display mode
+    change reaches every window as on Windows; nothing for none. explorer passes on the program's
+    output but not its exit code. Only programs on the same desktop see each other's windows:
+    mbprobe joins one itself (--desktop)."""
+    return ["explorer", f"/desktop={desktop},1920x1080"] if desktop else []
+
+
+def probe(*args, timeout=30, desktop=None):
     """Runs one mbprobe command; returns (exit code, list of JSON objects it printed)."""
     ensure_wineserver()
-    done = subprocess.run([WINE_RUN, build_probe(), *[str(a) for a in args]], capture_output=True, text=True,
-                          timeout=timeout, env=wine_environment())
+    joined = ["--desktop", desktop] if desktop else []
+    done = subprocess.run([WINE_RUN, build_probe(), *joined, *[str(a) for a in args]],
+                          capture_output=True, text=True, timeout=timeout, env=wine_environment())
     lines = [json.loads(line) for line in done.stdout.splitlines() if line.startswith("{")]
     return done.returncode, lines
 
@@ -219,6 +230,7 @@ class Overlay:
             self.write_ini(ini)
         self.process = None
         self.hwnd = None
+        self.desktop = None
 
     def write_ini(self, sections):
         """sections: {"Window": {"Left": 5, ...}, ...}, written as a plain INI file."""
@@ -241,13 +253,15 @@ class Overlay:
         parser.read_string(text)
         return parser
 
-    def start(self, offline=False, winedebug=None):
+    def start(self, offline=False, winedebug=None, desktop=None):
         """Starts the overlay; offline runs it without any network (loopback included) when
         the system allows a network namespace of its own; winedebug turns on Wine's traces
-        (they end up in output())."""
+        (they end up in output()); desktop runs it on that virtual desktop (on_desktop), and
+        every probe of it with it."""
         self.stdout_path = os.path.join(self.folder, "wine-output.txt")
+        self.desktop = desktop
         ensure_wineserver()
-        command = [WINE_RUN, self.exe]
+        command = [WINE_RUN, *on_desktop(desktop), self.exe]
         if offline and offline_supported():
             command = ["unshare", "-n", *command]
         env = wine_environment()
@@ -262,6 +276,10 @@ class Overlay:
         with open(self.stdout_path, encoding="utf-8", errors="replace") as handle:
             return handle.read()
 
+    def probe(self, *args, timeout=30):
+        """mbprobe on this overlay's desktop."""
+        return probe(*args, timeout=timeout, desktop=self.desktop)
+
     def _mine(self, window):
         return os.path.basename(self.folder).lower() in window["exe"].lower()
 
@@ -271,7 +289,7 @@ class Overlay:
         def find():
             if self.process.poll() is not None:
                 raise AssertionError(f"overlay exited with {self.process.returncode}: {self.output()}")
-            _, windows = probe("list")
+            _, windows = self.probe("list")
             return next((w for w in windows if self._mine(w) and w["visible"] and w["layered"]), None)
         found = wait_for(find, timeout, 0.25)
         if not found:
@@ -281,24 +299,24 @@ class Overlay:
 
     def close(self, button=IDYES, timeout=10):
         """WM_CLOSE, then answers "Confirm Exit"; returns the box as mbprobe saw it."""
-        code, _ = probe("close", self.hwnd)
+        code, _ = self.probe("close", self.hwnd)
         assert code == 0, "WM_CLOSE could not be posted"
-        code, lines = probe("answer", self.hwnd, "Confirm Exit", button, int(timeout * 1000))
+        code, lines = self.probe("answer", self.hwnd, "Confirm Exit", button, int(timeout * 1000))
         assert code == 0 and lines and lines[0]["box"], f"no Confirm Exit box: {lines}"
         return lines[0]
 
     def answer(self, title, button, timeout):
         """Clicks button of the next box titled title; true when there was one."""
-        code, lines = probe("answer", self.hwnd, title, button, int(timeout * 1000), timeout=timeout + 30)
+        code, lines = self.probe("answer", self.hwnd, title, button, int(timeout * 1000), timeout=timeout + 30)
         return code == 0 and bool(lines) and bool(lines[0]["box"])
 
     def children(self):
         """The main window's controls as mbprobe lists them (class, id, text, rect, visible)."""
-        _, lines = probe("children", self.hwnd)
+        _, lines = self.probe("children", self.hwnd)
         return lines
 
     def end_session(self):
-        code, lines = probe("endsession", self.hwnd)
+        code, lines = self.probe("endsession", self.hwnd)
         assert code == 0, lines
         return lines[0]
 
@@ -339,14 +357,21 @@ class Overlay:
     def counters(self):
         """The program's own counts of live GDI objects, device contexts, kernel handles and
         WinHTTP handles, or None when the window did not answer."""
-        code, lines = probe("counters", self.hwnd)
+        code, lines = self.probe("counters", self.hwnd)
         return lines[0] if code == 0 and lines and lines[0].get("ok") else None
 
     def stop(self):
-        """Ends the overlay if it still runs and removes its folder."""
+        """Ends the overlay if it still runs, and the virtual desktop it ran on (whose window
+        would cover the screen for later tests), and removes its folder. wine-run.sh cannot pass
+        a SIGKILL on, so both go by their command lines."""
         if self.running():
             self.process.kill()
             self.process.wait(timeout=10)
+        marks = [self.exe.encode(), f"/desktop={self.desktop},".encode()]
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            with contextlib.suppress(OSError), open(f"/proc/{pid}/cmdline", "rb") as handle:
+                if any(mark in handle.read() for mark in marks[:1 + bool(self.desktop)]):
+                    os.kill(int(pid), signal.SIGKILL)
         shutil.rmtree(self.folder, ignore_errors=True)
 
 

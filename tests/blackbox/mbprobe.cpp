@@ -1,6 +1,7 @@
 // Test helper for the black-box tests: finds overlay windows and message boxes from another
 // process in the same Wine prefix, and posts what a user or Windows would send them.
-// Every command prints one JSON object per line and ends within its time-out.
+// Every command prints one JSON object per line and ends within its time-out. Any command may
+// start with --desktop NAME to work on that desktop.
 //
 //   mbprobe screen                       the primary monitor's size
 //   mbprobe list                         every "VantorMainDialog" top-level window
@@ -17,6 +18,12 @@
 //                                        status line (id 1005) and the cache line (id 1013); appends
 //                                        a line to FILE whenever one changes, and once a second
 //                                        with whether the window thread answers (WM_NULL)
+//   mbprobe mode HWND W H MS             as an exclusive full-screen game does: the display at W x H
+//                                        for MS, then back; HWND's rectangle during and after
+//   mbprobe cover HWND MS                as a borderless game does: a top-most window over the whole
+//                                        screen, brought to the foreground; how long until HWND
+//                                        stood above it again (-1: never within MS), and whether
+//                                        the cover kept the foreground
 #include <windows.h>
 
 #include <cstdio>
@@ -197,10 +204,64 @@ int endSession(HWND window) {
     return sent && ended ? 0 : 2;
 }
 
+int mode(HWND window, int width, int height, DWORD ms) {
+    DEVMODEW wanted{};
+    wanted.dmSize = sizeof wanted;
+    wanted.dmPelsWidth = static_cast<DWORD>(width);
+    wanted.dmPelsHeight = static_cast<DWORD>(height);
+    wanted.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const LONG changed = ChangeDisplaySettingsExW(nullptr, &wanted, nullptr, CDS_FULLSCREEN, nullptr);
+    Sleep(ms);
+    const std::string during = rectJson(window);
+    const LONG restored = ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr);
+    Sleep(1000);
+    std::printf("{\"changed\":%ld,\"restored\":%ld,\"during\":%s,\"after\":%s}\n", changed, restored, during.c_str(),
+                rectJson(window).c_str());
+    return changed == DISP_CHANGE_SUCCESSFUL && restored == DISP_CHANGE_SUCCESSFUL ? 0 : 2;
+}
+
+// Whether `window` stands above `other` in the z order.
+bool standsAbove(HWND window, HWND other) {
+    for (HWND h = GetWindow(other, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
+        if (h == window) return true;
+    return false;
+}
+
+int cover(HWND overlay, DWORD ms) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HWND game = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"mbprobe cover", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(game);
+    const bool coveredAtFirst = !standsAbove(overlay, game);
+    const ULONGLONG start = GetTickCount64();
+    long long aboveAfter = -1;
+    while (GetTickCount64() - start < ms && aboveAfter < 0) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (standsAbove(overlay, game)) aboveAfter = static_cast<long long>(GetTickCount64() - start);
+        Sleep(50);
+    }
+    std::printf("{\"covered_at_first\":%s,\"above_after_ms\":%lld,\"foreground_kept\":%s}\n",
+                coveredAtFirst ? "true" : "false", aboveAfter, GetForegroundWindow() == game ? "true" : "false");
+    DestroyWindow(game);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    // --desktop NAME: work on that desktop (a Wine virtual desktop the overlay runs on), before
+    // this thread has any window.
+    if (argc > 3 && std::wstring(argv[1]) == L"--desktop") {
+        HDESK desktop = OpenDesktopW(argv[2], 0, FALSE, GENERIC_ALL);
+        if (!desktop || !SetThreadDesktop(desktop)) {
+            std::fprintf(stderr, "mbprobe: no desktop %ls\n", argv[2]);
+            return 3;
+        }
+        argc -= 2;
+        argv += 2;
+    }
     std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"list") return list();
     if (command == L"screen") {
@@ -219,9 +280,13 @@ int wmain(int argc, wchar_t** argv) {
         return sample(parseWindow(argv[2]), static_cast<DWORD>(_wtoi(argv[3])), static_cast<DWORD>(_wtoi(argv[4])),
                       argv[5]);
     }
+    if (command == L"mode" && argc == 6) {
+        return mode(parseWindow(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), static_cast<DWORD>(_wtoi(argv[5])));
+    }
+    if (command == L"cover" && argc == 4) return cover(parseWindow(argv[2]), static_cast<DWORD>(_wtoi(argv[3])));
     std::fprintf(
         stderr,
         "usage: mbprobe screen | list | close HWND | answer HWND TITLE ID MS | endsession HWND | children HWND | "
-        "popups HWND | counters HWND | sample HWND STEP TOTAL FILE\n");
+        "popups HWND | counters HWND | sample HWND STEP TOTAL FILE | mode HWND W H MS | cover HWND MS\n");
     return 64;
 }

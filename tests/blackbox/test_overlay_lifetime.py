@@ -77,7 +77,8 @@ class StartAndSettings(OverlayTestCase):
         ini = overlay.read_ini()
         self.assertIsNotNone(ini, "the settings file was not written")
         self.assertEqual(dict(ini["Window"]), {"Left": "100", "Top": "100", "Right": "550", "Bottom": "800",
-                                               "Opacity": "75", "TextScale": "100", "ClickThroughMode": "0"})
+                                               "RectDpi": "96", "Opacity": "75", "TextScale": "100",
+                                               "ClickThroughMode": "0"})
         self.assertEqual(dict(ini["Hotkeys"]), {"ClickThrough": "66", "ClickThroughMods": "6", "Visibility": "66",
                                                 "VisibilityMods": "2", "BossMenu": "65", "BossMenuMods": "2"})
         self.assertFalse(ini.has_section("Selection"))
@@ -113,6 +114,32 @@ class StartAndSettings(OverlayTestCase):
         self.assertEqual(overlay.wait(10), 0)
         ini = overlay.read_ini()
         self.assertEqual([int(ini["Window"][k]) for k in ("Left", "Top", "Right", "Bottom")], [300, 200, 700, 800])
+
+
+class DisplayAndOrder(OverlayTestCase):
+    def test_a_games_display_mode_moves_the_overlay_only_while_it_lasts(self):
+        chosen = [1300, 300, 1750, 1000]
+        overlay = self.overlay({"Window": dict(zip(("Left", "Top", "Right", "Bottom"), chosen)),
+                                "Network": network_section(self.simulator().url, self.ntp().port)})
+        overlay.start(desktop="mbmode")
+        self.assertEqual(overlay.window()["rect"], chosen)
+        _, lines = overlay.probe("mode", overlay.hwnd, 800, 600, 3000, timeout=60)
+        self.assertEqual((lines[0]["changed"], lines[0]["restored"]), (0, 0), "the display mode did not change")
+        self.assertEqual(lines[0]["during"], [350, 0, 800, 600])
+        self.assertEqual(lines[0]["after"], chosen)
+        self.closed_in(overlay, 5)
+        ini = overlay.read_ini()
+        self.assertEqual([int(ini["Window"][k]) for k in ("Left", "Top", "Right", "Bottom")], chosen)
+
+    def test_a_topmost_full_screen_window_of_another_program_is_overlaid_again_without_losing_the_focus(self):
+        overlay = self.overlay({"Network": network_section(self.simulator().url, self.ntp().port)})
+        overlay.start()
+        overlay.window()
+        _, lines = overlay.probe("cover", overlay.hwnd, 4000)
+        self.assertTrue(lines[0]["covered_at_first"], lines)
+        self.assertIn(lines[0]["above_after_ms"], range(0, 2001), lines)
+        self.assertTrue(lines[0]["foreground_kept"], lines)
+        self.closed_in(overlay, 5)
 
 
 class RunningAndClosing(OverlayTestCase):

@@ -5,12 +5,10 @@
 #include <vector>
 
 #include "app/app_constants.h"
-#include "core/dpi_scale.h"
 #include "core/win/window_thunk.h"
 #include "desktop/help_text.h"
 #include "desktop/settings_values.h"
 #include "desktop/win/centered_message_box.h"
-#include "desktop/win/dpi_awareness.h"
 #include "desktop/win/monitor_fit.h"
 #include "resource_ids.h"
 
@@ -82,27 +80,23 @@ bool TrackerApp::registerMainWindowClass() {
 
 bool TrackerApp::createMainWindow() {
     settings_.load();
-    // Before any window of the process exists, or it has no effect.
-    if (settings_.highDpi) declarePerMonitorDpiAwareness();
     if (!registerMainWindowClass()) return false;
+    // Right before the window: the thread's awareness decides the window's. A process-wide call
+    // at this point may be refused, as COM and the common controls have made windows already.
+    if (settings_.highDpi) dpiAwareness_.emplace();
 
-    const RECT saved{settings_.left, settings_.top, settings_.right, settings_.bottom};
-    const RECT rect = clampRectToMonitor(saved);
+    placement_.choose({settings_.left, settings_.top, settings_.right, settings_.bottom}, settings_.rectDpi);
+    const RECT rect = placement_.placement(settings_.rectDpi);
     // The window binds this object at WM_NCCREATE (window_ is set there).
     if (!::CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kMainWindowTitle, kMainWindowStyle, rect.left,
                            rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                            ::GetModuleHandleW(nullptr), this)) {
         return false;
     }
-    look_.dpi = windowDpi(window_, settings_.highDpi);
-    // A saved rectangle is in screen pixels already; the default one grows with the DPI.
-    if (!settings_.windowRectSaved && look_.dpi != kDesignDpi) {
-        const RECT grown = clampRectToMonitor({saved.left, saved.top,
-                                               saved.left + scaleForDpi(saved.right - saved.left, look_.dpi),
-                                               saved.top + scaleForDpi(saved.bottom - saved.top, look_.dpi)});
-        ::SetWindowPos(window_, nullptr, grown.left, grown.top, grown.right - grown.left, grown.bottom - grown.top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    look_.perMonitorDpi = settings_.highDpi && isPerMonitorAware(window_);
+    look_.dpi = windowDpi(window_, look_.perMonitorDpi);
+    // The rectangle was taken at its own DPI (the default one at 96): its size follows the window's.
+    moveWindowTo(window_, placement_.placement(look_.dpi), false);
     ::ShowWindow(window_, SW_SHOW);
     ::UpdateWindow(window_);
     createControls();
@@ -128,7 +122,7 @@ void TrackerApp::createControls() {
         bossView_.setClickThrough(true);
     }
     layoutControls();
-    snapToMonitor(window_, look_.clickThrough);
+    snapToMonitor(window_, !look_.clickThrough);
     tray_.create(window_, look_.dpi);
 }
 
@@ -158,11 +152,9 @@ void TrackerApp::onDestroy() {
     feed_.api().stopConnection();
     tray_.remove();
     hotkeyBar_.unregisterHotkeys();
-    RECT current{};
-    if (::GetWindowRect(window_, &current)) {
-        const RECT fitted = clampRectToMonitor(current);
-        settings_.setWindowRect(fitted.left, fitted.top, fitted.right, fitted.bottom);
-    }
+    // Where the player put it, not where a game's display mode may have pushed it for a while.
+    const RECT saved = placement_.saved();
+    settings_.setWindowRect(saved.left, saved.top, saved.right, saved.bottom, placement_.dpi());
     settings_.save();
     ::KillTimer(window_, kTimerStatus);
     ::KillTimer(window_, kTimerForeground);

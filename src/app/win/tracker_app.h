@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/win/alert_balloons.h"
@@ -27,6 +28,8 @@
 #include "app/win/tracker_feed.h"
 #include "app/win/tray_icon.h"
 #include "clock/win/ntp_clock.h"
+#include "desktop/win/dpi_awareness.h"
+#include "desktop/win/player_placement.h"
 #include "desktop/win/settings.h"
 
 namespace mb {
@@ -39,6 +42,7 @@ struct WindowLook {
     bool layoutFrozen = false;        // the selector's popup is open
     bool sessionEnding = false;       // Windows is ending the session: closing skips the question
     int dpi = 96;                     // what the fonts and the layout are sized for
+    bool perMonitorDpi = false;       // the window follows its monitor's DPI (HighDpi, and declared)
 };
 
 class TrackerApp {
@@ -109,12 +113,20 @@ private:
     // The styles of the mode, applied with the outer rectangle kept.
     void applyClickThroughStyles(bool on);
     void showHelp();
+
     // Every control's fonts and pixel sizes follow the window's DPI.
     void applyDpi(int dpi);
     void onDpiChanged(int dpi, const RECT& suggested);
+    // Once a second: back on top of a top-most window of another process that covers the
+    // whole overlay (a borderless full-screen game), without taking the focus.
+    void keepAboveCover();
+    // After sleep: the translucency, the top-most place and the pixels again.
+    void onResume();
 
     HWND window_ = nullptr;
     Settings settings_;
+    std::optional<PerMonitorDpiAwareness> dpiAwareness_;  // with HighDpi, from window creation on
+    PlayerPlacement placement_;
     NtpClock clock_;
     TrackerFeed feed_;
     BossView bossView_;

@@ -4,7 +4,6 @@
 #include "app/app_constants.h"
 #include "app/win/handle_count_query.h"
 #include "app/win/tracker_app.h"
-#include "desktop/win/monitor_fit.h"
 
 namespace mb {
 
@@ -62,20 +61,25 @@ LRESULT TrackerApp::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDOWN:
         hotkeyBar_.cancelHotkeyCapture();
         break;
+    case WM_ENTERSIZEMOVE:
+        placement_.onEnterSizeMove(window);
+        break;
     case WM_EXITSIZEMOVE:
-        snapToMonitor(window, look_.clickThrough);
+        placement_.onExitSizeMove(window, look_.dpi, look_.clickThrough);
         return 0;
     case WM_DISPLAYCHANGE:
-        // A lower resolution, a monitor unplugged or a remote session can leave the window
-        // where no screen is; in click-through it could not even be dragged back.
-        snapToMonitor(window, look_.clickThrough);
+        // A game's lower resolution, a monitor unplugged or a remote session can leave the window
+        // where no screen is (in click-through it could not even be dragged back); when the
+        // desktop comes back, so does the window.
+        placement_.restore(window, look_.dpi);
         break;
-    case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETWORKAREA) snapToMonitor(window, look_.clickThrough);
-        break;
-    case WM_DPICHANGED:  // only a per-monitor aware window gets it
+    case WM_DPICHANGED:
+        if (!look_.perMonitorDpi) break;  // Windows stretches every other window itself
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC) onResume();
+        return TRUE;
     case WM_HOTKEY:
         if (hotkeyBar_.capturing()) {
             hotkeyBar_.refuseDuplicate();

@@ -110,14 +110,18 @@ void TrayIcon::letTaskbarCreatedThrough() {
 void TrayIcon::add() {
     // A shell that is still starting (a logon with Explorer busy) refuses the icon, or takes it
     // and reports a time-out, which a modify then tells apart. Until it is in place the add is
-    // tried again every two seconds; otherwise a hidden overlay could only come back by hotkey.
-    // Later adds (a restarted shell) keep the colour shown now.
-    added_ = shell_(NIM_ADD, &data_) || shell_(NIM_MODIFY, &data_);
+    // tried again, less often each time, as each call may block while the shell is busy;
+    // otherwise a hidden overlay could only come back by hotkey. Without a taskbar there is no
+    // one to ask: its "TaskbarCreated" broadcast brings the next try. Later adds (a restarted
+    // shell) keep the colour shown now.
+    added_ = taskbarPresent_() && (shell_(NIM_ADD, &data_) || shell_(NIM_MODIFY, &data_));
     if (added_) {
         ::KillTimer(window_, kTimerTrayRetry);
-    } else {
-        ::SetTimer(window_, kTimerTrayRetry, kTrayRetryPeriodMs, nullptr);
+        retryPeriodMs_ = 0;
+        return;
     }
+    retryPeriodMs_ = retryPeriodMs_ == 0 ? kTrayRetryPeriodMs : nextTrayRetryPeriod(retryPeriodMs_);
+    ::SetTimer(window_, kTimerTrayRetry, retryPeriodMs_, nullptr);
 }
 
 void TrayIcon::update(bool dataFlowing) {
@@ -129,12 +133,14 @@ void TrayIcon::update(bool dataFlowing) {
 
 void TrayIcon::remove() {
     ::KillTimer(window_, kTimerTrayRetry);
+    retryPeriodMs_ = 0;
     if (added_) shell_(NIM_DELETE, &data_);
     added_ = false;
 }
 
 bool TrayIcon::onTaskbarCreated(UINT message) {
     if (message == 0 || message != taskbarCreatedMessage_) return false;
+    retryPeriodMs_ = 0;
     add();
     return true;
 }

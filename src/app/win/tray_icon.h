@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -23,17 +24,22 @@ public:
     // place (before create).
     using Shell = std::function<BOOL(DWORD, NOTIFYICONDATAW*)>;
     void setShell(Shell shell) { shell_ = std::move(shell); }
+    // Whether the shell's taskbar window exists (FindWindowW "Shell_TrayWnd"), or a test's answer.
+    using TaskbarProbe = std::function<bool()>;
+    void setTaskbarProbe(TaskbarProbe probe) { taskbarPresent_ = std::move(probe); }
 
     // Makes the icons for dpi, gives window its icon and learns the shell's restart broadcast.
     void create(HWND window, int dpi);
     // The icons again at another DPI; the shell hears of the new dot.
     void setDpi(int dpi);
-    // Adds the icon; while the shell refuses it, timer 6 tries again every two seconds.
+    // Adds the icon. While the shell refuses it, timer 6 tries again after 2 s, then 4, 8 ... up
+    // to 30 s; without a taskbar window the shell is not even asked.
     void add();
     // Green while data flows, otherwise red; the shell hears only of a change.
     void update(bool dataFlowing);
     void remove();
-    // A restarted shell has forgotten every icon: true for its broadcast, which adds it again.
+    // A restarted shell has forgotten every icon: true for its broadcast, which adds it again
+    // (and starts the retries at 2 s again).
     bool onTaskbarCreated(UINT message);
 
     // WM_TRAY_CALLBACK: a double-click toggles the window, a right click opens the menu.
@@ -45,6 +51,7 @@ public:
     bool showBalloon(const std::wstring& text);
 
     bool added() const { return added_; }
+    uint32_t retryPeriodMs() const { return retryPeriodMs_; }  // of the retry running now, or next
     bool helpOpen() const { return helpOpen_; }
     HICON shownIcon() const { return data_.hIcon; }
     HICON windowIcon() const { return windowIcon_.get(); }
@@ -59,12 +66,14 @@ private:
 
     HWND window_ = nullptr;
     Shell shell_ = ::Shell_NotifyIconW;
+    TaskbarProbe taskbarPresent_ = [] { return ::FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; };
     UniqueIcon windowIcon_;       // the title bar, Alt+Tab
     UniqueIcon windowSmallIcon_;  // the caption and the taskbar
     UniqueIcon connectedIcon_;    // tray: fresh data arrives
     UniqueIcon idleIcon_;         // tray: otherwise
     NOTIFYICONDATAW data_{};
-    bool added_ = false;  // the shell holds the icon
+    bool added_ = false;          // the shell holds the icon
+    uint32_t retryPeriodMs_ = 0;  // 0 until the shell first refuses the icon
     bool helpOpen_ = false;
     UINT taskbarCreatedMessage_ = 0;
 };

@@ -1,12 +1,15 @@
 // The main window's looks (compact, expanded with the settings panel, click-through), the focus
 // rules that show the panel, opacity, text scale, click-through, hiding, the boss menu and the
 // routing of the controls' notifications.
+#include <vector>
+
 #include "app/app_constants.h"
 #include "app/win/tracker_app.h"
 #include "desktop/click_through_styles.h"
 #include "desktop/settings_values.h"
 #include "desktop/window_layout.h"
 #include "desktop/win/monitor_fit.h"
+#include "desktop/win/window_order.h"
 
 namespace mb {
 namespace {
@@ -47,7 +50,26 @@ void TrackerApp::onDpiChanged(int dpi, const RECT& suggested) {
     // follows from its WM_SIZE, and once more here in case the size stayed.
     ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Without a drag (a new scale in Windows' settings, a laptop undocked) the suggestion is
+    // scaled from where the window stands and can reach past the screen's edge.
+    if (!placement_.inSizeMove()) snapToMonitor(window_, false);
     layoutControls();
+}
+
+void TrackerApp::keepAboveCover() {
+    if (!look_.visible) return;
+    RECT overlay{};
+    if (!::GetWindowRect(window_, &overlay)) return;
+    const std::vector<WindowAbove> above = visibleWindowsAbove(window_);
+    if (coveredByForeignTopmost({overlay.left, overlay.top, overlay.right, overlay.bottom}, above)) {
+        raiseToTopmost(window_);
+    }
+}
+
+void TrackerApp::onResume() {
+    ::SetLayeredWindowAttributes(window_, 0, opacityToAlpha(settings_.opacity), LWA_ALPHA);
+    if (look_.visible) raiseToTopmost(window_);
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TrackerApp::setSettingsPanelShown(bool shown) {
@@ -81,6 +103,7 @@ void TrackerApp::onKillFocus() {
 }
 
 void TrackerApp::onForegroundTimer() {
+    keepAboveCover();
     if (look_.clickThrough) return;
     const bool active = isOwnWindow(window_, ::GetForegroundWindow());
     if (active != look_.settingsPanelShown) setSettingsPanelShown(active);
@@ -134,7 +157,7 @@ void TrackerApp::applyClickThroughStyles(bool on) {
 void TrackerApp::toggleClickThrough() {
     look_.clickThrough = !look_.clickThrough;
     applyClickThroughStyles(look_.clickThrough);
-    snapToMonitor(window_, look_.clickThrough);
+    snapToMonitor(window_, !look_.clickThrough);
     layoutControls();
     bossView_.setClickThrough(look_.clickThrough);
     settings_.clickThroughMode = look_.clickThrough;
@@ -148,8 +171,7 @@ void TrackerApp::toggleVisibility() {
         return;
     }
     ::ShowWindow(window_, SW_SHOWNA);
-    // Back on top without taking the activation, so the game keeps the keyboard.
-    ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    raiseToTopmost(window_);  // without taking the activation, so the game keeps the keyboard
 }
 
 void TrackerApp::toggleBossMenu() {

@@ -57,7 +57,7 @@ void ComboBoxPopup::draw(HDC dc) const {
         ::SetTextColor(dc, entry.color);
         const std::wstring text = widenItemText(popupItemLabel(entry));
         RECT textRect = toRect(popupRowTextRect(i, rowHeight, width(), dpi));
-        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
+        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
     }
 }
 

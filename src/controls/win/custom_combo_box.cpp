@@ -148,7 +148,7 @@ void CustomComboBox::draw(HDC dc) {
         SelectScope selectFont(dc, font.get());
         ::SetTextColor(dc, selected->color);
         ::SetBkMode(dc, TRANSPARENT);
-        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | ellipsisFormat(fit));
+        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | ellipsisFormat(fit));
     }
 }
 

@@ -59,7 +59,7 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
     ::SetTextColor(dc, pl::labelColor(row));
     std::wstring label = pl::rowLabel(row.channel, row.hpPercent);
     RECT labelRect = toRect(layout.label);
-    ::DrawTextW(dc, label.c_str(), -1, &labelRect, DT_SINGLELINE | DT_VCENTER);
+    ::DrawTextW(dc, label.c_str(), -1, &labelRect, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
 
     if (layout.bar.empty()) return;  // no room for the bar beside the label
     RECT bar = toRect(layout.bar);
@@ -77,7 +77,7 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
 
     std::wstring overlay = pl::overlayText(row);
     if (overlay.empty()) return;
-    const UINT centred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    const UINT centred = DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_CENTER;
     ::SetTextColor(dc, pl::kOverlayOutline);
     // The outline is as much bolder as the text is larger.
     const int reach = scaleForDpi(1, dpi);
@@ -97,7 +97,7 @@ void drawNoRows(HDC dc, RECT client, const wchar_t* text, int dpi, FontFitCache*
     SelectScope fontScope(dc, listFont(fits, fontHeight, owned));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, pl::kNoRowsText);
-    ::DrawTextW(dc, text, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
+    ::DrawTextW(dc, text, -1, &client, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
 }
 
 void drawStrip(HDC dc, const ProgressListView& view, int count) {

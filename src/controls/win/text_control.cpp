@@ -11,7 +11,8 @@ void drawCentredText(HDC dc, int width, int height, const TextLook& look, const 
     SelectScope selectFont(dc, font.get());
     ::SetTextColor(dc, look.text);
     ::SetBkMode(dc, TRANSPARENT);
-    ::DrawTextW(dc, text.c_str(), -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER | ellipsisFormat(fit));
+    ::DrawTextW(dc, text.c_str(), -1, &client,
+                DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_CENTER | ellipsisFormat(fit));
 }
 
 }  // namespace mb

@@ -1,28 +1,46 @@
 #include "desktop/win/monitor_fit.h"
 
-#include "desktop/monitor_geometry.h"
+#include "core/dpi_scale.h"
 
 namespace mb {
+namespace {
 
-RECT clampRectToMonitor(const RECT& rect) {
-    HMONITOR monitor = ::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST);
+ScreenRect toScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT toRect(const ScreenRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    if (!::GetMonitorInfoW(monitor, &info)) return rect;
-    const RECT& m = info.rcMonitor;
-    ScreenRect fitted = clampRectToArea({rect.left, rect.top, rect.right, rect.bottom},
-                                        {m.left, m.top, m.right, m.bottom});
-    return RECT{fitted.left, fitted.top, fitted.right, fitted.bottom};
+    if (::GetMonitorInfoW(monitor, &info)) {
+        reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back(toScreenRect(info.rcMonitor));
+    }
+    return TRUE;
 }
 
-void snapToMonitor(HWND window, bool clickThrough) {
+}  // namespace
+
+std::vector<ScreenRect> currentMonitors() {
+    std::vector<ScreenRect> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, &addMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+RECT placeOnMonitors(const RECT& chosen, int rectDpi, int windowDpi) {
+    return toRect(placeChosenRect(toScreenRect(chosen), rectDpi, windowDpi, currentMonitors()));
+}
+
+RECT clampRectToMonitor(const RECT& rect) { return placeOnMonitors(rect, kDesignDpi, kDesignDpi); }
+
+void moveWindowTo(HWND window, const RECT& rect, bool mayActivate) {
     RECT current{};
-    if (!::GetWindowRect(window, &current)) return;
-    RECT fitted = clampRectToMonitor(current);
-    if (::EqualRect(&current, &fitted)) return;
-    UINT flags = SWP_NOZORDER | (clickThrough ? SWP_NOACTIVATE : 0u);
-    ::SetWindowPos(window, nullptr, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top,
-                   flags);
+    if (!::GetWindowRect(window, &current) || ::EqualRect(&current, &rect)) return;
+    const UINT flags = SWP_NOZORDER | (mayActivate ? 0u : SWP_NOACTIVATE);
+    ::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, flags);
+}
+
+void snapToMonitor(HWND window, bool mayActivate) {
+    RECT current{};
+    if (::GetWindowRect(window, &current)) moveWindowTo(window, clampRectToMonitor(current), mayActivate);
 }
 
 }  // namespace mb

@@ -67,6 +67,7 @@ constexpr IntegerKey kIntegerKeys[] = {
     integerKey<&Settings::top>(kWindow, L"Top", SettingsDefaults::top),
     integerKey<&Settings::right>(kWindow, L"Right", SettingsDefaults::right),
     integerKey<&Settings::bottom>(kWindow, L"Bottom", SettingsDefaults::bottom),
+    integerKey<&Settings::rectDpi, validRectDpi>(kWindow, L"RectDpi", kDesignDpi),
     integerKey<&Settings::opacity, clampOpacity>(kWindow, L"Opacity", SettingsDefaults::opacity),
     integerKey<&Settings::textScale, clampTextScale>(kWindow, L"TextScale", SettingsDefaults::textScale),
     integerKey<&Settings::clickThroughMode>(kWindow, L"ClickThroughMode", 0),
@@ -187,11 +188,6 @@ bool Settings::load() {
     }
     // Read, never written: only an explicit 1 turns it on.
     highDpi = ::GetPrivateProfileIntW(kWindow, L"HighDpi", 0, settingsPath.c_str()) == 1;
-    constexpr UINT kAbsent = 0x7FFFFFFF;
-    windowRectSaved = true;
-    for (const wchar_t* edge : {L"Left", L"Top", L"Right", L"Bottom"}) {
-        if (::GetPrivateProfileIntW(kWindow, edge, kAbsent, settingsPath.c_str()) == kAbsent) windowRectSaved = false;
-    }
     wchar_t boss[kLastBossMaxUnits + 1] = {};
     ::GetPrivateProfileStringW(kSelection, L"LastBoss", L"", boss, kLastBossMaxUnits + 1, settingsPath.c_str());
     // An empty or unconvertible text leaves lastBoss empty.

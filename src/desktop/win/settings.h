@@ -40,11 +40,12 @@ public:
     HotkeyBinding hotkey(HotkeyAction action) const;
     void setHotkey(HotkeyAction action, HotkeyBinding binding);
     HotkeyBindings hotkeys() const;
-    void setWindowRect(int32_t l, int32_t t, int32_t r, int32_t b) {
+    void setWindowRect(int32_t l, int32_t t, int32_t r, int32_t b, int32_t dpi) {
         left = l;
         top = t;
         right = r;
         bottom = b;
+        rectDpi = validRectDpi(dpi);
     }
 
     // Reads only the "Network" section (load does it too); for what is built before load.
@@ -67,10 +68,10 @@ public:
     int32_t top = SettingsDefaults::top;
     int32_t right = SettingsDefaults::right;
     int32_t bottom = SettingsDefaults::bottom;
+    int32_t rectDpi = kDesignDpi;  // the DPI the rectangle was taken at (written with it)
     int32_t opacity = SettingsDefaults::opacity;
     int32_t textScale = SettingsDefaults::textScale;
     bool clickThroughMode = false;
-    bool windowRectSaved = false;  // the file held all four edges; otherwise they are the defaults
     uint32_t clickThroughKey = SettingsDefaults::clickThroughKey;
     uint32_t clickThroughMods = SettingsDefaults::clickThroughMods;
     uint32_t visibilityKey = SettingsDefaults::visibilityKey;

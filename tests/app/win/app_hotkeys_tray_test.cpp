@@ -315,13 +315,32 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
     EXPECT_TRUE(::IsWindow(window)) << "No keeps it running";
 }
 
-TEST_F(AppHotkeysTray, AnIconTheShellRefusesAtStartIsAddedAgainTwoSecondsLater) {
+// The retries wait 2 s, then twice as long each time up to 30 s, ask no shell without a taskbar,
+// and start at 2 s again when a shell announces itself.
+TEST_F(AppHotkeysTray, AnIconTheShellRefusesIsTriedAgainAfterTwoSecondsThenLessOften) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(start(bench, 2));  // the add, and the modify that looks for a late icon
-    EXPECT_FALSE(bench.app->tray().added());
-    ASSERT_TRUE(pumpUntil([&] { return bench.app->tray().added(); }, 3000));
+    TrayIcon& tray = bench.app->tray();
+    EXPECT_FALSE(tray.added());
+    ASSERT_TRUE(pumpUntil([&] { return tray.added(); }, 3000));
     EXPECT_EQ(std::count_if(trayCalls.begin(), trayCalls.end(), [](const TrayCall& c) { return c.verb == NIM_ADD; }),
               2);
+
+    int calls = 0;
+    bool taskbar = true;
+    tray.setShell([&](DWORD, NOTIFYICONDATAW*) { return ++calls, FALSE; });
+    tray.setTaskbarProbe([&] { return taskbar; });
+    std::vector<uint32_t> periods;
+    for (int i = 0; i < 6; ++i) periods.push_back((tray.add(), tray.retryPeriodMs()));
+    EXPECT_EQ(periods, (std::vector<uint32_t>{2000, 4000, 8000, 16000, 30000, 30000}));
+    taskbar = false;
+    calls = 0;
+    tray.add();
+    EXPECT_EQ(calls, 0);
+    taskbar = true;
+    ::SendMessageW(bench.window(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(tray.retryPeriodMs(), 2000u);
 }
 
 TEST_F(AppHotkeysTray, ARestartedShellGetsTheIconAgainAndALogoffRemovesItAndSaves) {

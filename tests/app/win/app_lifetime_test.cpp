@@ -130,22 +130,44 @@ TEST_F(AppLifetime, CreateMainWindowFailsWhenTheClassNameIsTakenByAnotherProcedu
     EXPECT_EQ(bench.get(L"Window", L"Left"), L"<absent>") << "nothing is saved without a window";
 }
 
-TEST_F(AppLifetime, AMoveThatEndsOffTheMonitorOrADisplayChangeThatLeavesItThereSnapsBack) {
-    AppBench bench(urls.http, ntp.address());
-    ASSERT_TRUE(bench.start());
-    HWND window = bench.window();
-    const RECT monitor = test::primaryMonitorRect();
-    ::SetWindowPos(window, nullptr, monitor.right - 200, monitor.top + 50, 450, 700, SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SendMessageW(window, WM_EXITSIZEMOVE, 0, 0);
-    expectRect(windowRect(window), monitor.right - 450, monitor.top + 50, monitor.right, monitor.top + 750);
+// Where the player's own move ends (snapped back onto the monitor) is where a display change puts
+// the window again, whatever moved it meanwhile, and what the file keeps; the outer rectangle
+// after a DPI change Windows suggests stays on the monitor, and only a per-monitor aware window
+// takes one.
+TEST_F(AppLifetime, APlayersMoveIsWhereDisplayChangesPutTheWindowBackAndWhatTheFileKeeps) {
+    for (const bool highDpi : {false, true}) {
+        AppBench bench(urls.http, ntp.address());
+        if (highDpi) bench.put(L"Window", L"HighDpi", L"1");
+        ASSERT_TRUE(bench.start());
+        HWND window = bench.window();
+        const RECT monitor = test::primaryMonitorRect();
+        const int dpi = bench.app->look().dpi;
+        ::SendMessageW(window, WM_ENTERSIZEMOVE, 0, 0);
+        ::SetWindowPos(window, nullptr, monitor.right - 200, monitor.top + 50, 450, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(window, WM_EXITSIZEMOVE, 0, 0);
+        const RECT chosen{monitor.right - 450, monitor.top + 50, monitor.right, monitor.top + 750};
+        expectRect(windowRect(window), chosen.left, chosen.top, chosen.right, chosen.bottom);
 
-    // Off every monitor, as after a resolution drop or an unplugged screen.
-    for (const auto& [message, wParam] :
-         {std::pair<UINT, WPARAM>{WM_DISPLAYCHANGE, 32}, {WM_SETTINGCHANGE, SPI_SETWORKAREA}}) {
-        ::SetWindowPos(window, nullptr, monitor.right + 3000, monitor.bottom + 3000, 450, 700,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-        ::SendMessageW(window, message, wParam, 0);
-        expectRect(windowRect(window), monitor.right - 450, monitor.bottom - 700, monitor.right, monitor.bottom);
+        // Pushed aside, as by a game's lower resolution, then the display change back.
+        ::SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(window, WM_DISPLAYCHANGE, 32, 0);
+        expectRect(windowRect(window), chosen.left, chosen.top, chosen.right, chosen.bottom);
+
+        // A new scale without a drag: 1.5 times the size reaches past the screen's bottom.
+        RECT suggested{chosen.left, chosen.top + 300, chosen.left + 675, chosen.top + 300 + 1050};
+        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2),
+                       reinterpret_cast<LPARAM>(&suggested));
+        const RECT after = windowRect(window);
+        if (highDpi) {
+            EXPECT_EQ(bench.app->look().dpi, dpi * 3 / 2);
+            expectRect(after, monitor.right - 675, monitor.bottom - 1050, monitor.right, monitor.bottom);
+        } else {
+            EXPECT_EQ(bench.app->look().dpi, dpi) << "Windows stretches an unaware window itself";
+            expectRect(after, chosen.left, chosen.top, chosen.right, chosen.bottom);
+        }
+        ::DestroyWindow(window);
+        expectSavedRect(bench, chosen.left, chosen.top, chosen.right, chosen.bottom);
+        EXPECT_EQ(bench.getInt(L"Window", L"RectDpi"), dpi);
     }
 }
 
@@ -153,8 +175,11 @@ TEST_F(AppLifetime, ConfirmExitIsCentredOverTheWindowAndOnlyYesCloses) {
     AppBench bench(urls.http, ntp.address());
     ASSERT_TRUE(bench.start());
     HWND window = bench.window();
-    // At the left edge of the screen, the box may stick out: it is not kept on the monitor.
+    // Moved by the player to the left edge of the screen: the box may stick out, it is not kept
+    // on the monitor.
+    ::SendMessageW(window, WM_ENTERSIZEMOVE, 0, 0);
     ::SetWindowPos(window, nullptr, 0, 60, 200, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(window, WM_EXITSIZEMOVE, 0, 0);
 
     {
         BoxWatcher no(::GetCurrentThreadId(), L"Confirm Exit", IDNO, 5000);
@@ -183,9 +208,10 @@ TEST_F(AppLifetime, ConfirmExitIsCentredOverTheWindowAndOnlyYesCloses) {
 
 TEST_F(AppLifetime, EndingTheSessionClosesWithoutAskingAndSavesTheClampedRectangle) {
     AppBench bench(urls.http, ntp.address());
+    bench.put(L"Window", L"Left", L"-100");  // half off the screen
+    bench.put(L"Window", L"Right", L"350");
     ASSERT_TRUE(bench.start());
     HWND window = bench.window();
-    ::SetWindowPos(window, nullptr, -100, 100, 450, 700, SWP_NOZORDER | SWP_NOACTIVATE);  // half off the screen
 
     {
         // A logoff that another program cancels: the next close asks again.

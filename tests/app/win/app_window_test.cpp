@@ -375,6 +375,16 @@ TEST_F(AppWindow, HidingAndShowingKeepsThePositionAndNeverTakesTheFocus) {
     EXPECT_TRUE(::EqualRect(&before, &after));
     EXPECT_EQ(::GetForegroundWindow(), other.hwnd()) << "showing does not activate the overlay";
     EXPECT_NE(static_cast<uint32_t>(::GetWindowLongW(window, GWL_EXSTYLE)) & WS_EX_TOPMOST, 0u);
+
+    // After sleep the translucency and the top-most place come back, still without the focus.
+    ::SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+    ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(::SendMessageW(window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0), TRUE);
+    BYTE alpha = 0;
+    ::GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr);
+    EXPECT_EQ(alpha, 191);
+    EXPECT_NE(static_cast<uint32_t>(::GetWindowLongW(window, GWL_EXSTYLE)) & WS_EX_TOPMOST, 0u);
+    EXPECT_EQ(::GetForegroundWindow(), other.hwnd());
 }
 
 TEST_F(AppWindow, TheOpenPopupFreezesTheLayoutUntilItCloses) {

@@ -235,6 +235,27 @@ TEST_F(CustomComboBoxTest, PopupRowsShowHoverAndSelection) {
     EXPECT_TRUE(codes() == std::vector<int>{CBN_DROPDOWN});
 }
 
+// A name is drawn as the server sent it: "&" is no underline prefix, so "Salt&Pepper" is wider
+// than "SaltPepper" by its ampersand, in the closed box and in the popup's rows alike.
+TEST_F(CustomComboBoxTest, AnAmpersandInANameIsDrawnAsItIs) {
+    combo.addItem("Salt&Pepper", kGreen, nullptr, 0, 0);
+    combo.addItem("SaltPepper", kGreen, nullptr, 0, 0);
+    const auto inkWidth = [](const PixelCapture& pixels, RECT area) {
+        const RECT ink = inkBounds(pixels, pixels.at(area.left, area.top), area);
+        return ink.right - ink.left;
+    };
+    int closed[2] = {};
+    for (int index : {0, 1}) {
+        combo.setSelection(index);
+        closed[index] = inkWidth(screenPixels(combo.window()), {2, 2, 240, 26});
+    }
+    EXPECT_GT(closed[0], closed[1] + 4);
+    clickBox();
+    ASSERT_TRUE(combo.isOpen());
+    const PixelCapture rows = screenPixels(combo.popupWindow());
+    EXPECT_GT(inkWidth(rows, {0, 2, 278, 26}), inkWidth(rows, {0, 30, 278, 54}) + 4);
+}
+
 TEST_F(CustomComboBoxTest, ClickOnARowChoosesThenCloses) {
     addThree();
     int selectedAtSelChange = -2;

@@ -29,13 +29,13 @@ TEST(ClampRectToMonitor, FitsRectanglesOntoTheNearestMonitor) {
 TEST(SnapToMonitor, MovesAWindowBackOnlyWhenItSticksOut) {
     const RECT m = test::primaryMonitorRect();
     test::TestParentWindow window(200, 100, 300, 400);
-    snapToMonitor(window.hwnd(), false);
+    snapToMonitor(window.hwnd(), true);
     RECT r{};
     ::GetWindowRect(window.hwnd(), &r);
     expectRect(r, 200, 100, 500, 500);
 
     ::SetWindowPos(window.hwnd(), nullptr, m.right - 100, m.bottom - 50, 300, 400, SWP_NOZORDER | SWP_NOACTIVATE);
-    snapToMonitor(window.hwnd(), true);
+    snapToMonitor(window.hwnd(), false);
     ::GetWindowRect(window.hwnd(), &r);
     expectRect(r, m.right - 300, m.bottom - 400, m.right, m.bottom);
 }

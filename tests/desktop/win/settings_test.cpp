@@ -142,7 +142,7 @@ TEST_F(SettingsFile, AnEmptyLastBossLeavesAnEarlierLineUntouched) {
 
 TEST_F(SettingsFile, SaveWritesEveryKeyAndLoadReadsThemBack) {
     Settings s(path(), L"");
-    s.setWindowRect(-20, 30, 400, 900);
+    s.setWindowRect(-20, 30, 400, 900, 144);
     s.setOpacity(3);
     EXPECT_EQ(s.opacity, 10);
     s.setOpacity(64);
@@ -157,6 +157,10 @@ TEST_F(SettingsFile, SaveWritesEveryKeyAndLoadReadsThemBack) {
     s.lastBoss = "k7x2m9q4";
     EXPECT_TRUE(s.save());
     EXPECT_EQ(get(L"Window", L"Left"), L"-20");
+    EXPECT_EQ(get(L"Window", L"RectDpi"), L"144");
+    EXPECT_EQ(loaded().rectDpi, 144);
+    put(L"Window", L"RectDpi", L"0");  // no screen has it: 96, as without the key
+    EXPECT_EQ(loaded().rectDpi, 96);
     EXPECT_EQ(get(L"Window", L"ClickThroughMode"), L"0");
     EXPECT_EQ(get(L"Hotkeys", L"ClickThroughMods"), L"4294967295");
     EXPECT_EQ(get(L"Hotkeys", L"ClickThrough"), L"112");
@@ -272,7 +276,7 @@ TEST_F(SettingsFile, AFolderThatCannotBeWrittenSendsTheSettingsToTheFallback) {
     EXPECT_FALSE(Settings(stuck, L"").save());  // with nowhere else to go the failure shows
     Settings s(stuck, fallback());
     ASSERT_TRUE(s.load());
-    s.setWindowRect(10, 20, 500, 600);
+    s.setWindowRect(10, 20, 500, 600, 96);
     s.lastBoss = "boss_z";
     EXPECT_TRUE(s.save());
     EXPECT_EQ(s.settingsPath, fallback());
