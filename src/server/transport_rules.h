@@ -57,6 +57,21 @@ inline constexpr char kAppendFailedPrefix[] = "Error appending data: ";
 inline constexpr char kEmptyBody[] = "Empty response from server";
 }  // namespace probe_text
 
+// Why a transport call failed, kept beside its one way of failing (0 bytes, or no body): the
+// status of an answer other than 200, the WinHTTP (or system) error of the call that failed, or
+// a body that was empty or could not be decoded.
+struct TransportFailure {
+    enum class Kind { None, HttpStatus, CallError, Body };
+    Kind kind = Kind::None;
+    uint32_t code = 0;
+    bool operator==(const TransportFailure&) const = default;
+};
+
+// "HTTP 404"; a WinHTTP error by name and number ("the server name could not be resolved
+// (12007)", "cannot connect (12029)", "the server's certificate was refused (12175)", "timed
+// out (12002)" and the rest), "error N" for any other; "" when nothing failed.
+std::string transportFailureText(const TransportFailure& failure);
+
 // True when a Content-Encoding value names gzip anywhere, compared without case
 // ("GZIP", "x-gzip", "gzip, br"); "deflate" and the rest are passed on undecoded.
 bool contentEncodingIsGzip(std::wstring_view value);

@@ -2,6 +2,7 @@
 
 #include "app/app_constants.h"
 #include "app/win/placement.h"
+#include "core/win/utf8.h"
 #include "desktop/win/centered_message_box.h"
 
 namespace mb {
@@ -44,9 +45,15 @@ void HotkeyBar::registerHotkeys() {
     // Each one is tried whatever happened to the one before.
     for (HotkeyAction action : kHotkeyActions) {
         const HotkeyBinding bound = settings_.hotkey(action);
-        if (!::RegisterHotKey(window_, hotkeyId(action), bound.modifiers | kNoRepeat, bound.key)) {
-            showCenteredMessageBox(window_, registrationWarning(action).c_str(), L"Warning", MB_ICONWARNING);
+        failed_[actionIndex(action)] = !::RegisterHotKey(window_, hotkeyId(action), bound.modifiers | kNoRepeat,
+                                                         bound.key);
+        if (!failed_[actionIndex(action)]) continue;
+        const DWORD error = ::GetLastError();
+        if (log_) {
+            log_->write("Hotkey " + wideToUtf8(hotkeyLabel(action, bound)) + " could not be registered (error " +
+                        std::to_string(error) + ")");
         }
+        showCenteredMessageBox(window_, registrationWarning(action).c_str(), L"Warning", MB_ICONWARNING);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "controls/win/custom_button.h"
+#include "core/win/event_log.h"
 #include "desktop/key_names.h"
 #include "desktop/win/settings.h"
 #include "desktop/window_layout.h"
@@ -26,8 +27,12 @@ public:
         for (CustomButton& button : buttons_) button.setDpi(dpi);
     }
 
+    // Each failure shows its "Warning" box and is logged (log may be null).
     void registerHotkeys();
     void unregisterHotkeys();
+    void setLog(EventLog* log) { log_ = log; }
+    // The registration of the action's combination failed (last registerHotkeys).
+    bool registrationFailed(HotkeyAction action) const { return failed_[actionIndex(action)]; }
     void refreshHotkeyLabels();
 
     // The action whose button has this control id.
@@ -59,6 +64,8 @@ private:
     HWND window_ = nullptr;
     std::array<CustomButton, kHotkeyActionCount> buttons_;
     std::optional<HotkeyAction> capture_;
+    std::array<bool, kHotkeyActionCount> failed_{};
+    EventLog* log_ = nullptr;
     bool noticeOpen_ = false;  // a notice box is up; its focus loss keeps the capture
 };
 

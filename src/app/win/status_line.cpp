@@ -8,6 +8,7 @@ namespace mb {
 
 void StatusLine::create(HWND parent) {
     label_.create(parent, 0, 0, 0, 0, kIdStatusLine);
+    label_.setNotifyClicks(true);  // a click opens the status box
     label_.setText(L"Connecting...");
 }
 

@@ -95,6 +95,7 @@ bool TrackerApp::createMainWindow() {
     }
     look_.perMonitorDpi = settings_.highDpi && isPerMonitorAware(window_);
     look_.dpi = windowDpi(window_, look_.perMonitorDpi);
+    openLog();
     // The rectangle was taken at its own DPI (the default one at 96): its size follows the window's.
     moveWindowTo(window_, placement_.placement(look_.dpi), false);
     ::ShowWindow(window_, SW_SHOW);
@@ -135,7 +136,7 @@ void TrackerApp::startLiveWork() {
     clock_.synchronize(true);
     ::SetTimer(window_, kTimerNtp, kNtpRetryPeriodMs, nullptr);
     ntpTimerPeriodMs_ = kNtpRetryPeriodMs;
-    feed_.start(window_, settings_.trackerUrl);
+    feed_.start(window_, settings_.trackerUrl, log_);
 }
 
 int TrackerApp::runMessageLoop() {
@@ -145,10 +146,13 @@ int TrackerApp::runMessageLoop() {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+    if (log_) log_->write("Exit code " + std::to_string(static_cast<int>(msg.wParam)));
     return static_cast<int>(msg.wParam);
 }
 
 void TrackerApp::onDestroy() {
+    if (log_)
+        log_->write(look_.sessionEnding ? "Closing: Windows is ending the session" : "Closing: the player's choice");
     feed_.api().stopConnection();
     tray_.remove();
     hotkeyBar_.unregisterHotkeys();
@@ -176,6 +180,7 @@ void TrackerApp::confirmExit() {
 void TrackerApp::applyInitialLoad() {
     // Under the client's own lock, so the poller never sees half a URL.
     feed_.api().resetBaseUrl(settings_.trackerUrl);
+    feed_.markLoadApplied();
     bossView_.fillBossSelector();
     // Without a boss to restore or one with a fresh report nothing is selected: the selector
     // shows its first item and the list stays empty until the user picks a boss.

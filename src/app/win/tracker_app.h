@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -72,6 +73,9 @@ public:
     void toggleBossMenu();
     void runTrayCommand(TrayCommand command);
     void refreshStatusLine();
+    // The "Marrowbell status" box, once at a time: what works and what fails, one fact a line.
+    void showStatus();
+    std::string statusText();
 
     HWND window() const { return window_; }
     const WindowLook& look() const { return look_; }
@@ -85,6 +89,7 @@ public:
     const StatusLine& statusLine() const { return statusLine_; }
     TrayIcon& tray() { return tray_; }
     AlertBalloons& alerts() { return alerts_; }
+    EventLog* log() { return log_.get(); }
 
 private:
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -113,7 +118,11 @@ private:
     // The styles of the mode, applied with the outer rectangle kept.
     void applyClickThroughStyles(bool on);
     void showHelp();
-
+    // Marrowbell.log beside the settings, told to every collaborator that writes to it, and its
+    // first line: what runs where.
+    void openLog();
+    // WM_DISPLAYCHANGE and WM_DPICHANGED: the window's rectangle before and after, in the log.
+    void logWindowChange(const std::string& what, const RECT& before);
     // Every control's fonts and pixel sizes follow the window's DPI.
     void applyDpi(int dpi);
     void onDpiChanged(int dpi, const RECT& suggested);
@@ -125,6 +134,7 @@ private:
 
     HWND window_ = nullptr;
     Settings settings_;
+    std::shared_ptr<EventLog> log_;                       // shared with the workers and the clock's threads
     std::optional<PerMonitorDpiAwareness> dpiAwareness_;  // with HighDpi, from window creation on
     PlayerPlacement placement_;
     NtpClock clock_;
@@ -137,6 +147,7 @@ private:
     AlertBalloons alerts_;
     WindowLook look_;
     uint32_t ntpTimerPeriodMs_ = 0;  // the period timer 5 was last set with; 0 before
+    bool statusOpen_ = false;
 };
 
 }  // namespace mb

@@ -1,5 +1,6 @@
 // The main window's messages: each one goes to the operation or collaborator that owns it.
 #include <optional>
+#include <string>
 
 #include "app/app_constants.h"
 #include "app/win/handle_count_query.h"
@@ -67,16 +68,25 @@ LRESULT TrackerApp::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_EXITSIZEMOVE:
         placement_.onExitSizeMove(window, look_.dpi, look_.clickThrough);
         return 0;
-    case WM_DISPLAYCHANGE:
+    case WM_DISPLAYCHANGE: {
         // A game's lower resolution, a monitor unplugged or a remote session can leave the window
         // where no screen is (in click-through it could not even be dragged back); when the
         // desktop comes back, so does the window.
+        RECT before{};
+        ::GetWindowRect(window, &before);
         placement_.restore(window, look_.dpi);
+        logWindowChange("Display changed to " + std::to_string(LOWORD(lParam)) + " x " + std::to_string(HIWORD(lParam)),
+                        before);
         break;
-    case WM_DPICHANGED:
+    }
+    case WM_DPICHANGED: {
         if (!look_.perMonitorDpi) break;  // Windows stretches every other window itself
+        RECT before{};
+        ::GetWindowRect(window, &before);
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        logWindowChange("DPI changed to " + std::to_string(HIWORD(wParam)), before);
         return 0;
+    }
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMEAUTOMATIC) onResume();
         return TRUE;

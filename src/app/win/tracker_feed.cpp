@@ -1,5 +1,6 @@
 #include "app/win/tracker_feed.h"
 
+#include <ctime>
 #include <utility>
 
 #include "app/app_constants.h"
@@ -10,17 +11,21 @@ namespace {
 
 constexpr uint32_t kDataFlowingMs = 1999;  // the tray stays green this long after data was applied
 
+int64_t unixSecondsNow() { return static_cast<int64_t>(::_time64(nullptr)); }
+
 }  // namespace
 
 TrackerFeed::TrackerFeed()
     : api_(std::make_shared<ApiClient>(std::string())),
       state_(std::make_shared<TrackerState>()),
-      stop_(std::make_shared<StopSignal>()) {}
+      stop_(std::make_shared<StopSignal>()),
+      load_(std::make_shared<LoadReport>()),
+      connectionSince_(unixSecondsNow()) {}
 
 TrackerFeed::~TrackerFeed() { stop(); }
 
-void TrackerFeed::start(HWND window, const std::string& trackerUrl) {
-    const WorkerLink link{api_, state_, stop_, window, trackerUrl};
+void TrackerFeed::start(HWND window, const std::string& trackerUrl, std::shared_ptr<EventLog> log) {
+    const WorkerLink link{api_, state_, stop_, load_, std::move(log), window, trackerUrl};
     loaderThread_ = startWorker(loaderWorker, link);
     pollerThread_ = startWorker(pollerWorker, link);
 }
@@ -35,6 +40,17 @@ void TrackerFeed::stop() {
         ::WaitForSingleObject(thread->get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0);
         thread->reset();
     }
+}
+
+void TrackerFeed::setConnectionState(ConnectionState state) {
+    if (state != connectionState_) connectionSince_ = unixSecondsNow();
+    connectionState_ = state;
+}
+
+CallFailure TrackerFeed::lastFailure() {
+    if (loadApplied_) return api_->lastFailure();
+    CriticalSectionLock hold(load_->lock);
+    return load_->lastFailure;
 }
 
 bool TrackerFeed::takeDataChanged() {

@@ -25,9 +25,10 @@ public:
     TrackerFeed(const TrackerFeed&) = delete;
     TrackerFeed& operator=(const TrackerFeed&) = delete;
 
-    // Starts the loader (which posts WM_TRACKER_LOADED to window) and then the poller. A thread
-    // that cannot be created is not reported; its null handle is not waited for.
-    void start(HWND window, const std::string& trackerUrl);
+    // Starts the loader (which posts WM_TRACKER_LOADED to window) and then the poller, both
+    // writing to log when there is one. A thread that cannot be created is not reported; its
+    // null handle is not waited for.
+    void start(HWND window, const std::string& trackerUrl, std::shared_ptr<EventLog> log = nullptr);
     // Sets the stop flag and waits for both workers, kThreadStopWaitMs at most in all. A worker
     // still blocked in a request keeps what it shares alive until it returns.
     void stop();
@@ -46,8 +47,14 @@ public:
     double cacheAgeSeconds();
 
     // The window thread's view, from WM_CONNECTION_STATE and the refresh timer.
-    void setConnectionState(ConnectionState state) { connectionState_ = state; }
+    void setConnectionState(ConnectionState state);
     ConnectionState connectionState() const { return connectionState_; }
+    // Unix seconds of the PC clock when the state last changed (the start, before any change).
+    int64_t connectionSince() const { return connectionSince_; }
+    // The last failing call that explains the state: the loader's until the initial load is
+    // applied, the shared client's after it.
+    CallFailure lastFailure();
+    void markLoadApplied() { loadApplied_ = true; }
     void markDataApplied() { lastDataTick_ = ::GetTickCount(); }
     uint32_t lastDataTick() const { return lastDataTick_; }
     // Connected, and poll data applied within the last two seconds: the tray dot is green.
@@ -57,9 +64,12 @@ private:
     std::shared_ptr<ApiClient> api_;  // empty base URL until the initial load is applied
     std::shared_ptr<TrackerState> state_;
     std::shared_ptr<StopSignal> stop_;
+    std::shared_ptr<LoadReport> load_;
     UniqueKernelHandle loaderThread_;
     UniqueKernelHandle pollerThread_;
     ConnectionState connectionState_ = Disconnected;
+    int64_t connectionSince_ = 0;
+    bool loadApplied_ = false;
     uint32_t lastDataTick_ = 0;  // GetTickCount when poll data was last applied
 };
 

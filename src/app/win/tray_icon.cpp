@@ -24,6 +24,7 @@ constexpr MenuItem kMenuItems[] = {
     {2000, TrayCommand::ToggleVisibility},
     {2001, TrayCommand::Help},
     {2002, TrayCommand::Exit},
+    {2003, TrayCommand::Status},
 };
 
 // A size x size icon of one dot colour; null when the system refuses it.
@@ -114,14 +115,20 @@ void TrayIcon::add() {
     // otherwise a hidden overlay could only come back by hotkey. Without a taskbar there is no
     // one to ask: its "TaskbarCreated" broadcast brings the next try. Later adds (a restarted
     // shell) keep the colour shown now.
-    added_ = taskbarPresent_() && (shell_(NIM_ADD, &data_) || shell_(NIM_MODIFY, &data_));
+    const bool taskbar = taskbarPresent_();
+    added_ = taskbar && (shell_(NIM_ADD, &data_) || shell_(NIM_MODIFY, &data_));
     if (added_) {
+        if (log_ && retryPeriodMs_ != 0) log_->write("Tray icon added");
         ::KillTimer(window_, kTimerTrayRetry);
         retryPeriodMs_ = 0;
         return;
     }
     retryPeriodMs_ = retryPeriodMs_ == 0 ? kTrayRetryPeriodMs : nextTrayRetryPeriod(retryPeriodMs_);
     ::SetTimer(window_, kTimerTrayRetry, retryPeriodMs_, nullptr);
+    if (log_) {
+        log_->write(std::string(taskbar ? "The shell refused the tray icon" : "No taskbar for the tray icon") +
+                    "; next try in " + std::to_string(retryPeriodMs_ / 1000) + " s");
+    }
 }
 
 void TrayIcon::update(bool dataFlowing) {
@@ -157,6 +164,7 @@ UniqueMenu TrayIcon::buildMenu(bool windowVisible) const {
     ::AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, 0, kMainWindowTitle);
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[0].id, windowVisible ? L"Hide" : L"Show");
+    ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[3].id, L"Status");
     ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[1].id, L"Help");
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[2].id, L"Exit");

@@ -11,12 +11,13 @@
 #include <functional>
 #include <string>
 
+#include "core/win/event_log.h"
 #include "core/win/unique_handle.h"
 
 namespace mb {
 
 // What the user asked for through the icon.
-enum class TrayCommand { None, ToggleVisibility, Help, Exit };
+enum class TrayCommand { None, ToggleVisibility, Status, Help, Exit };
 
 class TrayIcon {
 public:
@@ -27,6 +28,8 @@ public:
     // Whether the shell's taskbar window exists (FindWindowW "Shell_TrayWnd"), or a test's answer.
     using TaskbarProbe = std::function<bool()>;
     void setTaskbarProbe(TaskbarProbe probe) { taskbarPresent_ = std::move(probe); }
+    // Where refusals and retries are told; may be null.
+    void setLog(EventLog* log) { log_ = log; }
 
     // Makes the icons for dpi, gives window its icon and learns the shell's restart broadcast.
     void create(HWND window, int dpi);
@@ -74,6 +77,7 @@ private:
     NOTIFYICONDATAW data_{};
     bool added_ = false;          // the shell holds the icon
     uint32_t retryPeriodMs_ = 0;  // 0 until the shell first refuses the icon
+    EventLog* log_ = nullptr;
     bool helpOpen_ = false;
     UINT taskbarCreatedMessage_ = 0;
 };

@@ -198,6 +198,9 @@ void TrackerApp::runTrayCommand(TrayCommand command) {
     case TrayCommand::ToggleVisibility:
         toggleVisibility();
         break;
+    case TrayCommand::Status:
+        showStatus();
+        break;
     case TrayCommand::Help:
         showHelp();
         break;
@@ -230,7 +233,11 @@ void TrackerApp::onControlCommand(WPARAM wParam) {
         }
         return;
     }
-    if (code != BN_CLICKED) return;
+    if (code != BN_CLICKED) return;  // STN_CLICKED from a label is the same code
+    if (id == kIdStatusLine) {
+        showStatus();
+        return;
+    }
     if (const std::optional<HotkeyAction> action = HotkeyBar::actionOfButton(id))
         hotkeyBar_.beginHotkeyCapture(*action);
 }

@@ -14,6 +14,19 @@ std::unique_ptr<WorkerLink> adopt(void* parameter) {
 
 bool stopping(const WorkerLink& link) { return link.stop->isSet(); }
 
+void log(const WorkerLink& link, const std::string& line) {
+    if (link.log) link.log->write(line);
+}
+
+// The loader's last failure, for the status box and (folded) for the log.
+void reportLoadFailure(const WorkerLink& link, const std::string& what, const CallFailure& failure) {
+    {
+        CriticalSectionLock hold(link.load->lock);
+        link.load->lastFailure = failure;
+    }
+    if (link.log) link.log->fold("load", what + ": " + describeFailure(failure));
+}
+
 // Fetches until it succeeds or the stop flag is set, pausing kLoaderRetryMs between
 // attempts; true on success.
 template <typename Fetch>
@@ -36,6 +49,7 @@ std::vector<const Boss*> fetchChannelsOnce(const WorkerLink& link, ApiClient& cl
         std::vector<ChannelStatus> channels;
         if (!client.fetchChannelStatus(*boss, channels)) {
             failed.push_back(boss);
+            if (!announced) reportLoadFailure(link, "Boss " + boss->id, client.lastFailure());
             continue;
         }
         CriticalSectionLock hold(link.state->stateLock);
@@ -69,9 +83,15 @@ bool StopSignal::pauseFor(uint32_t totalMs) const {
 DWORD WINAPI loaderWorker(void* parameter) {
     std::unique_ptr<WorkerLink> link = adopt(parameter);
     ApiClient client(link->trackerUrl);
+    const ULONGLONG started = ::GetTickCount64();
 
     std::vector<Boss> bosses;
-    if (!fetchUntilDone(*link, [&] { return client.fetchBosses(bosses); })) return 0;
+    const auto fetchBosses = [&] {
+        if (client.fetchBosses(bosses)) return true;
+        reportLoadFailure(*link, "Loading the boss list failed", client.lastFailure());
+        return false;
+    };
+    if (!fetchUntilDone(*link, fetchBosses)) return 0;
     {
         CriticalSectionLock hold(link->state->stateLock);
         link->state->bosses = bosses;
@@ -83,6 +103,9 @@ DWORD WINAPI loaderWorker(void* parameter) {
     std::vector<const Boss*> missing;
     for (const Boss& boss : bosses) missing.push_back(&boss);
     missing = fetchChannelsOnce(*link, client, missing, false);
+    log(*link, "Loaded " + std::to_string(bosses.size()) + " bosses in " +
+                   std::to_string(::GetTickCount64() - started) + " ms, " + std::to_string(missing.size()) +
+                   " of them without their channels for now");
 
     // Also after a stop during that pass: the boss list is stored. A window that is already
     // gone simply drops the message.
@@ -98,7 +121,14 @@ DWORD WINAPI pollerWorker(void* parameter) {
     AllStatusMap fetched;
     while (!stopping(*link)) {
         fetched.clear();
-        if (link->api->fetchAllStatus(fetched)) {
+        const bool polled = link->api->fetchAllStatus(fetched);
+        // Logged from the first poll with the tracker's address on (before the initial load
+        // the client has none): the connection's changes, each repeat counted, not written.
+        if (link->log && !link->api->baseUrlText().empty()) {
+            link->log->fold("poll",
+                            polled ? "Connected" : "Disconnected: " + describeFailure(link->api->lastFailure()));
+        }
+        if (polled) {
             CriticalSectionLock hold(link->state->stateLock);
             for (auto& [bossId, channels] : fetched) {
                 link->state->bossStatus[bossId].channels = std::move(channels);

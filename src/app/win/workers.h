@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "core/win/event_log.h"
 #include "core/win/tracker_state.h"
 #include "core/win/unique_handle.h"
 #include "server/win/api_client.h"
@@ -34,10 +35,19 @@ private:
     UniqueKernelHandle event_;  // manual-reset, signalled by set()
 };
 
+// What the loader has to tell while it runs, for the status box: its private client's last
+// failure, until the initial load is announced.
+struct LoadReport {
+    CriticalSection lock;
+    CallFailure lastFailure;
+};
+
 struct WorkerLink {
     std::shared_ptr<ApiClient> api;       // the shared client (poller and status probe)
     std::shared_ptr<TrackerState> state;  // guarded by state->stateLock
     std::shared_ptr<StopSignal> stop;     // set once at shutdown
+    std::shared_ptr<LoadReport> load;     // the loader's failures
+    std::shared_ptr<EventLog> log;        // may be null
     HWND mainWindow = nullptr;            // where the loader posts WM_TRACKER_LOADED
     std::string trackerUrl;               // base URL of the loader's private client
 };

@@ -64,24 +64,52 @@ std::optional<int64_t> queryServer(const NtpServer& server) {
     return parseNtpReply(packet.data(), static_cast<std::size_t>(received));
 }
 
+std::string serverName(const NtpServer& server) {
+    return server.service == "123" ? server.host : server.host + ":" + server.service;
+}
+
+// "Clock synchronised with pool.ntp.org: the PC clock is 3 s ahead of it".
+std::string syncedText(const std::string& server, int64_t offset) {
+    const int64_t seconds = offset < 0 ? -offset : offset;
+    std::string text = "Clock synchronised with " + server + ": the PC clock ";
+    if (offset == 0) return text + "matches it";
+    return text + "is " + std::to_string(seconds) + " s " + (offset > 0 ? "ahead of" : "behind") + " it";
+}
+
 // One round over the servers in their fixed order; stores the first usable answer.
 bool synchronizeNow(NtpClock::TimeBase& base) {
-    if (!socketLayerReady()) return false;
-    for (const NtpServer& server : base.servers) {
-        if (const std::optional<int64_t> unixTime = queryServer(server)) {
-            const int64_t system = base.systemClock();  // the PC's own clock as the reply is taken
-            CriticalSectionLock hold(base.lock);
-            const uint64_t tick = base.tick();
-            base.baseTick = tick;
-            base.lastSyncTick = tick;
-            base.baseUnixTime = *unixTime;
-            base.systemOffset = system - *unixTime;
-            base.synced = true;
-            return true;
+    std::function<void(const std::string&)> report;
+    bool synced = false;
+    std::string line;
+    if (socketLayerReady()) {
+        for (const NtpServer& server : base.servers) {
+            if (const std::optional<int64_t> unixTime = queryServer(server)) {
+                const int64_t system = base.systemClock();  // the PC's own clock as the reply is taken
+                CriticalSectionLock hold(base.lock);
+                const uint64_t tick = base.tick();
+                base.baseTick = tick;
+                base.lastSyncTick = tick;
+                base.baseUnixTime = *unixTime;
+                base.systemOffset = system - *unixTime;
+                base.synced = true;
+                base.lastServer = serverName(server);
+                report = base.report;
+                line = syncedText(base.lastServer, base.systemOffset);
+                synced = true;
+                break;
+            }
+            ::Sleep(kPauseAfterFailureMs);
         }
-        ::Sleep(kPauseAfterFailureMs);
     }
-    return false;
+    if (!synced) {
+        const int64_t system = base.systemClock();
+        CriticalSectionLock hold(base.lock);
+        base.lastFailureTime = system;
+        report = base.report;
+        line = "No time server answered (UDP port 123)";
+    }
+    if (report) report(line);  // outside the lock: the reporter takes its own
+    return synced;
 }
 
 DWORD WINAPI synchronizeThread(LPVOID parameter) {
@@ -142,6 +170,21 @@ std::optional<int64_t> NtpClock::systemOffset() {
     CriticalSectionLock hold(base_->lock);
     if (!base_->synced) return std::nullopt;
     return base_->systemOffset;
+}
+
+NtpClock::Status NtpClock::status() {
+    CriticalSectionLock hold(base_->lock);
+    Status status;
+    status.server = base_->lastServer;
+    if (base_->synced) status.offset = base_->systemOffset;
+    status.syncedTime = base_->synced ? base_->baseUnixTime : 0;
+    status.failedTime = base_->lastFailureTime;
+    return status;
+}
+
+void NtpClock::setReporter(std::function<void(const std::string&)> report) {
+    CriticalSectionLock hold(base_->lock);
+    base_->report = std::move(report);
 }
 
 }  // namespace mb

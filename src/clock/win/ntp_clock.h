@@ -45,6 +45,19 @@ public:
     // (positive: the PC clock is ahead); nothing before the first success.
     std::optional<int64_t> systemOffset();
 
+    // What the status box tells of the clock.
+    struct Status {
+        std::string server;             // of the last success ("host" or "host:port"); empty before
+        std::optional<int64_t> offset;  // systemOffset
+        int64_t syncedTime = 0;         // server time of the last success; 0 before one
+        int64_t failedTime = 0;         // system time of the last round no server answered; 0: none
+    };
+    Status status();
+
+    // Told of every round's outcome in a line of text ("Clock synchronised with ...", "No time
+    // server answered ..."), on the round's own thread. Set before the first round.
+    void setReporter(std::function<void(const std::string&)> report);
+
     // The time base with its lock. Every synchronisation thread holds it too, so a thread
     // that finishes after the clock is gone stores into state that is still alive.
     struct TimeBase {
@@ -57,6 +70,9 @@ public:
         uint64_t lastSyncTick = 0;
         int64_t systemOffset = 0;  // system clock minus server time at the last success
         bool synced = false;
+        std::string lastServer;
+        int64_t lastFailureTime = 0;
+        std::function<void(const std::string&)> report;
     };
 
 private:

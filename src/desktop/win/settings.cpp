@@ -158,7 +158,19 @@ void Settings::dropUtf8Mark() {
     // Without a fallback the file is read as it is.
     if (!fallbackIsElsewhere()) return;
     createFolderOf(fallbackPath);
-    if (replaceWhole(fallbackPath, rest)) settingsPath = fallbackPath;
+    if (replaceWhole(fallbackPath, rest)) {
+        settingsPath = fallbackPath;
+        movedThisRun_ = true;
+    }
+}
+
+std::string Settings::locationReason() const {
+    if (samePath(settingsPath, executableFolder() + L"\\" + kSettingsFileName)) return {};
+    if (movedThisRun_) return "the folder of Marrowbell.exe could not be written";
+    if (!fallbackPath.empty() && samePath(settingsPath, fallbackPath)) {
+        return "it was written last: the folder of Marrowbell.exe could not be written then";
+    }
+    return "the file named at start";
 }
 
 bool Settings::fallbackIsElsewhere() const { return !fallbackPath.empty() && !samePath(fallbackPath, settingsPath); }
@@ -174,7 +186,12 @@ bool Settings::moveToFallback() {
         if (startsWithUtf8Bom(rest)) rest.remove_prefix(kUtf8Bom.size());
         replaceWhole(fallbackPath, rest);
     }
+    if (log_)
+        log_->write("Settings moved to " + wideToUtf8(fallbackPath) + ": " + wideToUtf8(settingsPath) +
+                    " could not be written");
     settingsPath = fallbackPath;
+    movedThisRun_ = true;
+    if (log_) log_->moveTo(EventLog::besideSettings(settingsPath));
     return true;
 }
 
@@ -221,6 +238,7 @@ void Settings::loadNetwork() {
     dropUtf8Mark();
     const std::optional<std::string> urlText = readAscii(L"TrackerUrl", settingsPath);
     std::optional<std::string> url = urlText ? parseTrackerUrl(*urlText) : std::nullopt;
+    trackerUrlFromFile = url.has_value();
     if (url) trackerUrl = std::move(*url);
     // A value the file holds but that cannot be used is said so, rather than replaced silently.
     wchar_t first[2] = {};
@@ -241,17 +259,21 @@ void Settings::loadAlerts() {
 }
 
 bool Settings::save() {
-    if (writeRecord()) return true;
-    if (divertAfterFailedSave(folderAcceptsNewFile(settingsPath), fileRefusesWriting(settingsPath))) {
-        return moveToFallback() && writeRecord();
+    bool saved = writeRecord();
+    if (!saved && divertAfterFailedSave(folderAcceptsNewFile(settingsPath), fileRefusesWriting(settingsPath))) {
+        saved = moveToFallback() && writeRecord();
+    } else {
+        // Held open elsewhere for a moment: the same file again, briefly. When it stays held
+        // the record stays in memory and the next save writes all of it.
+        for (int retry = 0; !saved && retry < kLockedFileRetries; ++retry) {
+            ::Sleep(kLockedFileRetryPauseMs);
+            saved = writeRecord();
+        }
     }
-    // Held open elsewhere for a moment: the same file again, briefly. When it stays held the
-    // record stays in memory and the next save writes all of it.
-    for (int retry = 0; retry < kLockedFileRetries; ++retry) {
-        ::Sleep(kLockedFileRetryPauseMs);
-        if (writeRecord()) return true;
-    }
-    return false;
+    if (log_)
+        log_->fold("settings",
+                   saved ? "Settings saved" : "Settings could not be written to " + wideToUtf8(settingsPath));
+    return saved;
 }
 
 bool Settings::writeRecord() const {

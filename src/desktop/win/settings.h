@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/win/event_log.h"
 #include "desktop/alert_settings.h"
 #include "desktop/key_names.h"
 #include "desktop/network_settings.h"
@@ -48,6 +50,11 @@ public:
         rectDpi = validRectDpi(dpi);
     }
 
+    // Where this run's save failures and a move to the fallback are told; the log moves along.
+    void setLog(std::shared_ptr<EventLog> log) { log_ = std::move(log); }
+    // Why the file in use is not the one beside the executable; empty when it is.
+    std::string locationReason() const;
+
     // Reads only the "Network" section (load does it too); for what is built before load.
     // Like load, it first takes a UTF-8 mark off the start of the file (see dropUtf8Mark).
     void loadNetwork();
@@ -85,7 +92,8 @@ public:
     bool highDpi = false;
     // Read from "Network" only; the defaults stand unless the file holds a usable value.
     std::string trackerUrl{kDefaultTrackerUrl};
-    bool trackerUrlInvalid = false;  // the file holds a TrackerUrl that cannot be used
+    bool trackerUrlInvalid = false;   // the file holds a TrackerUrl that cannot be used
+    bool trackerUrlFromFile = false;  // the address in use is the file's, not the built-in one
     TrackerAddress trackerAddress() const;
     std::vector<NtpServerAddress> ntpServers;  // empty: the clock's own servers
     // Read from "Alerts" only; every alert is off unless the file turns it on.
@@ -104,6 +112,9 @@ private:
     bool fallbackIsElsewhere() const;
     // Every key into settingsPath; true when every write succeeded.
     bool writeRecord() const;
+
+    std::shared_ptr<EventLog> log_;
+    bool movedThisRun_ = false;  // a save or the mark's removal sent the file to the fallback
 };
 
 }  // namespace mb

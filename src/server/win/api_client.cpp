@@ -25,6 +25,10 @@ uint64_t estimatedRequestBytes(const std::string& url) { return url.size() + 100
 
 }  // namespace
 
+std::string describeFailure(const CallFailure& failure) {
+    return failure.cause.empty() ? failure.error : failure.error + ": " + failure.cause;
+}
+
 ApiClient::ApiClient(std::string url)
     : baseUrl(std::move(url)), wakeEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
@@ -33,11 +37,15 @@ ApiClient::~ApiClient() { stopConnection(); }
 void ApiClient::setLastError(const std::string& text) {
     CriticalSectionLock hold(lock);
     lastError = text;
+    lastCause.clear();
 }
 
-void ApiClient::storeError(const std::string& text) noexcept {
+void ApiClient::storeError(const std::string& text, bool withCause) noexcept {
     try {
-        setLastError(text);
+        std::string cause = withCause ? transportFailureText(lastTransportFailure()) : std::string();
+        CriticalSectionLock hold(lock);
+        lastError = text;
+        lastCause.swap(cause);
     } catch (...) {  // no memory for the text: the failed result still tells the caller
     }
 }
@@ -48,6 +56,7 @@ void ApiClient::resetBaseUrl(const std::string& url) {
     baseUrl.swap(copy);
     totalBytesReceived = totalBytesSent = lastBytesReceived = lastBytesSent = 0;
     lastError.clear();
+    lastCause.clear();
     ++urlGeneration;
     pollSucceeded = true;
     ::SetEvent(wakeEvent.get());
@@ -87,6 +96,11 @@ std::string ApiClient::lastErrorText() {
     return lastError;
 }
 
+CallFailure ApiClient::lastFailure() {
+    CriticalSectionLock hold(lock);
+    return {lastError, lastCause};
+}
+
 std::string ApiClient::baseUrlText() {
     CriticalSectionLock hold(lock);
     return baseUrl;
@@ -111,16 +125,18 @@ void ApiClient::clearLastTraffic() {
 bool ApiClient::fetchBosses(std::vector<Boss>& out) {
     // Every page is one request and counts as one: its bytes go into the totals as soon as
     // it has arrived, also when a later page fails. The list leaves the "last" figures alone.
-    const PageGetter getPage = [this](const std::string& path, std::string& body) {
+    bool networkFailed = false;
+    const PageGetter getPage = [&](const std::string& path, std::string& body) {
         const std::string url = baseUrlText() + path;
         const uint64_t received = HttpGet(url, body);
-        if (received == 0 || body.empty()) return false;
+        networkFailed = received == 0 || body.empty();
+        if (networkFailed) return false;
         addTraffic(received, estimatedRequestBytes(url), false);
         return true;
     };
     std::string error;
     const bool ok = fetchBossPages(getPage, out, error);
-    if (!ok) storeError(error);
+    if (!ok) storeError(error, networkFailed);
     return ok;
 }
 
@@ -128,11 +144,13 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
     out.clear();
     std::string error;
     uint64_t generation = 0;
+    bool networkFailed = false;
     const bool ok = runGuarded(guard_texts::kAllStatus, error, [&] {
         const std::string url = baseUrlAndGeneration(generation) + kAllStatusPath;
         std::string body;
         const uint64_t received = HttpGet(url, body);
         if (received == 0 || body.empty()) {
+            networkFailed = true;
             clearLastTraffic();
             error = kAllStatusNetworkError;
             return false;
@@ -141,13 +159,14 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
         return allStatusMemo.map(body, out, error);
     });
     recordPollOutcome(generation, ok);
-    if (!ok) storeError(error);
+    if (!ok) storeError(error, networkFailed);
     return ok;
 }
 
 bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>& out) {
     out.clear();
     std::string error;
+    bool networkFailed = false;
     const bool ok = runGuarded(guard_texts::kChannelStatus, error, [&] {
         if (boss.id.empty()) {
             error = kEmptyBossId;
@@ -157,6 +176,7 @@ bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>&
         std::string body;
         const uint64_t received = HttpGet(url, body);
         if (received == 0 || body.empty()) {
+            networkFailed = true;
             clearLastTraffic();
             error = kChannelNetworkError;
             return false;
@@ -164,13 +184,14 @@ bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>&
         addTraffic(received, estimatedRequestBytes(url), true);
         return mapChannelStatus(body, out, error);
     });
-    if (!ok) storeError(error);
+    if (!ok) storeError(error, networkFailed);
     return ok;
 }
 
 double ApiClient::probeStatus() {
     std::string error;
     double age = kUnknownCacheAge;
+    bool transportFailed = false;
     const bool ok = runGuarded(guard_texts::kProbe, error, [&] {
         const std::string base = baseUrlText();
         if (base.empty()) {
@@ -179,6 +200,7 @@ double ApiClient::probeStatus() {
         }
         const ProbeResponse response = ProbeHttpGet(base + kStatusPath);
         if (!response.ok) {
+            transportFailed = true;
             error = response.error;
             return false;
         }
@@ -186,7 +208,7 @@ double ApiClient::probeStatus() {
         return age != kUnknownCacheAge;
     });
     if (ok) return age;
-    storeError(error);
+    storeError(error, transportFailed);
     return kUnknownCacheAge;
 }
 

@@ -22,6 +22,17 @@ namespace mb {
 // The connection thread posts this to its window, wParam the ConnectionState, lParam 0.
 inline constexpr UINT kConnectionStateMessage = WM_USER + 102;
 
+// The last failing call of a client: its text, and why the transport failed when it did
+// (transportFailureText; empty when the answer came but could not be used).
+struct CallFailure {
+    std::string error;
+    std::string cause;
+    bool operator==(const CallFailure&) const = default;
+};
+
+// "error: cause", or the error alone without a cause.
+std::string describeFailure(const CallFailure& failure);
+
 // What the status line reads from a client, copied under its lock.
 struct TrafficSnapshot {
     uint64_t totalBytesReceived = 0;
@@ -61,6 +72,7 @@ public:
     // Copies under the lock, for the status line and for diagnosis.
     TrafficSnapshot trafficSnapshot();
     std::string lastErrorText();
+    CallFailure lastFailure();
     std::string baseUrlText();
 
     // Starts the connection thread when none runs; it posts the state to window at once and
@@ -78,7 +90,8 @@ private:
     bool pollsSucceeding();
     void addTraffic(uint64_t received, uint64_t sent, bool setLast);
     void clearLastTraffic();
-    void storeError(const std::string& text) noexcept;
+    // The text, with the cause of this thread's last transport failure when withCause.
+    void storeError(const std::string& text, bool withCause = false) noexcept;
 
     CriticalSection lock;  // guards everything below that the threads share
     std::string baseUrl;
@@ -87,6 +100,7 @@ private:
     uint64_t lastBytesReceived = 0;
     uint64_t lastBytesSent = 0;
     std::string lastError;
+    std::string lastCause;
     uint64_t urlGeneration = 0;  // counts the base URLs given
     bool pollSucceeded = true;   // no poll with the current URL failed since the last that worked
 

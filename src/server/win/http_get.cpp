@@ -104,6 +104,17 @@ bool responseIsGzip(HINTERNET request) {
     return contentEncodingIsGzip(std::wstring_view(value, units));
 }
 
+// Why this thread's last transport call failed (lastTransportFailure).
+thread_local TransportFailure tLastFailure;
+
+// The failure of the WinHTTP call just made, read before any handle owner closes its handle.
+TransportFailure callError() { return {TransportFailure::Kind::CallError, static_cast<uint32_t>(::GetLastError())}; }
+
+uint64_t dataFailed(TransportFailure failure) {
+    tLastFailure = failure;
+    return 0;
+}
+
 class WinHttpBody final : public BodySource {
 public:
     explicit WinHttpBody(HINTERNET request) : request_(request) {}
@@ -126,28 +137,32 @@ private:
 
 uint64_t httpGet(const std::string& url, std::string& body) {
     UrlParts parts;
-    if (!crackUrl(Utf8ToWide(url), parts)) return 0;
+    if (!crackUrl(Utf8ToWide(url), parts)) return dataFailed(callError());
     // Declared in this order, the owners close request, connection, then session.
     UniqueInternet session(openSession(kDataUserAgent, kDataTimeoutMs));
-    if (!session) return 0;
+    if (!session) return dataFailed(callError());
     UniqueInternet connection(::WinHttpConnect(session.get(), parts.host, parts.port, 0));
-    if (!connection) return 0;
+    if (!connection) return dataFailed(callError());
     UniqueInternet request(openRequest(connection.get(), parts));
-    if (!request) return 0;
+    if (!request) return dataFailed(callError());
     ::WinHttpAddRequestHeaders(request.get(), kAcceptGzipHeader, static_cast<DWORD>(-1L), WINHTTP_ADDREQ_FLAG_ADD);
-    if (!sendRequest(request.get()) || !::WinHttpReceiveResponse(request.get(), nullptr)) return 0;
+    if (!sendRequest(request.get()) || !::WinHttpReceiveResponse(request.get(), nullptr)) {
+        return dataFailed(callError());
+    }
 
     DWORD status = 0;
     queryStatus(request.get(), status);  // a failed query leaves 0, which is not 200
     const bool gzip = responseIsGzip(request.get());
-    if (status != 200) return 0;
+    if (status != 200) return dataFailed({TransportFailure::Kind::HttpStatus, status});
 
     WinHttpBody source(request.get());
     const uint64_t total = readDataBody(source, body);
-    return finishDataBody(body, total, gzip);
+    const uint64_t result = finishDataBody(body, total, gzip);
+    return result != 0 ? result : dataFailed({TransportFailure::Kind::Body, 0});
 }
 
-ProbeResponse fail(const char* text) {
+ProbeResponse fail(const char* text, TransportFailure failure = {}) {
+    tLastFailure = failure;
     ProbeResponse response;
     response.error = text;
     return response;
@@ -164,29 +179,31 @@ ProbeResponse probeHttpGet(const std::string& url) {
         return fail(probe_text::kConversionUnknown);
     }
     UrlParts parts;
-    if (!crackUrl(wideUrl, parts)) return fail(probe_text::kParseUrlFailed);
+    if (!crackUrl(wideUrl, parts)) return fail(probe_text::kParseUrlFailed, callError());
     if (parts.hostLength == 0 || parts.pathLength == 0) return fail(probe_text::kInvalidUrlComponents);
 
     UniqueInternet session(openSession(kProbeUserAgent, kProbeTimeoutMs));
-    if (!session) return fail(probe_text::kOpenSessionFailed);
+    if (!session) return fail(probe_text::kOpenSessionFailed, callError());
     UniqueInternet connection(::WinHttpConnect(session.get(), parts.host, parts.port, 0));
-    if (!connection) return fail(probe_text::kConnectFailed);
+    if (!connection) return fail(probe_text::kConnectFailed, callError());
     UniqueInternet request(openRequest(connection.get(), parts));
-    if (!request) return fail(probe_text::kOpenRequestFailed);
-    if (!sendRequest(request.get())) return fail(probe_text::kSendFailed);
-    if (!::WinHttpReceiveResponse(request.get(), nullptr)) return fail(probe_text::kReceiveFailed);
+    if (!request) return fail(probe_text::kOpenRequestFailed, callError());
+    if (!sendRequest(request.get())) return fail(probe_text::kSendFailed, callError());
+    if (!::WinHttpReceiveResponse(request.get(), nullptr)) return fail(probe_text::kReceiveFailed, callError());
 
     DWORD status = 0;
     if (queryStatus(request.get(), status) && status != 200) {
-        return fail(probeStatusErrorText(static_cast<uint32_t>(status)).c_str());
+        return fail(probeStatusErrorText(static_cast<uint32_t>(status)).c_str(),
+                    {TransportFailure::Kind::HttpStatus, status});
     }
     ProbeResponse response;
     WinHttpBody source(request.get());
     if (!readProbeBody(source, response.body, response.error)) {
+        tLastFailure = {TransportFailure::Kind::Body, 0};
         std::string().swap(response.body);
         return response;
     }
-    if (response.body.empty()) return fail(probe_text::kEmptyBody);
+    if (response.body.empty()) return fail(probe_text::kEmptyBody, {TransportFailure::Kind::Body, 0});
     response.ok = true;
     return response;
 }
@@ -195,8 +212,11 @@ ProbeResponse probeHttpGet(const std::string& url) {
 
 void setSessionOpener(SessionOpener opener) noexcept { gSessionOpener.store(opener ? opener : &winHttpOpen); }
 
+TransportFailure lastTransportFailure() noexcept { return tLastFailure; }
+
 uint64_t HttpGet(const std::string& url, std::string& body) noexcept {
     body.clear();
+    tLastFailure = {};
     try {
         const uint64_t total = httpGet(url, body);
         if (total == 0) std::string().swap(body);
@@ -208,6 +228,7 @@ uint64_t HttpGet(const std::string& url, std::string& body) noexcept {
 }
 
 ProbeResponse ProbeHttpGet(const std::string& url) noexcept {
+    tLastFailure = {};
     try {
         return probeHttpGet(url);
     } catch (...) {  // only the allocator can throw here

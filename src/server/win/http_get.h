@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "server/transport_rules.h"
+
 namespace mb {
 
 // Data endpoints: user agent "Vantor/1.0", 10 s timeouts, asks for gzip and inflates a gzip
@@ -23,6 +25,10 @@ struct ProbeResponse {
 // Status probe: user agent "Vantor/1.1", 3 s timeouts, no compression, URLs up to 2048
 // bytes, bodies up to 1048576 bytes, one error text per cause. Never throws.
 ProbeResponse ProbeHttpGet(const std::string& url) noexcept;
+
+// Why this thread's last HttpGet or ProbeHttpGet failed, beside the failure it returned (as
+// GetLastError is beside a Win32 call's); Kind::None after a success.
+TransportFailure lastTransportFailure() noexcept;
 
 // The call both transports open their session with: WinHttpOpen's parameters in plain types
 // (the result is the session handle). Replaceable so a test can see the arguments made; a

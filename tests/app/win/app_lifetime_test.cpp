@@ -233,6 +233,24 @@ TEST_F(AppLifetime, EndingTheSessionClosesWithoutAskingAndSavesTheClampedRectang
     EXPECT_EQ(bench.get(L"Window", L"Opacity"), L"75");
 }
 
+// Against an address nothing answers, a click on the status line opens the status box, which
+// says since when and why the overlay is disconnected; the log says it too, after its start line.
+TEST_F(AppLifetime, AgainstAnAddressNothingAnswersTheStatusBoxAndTheLogSayWhy) {
+    AppBench bench(test::closedPortUrl(), ntp.address());
+    ASSERT_TRUE(bench.start());
+    TrackerApp& app = *bench.app;
+    ASSERT_TRUE(pumpUntil([&] { return !app.feed().lastFailure().cause.empty(); }, 5000));
+    BoxWatcher box(::GetCurrentThreadId(), L"Marrowbell status", IDOK, 5000);
+    ::SendMessageW(app.statusLine().label().window(), WM_LBUTTONDOWN, MK_LBUTTON, 0);  // returns when it closes
+    ASSERT_TRUE(box.clicked());
+    const std::string failure = "Failed to fetch bosses - network error or empty response: cannot connect (12029)";
+    EXPECT_NE(box.text().find(L"Disconnected since "), std::wstring::npos) << box.text();
+    EXPECT_NE(box.text().find(Utf8ToWide(failure)), std::wstring::npos) << box.text();
+    const std::string log = bench.bytesOf(L"Marrowbell.log");
+    EXPECT_NE(log.find("Z Marrowbell v1.5.1 starting on Windows "), std::string::npos) << log;
+    EXPECT_NE(log.find("Z Loading the boss list failed: " + failure + "\r\n"), std::string::npos) << log;
+}
+
 TEST_F(AppLifetime, ClosingWhileTheServerIsUnreachableIsQuick) {
     AppBench bench(test::closedPortUrl(), ntp.address());
     ASSERT_TRUE(bench.start());

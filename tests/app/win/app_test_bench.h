@@ -98,11 +98,12 @@ public:
         ::GetPrivateProfileStringW(section, key, L"<absent>", buffer, 512, iniPath().c_str());
         return buffer;
     }
-    // The file as it is on disk (the profile functions may answer from their cache).
-    std::string iniBytes() const {
-        std::ifstream in(std::filesystem::path(iniPath()), std::ios::binary);
+    // A file of the folder as it is on disk (the profile functions may answer from their cache).
+    std::string bytesOf(const std::wstring& name) const {
+        std::ifstream in(std::filesystem::path(folder.file(name)), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    std::string iniBytes() const { return bytesOf(L"Marrowbell.ini"); }
     int getInt(const wchar_t* section, const wchar_t* key) const {
         return static_cast<int>(::GetPrivateProfileIntW(section, key, -99999, iniPath().c_str()));
     }

@@ -163,10 +163,37 @@ TEST_F(HttpGetTest, NetworkFailuresGiveZero) {
     EXPECT_EQ(HttpGet("", body), 0u);
 }
 
+// Why each failure came travels beside it: a name that does not resolve, a port nobody listens on,
+// a certificate for another name ("127.1" is 127.0.0.1, the certificate's name is not), a status.
+TEST_F(HttpGetTest, TheCauseOfAFailureTravelsBesideIt) {
+    const std::string httpsPort = urls.https.substr(urls.https.rfind(':'));
+    const struct {
+        std::string url;
+        const char* cause;
+    } cases[] = {
+        {"http://tracker.invalid/api/all_status", "the server name could not be resolved (12007)"},
+        {"http://127.0.0.1:1/api/all_status", "cannot connect (12029)"},
+        {"https://127.1" + httpsPort + kAllStatusPath, "the secure connection failed (12157)"},
+        {urls.http + kAllStatusPath, "HTTP 404"},
+    };
+    arm(SimFault(kAllStatusPath, "status", {{"code", 404}, {"body", "{}"}}, 2));  // for both transports
+    std::string body;
+    for (const auto& c : cases) {
+        EXPECT_EQ(HttpGet(c.url, body), 0u) << c.url;
+        EXPECT_EQ(transportFailureText(lastTransportFailure()), c.cause) << c.url;
+        EXPECT_FALSE(ProbeHttpGet(c.url).ok) << c.url;
+        EXPECT_EQ(transportFailureText(lastTransportFailure()), c.cause) << c.url;
+    }
+    EXPECT_GT(HttpGet(urls.http + kAllStatusPath, body), 0u);
+    EXPECT_EQ(lastTransportFailure(), TransportFailure{});
+}
+
 TEST_F(HttpGetTest, GivesUpOnAServerThatNeverAnswers) {
     arm(SimFault(kAllStatusPath, "hang", json::object(), 1));
     const ULONGLONG start = ::GetTickCount64();
     expectFailure("no answer");
+    // Windows says 12002; Wine passes the socket's 10060 on.
+    EXPECT_EQ(transportFailureText(lastTransportFailure()).rfind("timed out (", 0), 0u);
     const ULONGLONG elapsed = ::GetTickCount64() - start;
     EXPECT_GE(elapsed, 9000u);  // the 10 s timeouts, not forever
     EXPECT_LT(elapsed, 20000u);

@@ -31,6 +31,8 @@ public:
     RECT boxRect() const { return boxRect_; }
     RECT ownerRect() const { return ownerRect_; }
     HWND owner() const { return owner_; }
+    // The box's message (its static text, id 0xFFFF, as every message box has it).
+    std::wstring text() const { return text_; }
 
 private:
     struct Search {
@@ -58,6 +60,9 @@ private:
                 ::Sleep(100);  // the box is centred at its activation; let it settle
                 ::GetWindowRect(search.found, &boxRect_);
                 owner_ = ::GetWindow(search.found, GW_OWNER);
+                wchar_t message[4096] = {};
+                ::GetDlgItemTextW(search.found, 0xFFFF, message, 4096);
+                text_ = message;
                 ::GetWindowRect(owner_, &ownerRect_);
                 ::PostMessageW(::GetDlgItem(search.found, button_), BM_CLICK, 0, 0);
                 clicked_ = true;
@@ -73,6 +78,7 @@ private:
     RECT boxRect_{};
     RECT ownerRect_{};
     HWND owner_ = nullptr;
+    std::wstring text_;
     std::atomic<bool> clicked_{false};
     std::atomic<bool> stop_{false};
     std::thread worker_;
