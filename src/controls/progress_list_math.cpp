@@ -57,6 +57,12 @@ Rect rowRect(int32_t k, int32_t rowHeight, int32_t width) {
     return r;
 }
 
+std::optional<int32_t> rowAt(int32_t y, int32_t rowHeight, int32_t topIndex, int32_t count) {
+    if (y < 0 || rowHeight <= 0) return std::nullopt;
+    const int64_t row = int64_t{topIndex} + y / rowHeight;
+    return row < count ? std::optional<int32_t>(static_cast<int32_t>(row)) : std::nullopt;
+}
+
 int32_t rowPadding(const Rect& row) { return row.height() / 8; }
 
 Rect rowInner(const Rect& row) {

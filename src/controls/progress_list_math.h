@@ -80,6 +80,8 @@ std::optional<std::vector<int32_t>> changedDrawnRows(const std::vector<ChannelRo
                                                      int32_t visibleRows);
 // Rectangle of the k-th drawn row (k = 0 at topIndex), across the full width.
 Rect rowRect(int32_t k, int32_t rowHeight, int32_t width);
+// The row under client y (rows start at the top), or nothing below the last row.
+std::optional<int32_t> rowAt(int32_t y, int32_t rowHeight, int32_t topIndex, int32_t count);
 
 // Inside one row: padding, the rectangle the label font is fitted in, label and bar.
 struct RowLayout {

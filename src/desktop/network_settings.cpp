@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <utility>
 
 #include "controls/progress_list_text.h"
 #include "desktop/settings_text.h"
@@ -59,30 +60,25 @@ bool isPort(std::string_view text) {
     return value && *value >= 1 && *value <= 65535;
 }
 
-// "host" or "host:port" (an IPv6 host in brackets); false when either part is unusable.
-bool isAuthority(std::string_view authority) {
+// What is wrong with "host" or "host:port" (an IPv6 host in brackets); empty when nothing is.
+std::string authorityProblem(std::string_view authority) {
     std::string_view host = authority;
     std::size_t close = authority.rfind(']');
     std::size_t colon = authority.rfind(':');
     if (colon != std::string_view::npos && (close == std::string_view::npos || colon > close)) {
-        if (!isPort(authority.substr(colon + 1))) return false;
+        if (!isPort(authority.substr(colon + 1))) return "After \":\" comes the port: a number from 1 to 65535";
         host = authority.substr(0, colon);
     }
-    if (host.empty()) return false;
-    return host.front() == '[' ? isBracketedIpv6(host) : isHostName(host);
+    if (host.empty()) return "Put the server's name after the \"//\"";
+    const bool usable = host.front() == '[' ? isBracketedIpv6(host) : isHostName(host);
+    return usable ? std::string() : "The server's name may hold only letters, digits, dots and hyphens";
 }
 
-// Printable ASCII without blanks, backslashes, query or fragment marks.
-bool isPath(std::string_view path) {
-    for (char c : path) {
-        if (c <= ' ' || c > '~' || c == '?' || c == '#' || c == '\\') return false;
-    }
-    return true;
-}
+TrackerUrlCheck problem(std::string text) { return {std::nullopt, std::move(text)}; }
 
 }  // namespace
 
-std::optional<std::string> parseTrackerUrl(std::string_view text) {
+TrackerUrlCheck checkTrackerUrl(std::string_view text) {
     text = trimBlanks(text);
     std::string scheme;
     if (startsWithNoCase(text, "https://")) {
@@ -90,17 +86,23 @@ std::optional<std::string> parseTrackerUrl(std::string_view text) {
     } else if (startsWithNoCase(text, "http://")) {
         scheme = "http://";
     } else {
-        return std::nullopt;
+        return problem("Use an address that starts with https:// or http://");
     }
     std::string_view rest = text.substr(scheme.size());
+    if (rest.find('?') != std::string_view::npos) return problem("Leave out the \"?\" and what follows it");
+    if (rest.find('#') != std::string_view::npos) return problem("Leave out the \"#\" and what follows it");
     while (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
     std::size_t slash = rest.find('/');
     std::string_view authority = rest.substr(0, slash);
     std::string_view path = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash);
-    if (authority.empty() || authority.front() == ':' || !isAuthority(authority) || !isPath(path)) {
-        return std::nullopt;
+    if (authority.empty() || authority.front() == ':') return problem("Put the server's name after the \"//\"");
+    if (std::string why = authorityProblem(authority); !why.empty()) return problem(std::move(why));
+    for (char c : path) {
+        if (c <= ' ' || c > '~' || c == '\\') {
+            return problem("Leave blanks, backslashes and letters with accents out of the address");
+        }
     }
-    return scheme + std::string(rest);
+    return {scheme + std::string(rest), std::string()};
 }
 
 std::optional<std::vector<NtpServerAddress>> parseNtpServers(std::string_view text) {
@@ -126,9 +128,9 @@ std::optional<std::vector<NtpServerAddress>> parseNtpServers(std::string_view te
 std::wstring_view emptyListText(TrackerAddress address) {
     switch (address) {
     case TrackerAddress::Placeholder:
-        return L"Set your tracker in Marrowbell.ini";
+        return L"Click here to set your tracker";
     case TrackerAddress::Invalid:
-        return L"Tracker address invalid: see Marrowbell.ini";
+        return L"Tracker address invalid: click here to fix it";
     case TrackerAddress::Usable:
         break;
     }

@@ -21,9 +21,9 @@ inline constexpr std::string_view kDefaultTrackerUrl = kBuiltInTrackerUrl;
 // Where the tracker address in use came from, for what the empty channel list says.
 enum class TrackerAddress { Usable, Placeholder, Invalid };
 
-// "Unknown" while the address can work; otherwise what to do about it: "Set your tracker in
-// Marrowbell.ini" for the placeholder, "Tracker address invalid: see Marrowbell.ini" for a
-// TrackerUrl the file holds but that is unusable.
+// "Unknown" while the address can work; otherwise what to do about it, which a click on the list
+// does: "Click here to set your tracker" for the placeholder, "Tracker address invalid: click
+// here to fix it" for a TrackerUrl the file holds but that is unusable.
 std::wstring_view emptyListText(TrackerAddress address);
 
 // One NTP server: a host name or IPv4 address and the UDP service (port) to ask.
@@ -36,8 +36,13 @@ struct NtpServerAddress {
 inline constexpr std::size_t kMaxNtpServers = 4;
 
 // An absolute http or https URL without query or fragment, trailing slashes removed and the
-// scheme in lower case. Anything else gives no value.
-std::optional<std::string> parseTrackerUrl(std::string_view text);
+// scheme in lower case; for anything else, the one line that says what to change.
+struct TrackerUrlCheck {
+    std::optional<std::string> url;
+    std::string problem;  // empty when url has a value
+};
+TrackerUrlCheck checkTrackerUrl(std::string_view text);
+inline std::optional<std::string> parseTrackerUrl(std::string_view text) { return checkTrackerUrl(text).url; }
 
 // One to four comma-separated "host" or "host:port" entries (blanks around entries allowed),
 // port 1 to 65535, "123" when absent. One bad entry makes the whole value unusable.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace mb {
 namespace {
 
@@ -16,8 +19,8 @@ TEST(TrackerUrl, TheBuiltInAddressIsUsableAndTheEmptyListSaysWhatToDo) {
     // A build for a community's own tracker (MB_TRACKER_URL) must give an address that works.
     EXPECT_EQ(parseTrackerUrl(kDefaultTrackerUrl), std::string(kDefaultTrackerUrl));
     EXPECT_EQ(emptyListText(TrackerAddress::Usable), L"Unknown");
-    EXPECT_EQ(emptyListText(TrackerAddress::Placeholder), L"Set your tracker in Marrowbell.ini");
-    EXPECT_EQ(emptyListText(TrackerAddress::Invalid), L"Tracker address invalid: see Marrowbell.ini");
+    EXPECT_EQ(emptyListText(TrackerAddress::Placeholder), L"Click here to set your tracker");
+    EXPECT_EQ(emptyListText(TrackerAddress::Invalid), L"Tracker address invalid: click here to fix it");
 }
 
 TEST(TrackerUrl, DropsTrailingSlashesAndNormalisesTheScheme) {
@@ -27,29 +30,39 @@ TEST(TrackerUrl, DropsTrailingSlashesAndNormalisesTheScheme) {
     EXPECT_EQ(parseTrackerUrl("  http://host  "), "http://host");
 }
 
-TEST(TrackerUrl, RejectsEverythingElse) {
-    for (const char* bad : {"",
-                            "tracker.example.org",
-                            "ftp://host",
-                            "https://",
-                            "https:///path",
-                            "https://:80",
-                            "https://host:",
-                            "https://host:0",
-                            "https://host:65536",
-                            "https://host:12x",
-                            "https://user@host",
-                            "https://host/a b",
-                            "https://host/?q=1",
-                            "https://host#x",
-                            "https://ho st",
-                            "https://-host",
-                            "https://host..example",
-                            "https://host\\x",
-                            "https://[zz::1]",
-                            "http//host",
-                            "https:/host"}) {
+// Everything else is refused with the one line that says what to change.
+TEST(TrackerUrl, RejectsEverythingElseSayingWhatToChange) {
+    const std::string scheme = "Use an address that starts with https:// or http://";
+    const std::string name = "Put the server's name after the \"//\"";
+    const std::string port = "After \":\" comes the port: a number from 1 to 65535";
+    const std::string letters = "The server's name may hold only letters, digits, dots and hyphens";
+    const std::string path = "Leave blanks, backslashes and letters with accents out of the address";
+    const std::pair<const char*, std::string> cases[] = {
+        {"", scheme},
+        {"tracker.example.org", scheme},
+        {"ftp://host", scheme},
+        {"https://", name},
+        {"https:///path", name},
+        {"https://:80", name},
+        {"https://host:", port},
+        {"https://host:0", port},
+        {"https://host:65536", port},
+        {"https://host:12x", port},
+        {"https://user@host", letters},
+        {"https://host/a b", path},
+        {"https://host/?q=1", "Leave out the \"?\" and what follows it"},
+        {"https://host#x", "Leave out the \"#\" and what follows it"},
+        {"https://ho st", letters},
+        {"https://-host", letters},
+        {"https://host..example", letters},
+        {"https://host\\x", letters},
+        {"https://[zz::1]", letters},
+        {"http//host", scheme},
+        {"https:/host", scheme},
+    };
+    for (const auto& [bad, why] : cases) {
         EXPECT_FALSE(parseTrackerUrl(bad).has_value()) << bad;
+        EXPECT_EQ(checkTrackerUrl(bad).problem, why) << bad;
     }
 }
 

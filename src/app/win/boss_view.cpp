@@ -12,7 +12,7 @@
 
 namespace mb {
 
-BossView::BossView(TrackerState& state, NtpClock& clock) : state_(state), clock_(clock) {}
+BossView::BossView(TrackerState& state, NtpClock& clock) : state_(&state), clock_(clock) {}
 
 void BossView::create(HWND parent, int textScale, const std::wstring& emptyText, bool withBanner) {
     selector_.create(parent, 0, 0, 0, 0, kIdBossSelector);
@@ -64,9 +64,9 @@ void BossView::fillBossSelector() {
     selector_.clearItems();
     selectorBosses_.clear();
     const int64_t now = clock_.now();
-    CriticalSectionLock hold(state_.stateLock);
-    for (const Boss& boss : state_.bosses) {
-        const SelectorCounts counts = selectorCounts(state_.bossStatus, boss.id, now);
+    CriticalSectionLock hold(state_->stateLock);
+    for (const Boss& boss : state_->bosses) {
+        const SelectorCounts counts = selectorCounts(state_->bossStatus, boss.id, now);
         selectorBosses_.push_back(std::make_unique<Boss>(boss));
         selector_.addItem(boss.name, counts.color, selectorBosses_.back().get(), counts.fresh, counts.total);
     }
@@ -74,10 +74,10 @@ void BossView::fillBossSelector() {
 
 void BossView::refreshBossSelectorCounts() {
     const int64_t now = clock_.now();
-    CriticalSectionLock hold(state_.stateLock);
-    const size_t count = std::min(state_.bosses.size(), static_cast<size_t>(selector_.itemCount()));
+    CriticalSectionLock hold(state_->stateLock);
+    const size_t count = std::min(state_->bosses.size(), static_cast<size_t>(selector_.itemCount()));
     for (size_t i = 0; i < count; ++i) {
-        const SelectorCounts counts = selectorCounts(state_.bossStatus, state_.bosses[i].id, now);
+        const SelectorCounts counts = selectorCounts(state_->bossStatus, state_->bosses[i].id, now);
         selector_.updateItem(static_cast<int>(i), counts.color, counts.fresh, counts.total);
     }
     selector_.refresh();
@@ -86,13 +86,13 @@ void BossView::refreshBossSelectorCounts() {
 std::optional<size_t> BossView::initialChoice(const std::string& lastBoss) {
     std::optional<size_t> chosen;
     {
-        CriticalSectionLock hold(state_.stateLock);
-        if (!lastBoss.empty()) chosen = findBossIndex(state_.bosses, lastBoss);
+        CriticalSectionLock hold(state_->stateLock);
+        if (!lastBoss.empty()) chosen = findBossIndex(state_->bosses, lastBoss);
     }
     if (chosen) return chosen;
     const int64_t now = clock_.now();
-    CriticalSectionLock hold(state_.stateLock);
-    return firstBossWithFreshReport(state_.bosses, state_.bossStatus, now);
+    CriticalSectionLock hold(state_->stateLock);
+    return firstBossWithFreshReport(state_->bosses, state_->bossStatus, now);
 }
 
 void BossView::select(size_t index) {
@@ -102,7 +102,7 @@ void BossView::select(size_t index) {
 std::optional<std::string> BossView::onBossSelected() {
     const auto* boss = static_cast<const Boss*>(selector_.selectedData());
     if (!boss) return std::nullopt;
-    state_.selectedBossId = boss->id;
+    state_->selectedBossId = boss->id;
     selected_ = *boss;
     countdownAt_.reset();
     title_.setText(Utf8ToWide(boss->name));
@@ -112,10 +112,10 @@ std::optional<std::string> BossView::onBossSelected() {
 
 void BossView::rebuildChannelRows() {
     // Held until the list has its rows, so what it shows is one consistent poll.
-    CriticalSectionLock hold(state_.stateLock);
-    auto entry = state_.selectedBossId.empty() ? state_.bossStatus.end()
-                                               : state_.bossStatus.find(state_.selectedBossId);
-    if (entry == state_.bossStatus.end()) {
+    CriticalSectionLock hold(state_->stateLock);
+    auto entry = state_->selectedBossId.empty() ? state_->bossStatus.end()
+                                                : state_->bossStatus.find(state_->selectedBossId);
+    if (entry == state_->bossStatus.end()) {
         list_.clearRows();
         rowsFor_.clear();
         return;
@@ -124,8 +124,8 @@ void BossView::rebuildChannelRows() {
     const std::vector<ChannelStatus>& reports = entry->second.channels;
     // The rows follow the reports and their freshness alone: when neither changed since the
     // list got its rows, building them again would give the same rows.
-    if (rowsFor_ == state_.selectedBossId && reports == rowsFrom_ && sameFreshness(reports, rowsBuiltAt_, now)) return;
-    rowsFor_ = state_.selectedBossId;
+    if (rowsFor_ == state_->selectedBossId && reports == rowsFrom_ && sameFreshness(reports, rowsBuiltAt_, now)) return;
+    rowsFor_ = state_->selectedBossId;
     rowsFrom_ = reports;
     rowsBuiltAt_ = now;
     list_.setRows(buildChannelRows(reports, now));
@@ -143,8 +143,8 @@ void BossView::refreshSpawnCountdown() {
 void BossView::refreshCacheAge() {
     double age = -1.0;
     {
-        CriticalSectionLock hold(state_.stateLock);
-        age = state_.cacheAgeSeconds;
+        CriticalSectionLock hold(state_->stateLock);
+        age = state_->cacheAgeSeconds;
     }
     if (cacheAgeShown_ == age) return;
     cacheAgeShown_ = age;
@@ -168,6 +168,20 @@ void BossView::showBanner(const std::wstring* line) {
 void BossView::clear() {
     selector_.clearItems();
     selectorBosses_.clear();
+}
+
+void BossView::restart(TrackerState& state, const std::wstring& emptyText) {
+    clear();
+    state_ = &state;
+    selected_.reset();
+    title_.setText(L"");
+    list_.setEmptyText(emptyText);
+    list_.clearRows();
+    rowsFor_.clear();
+    countdownAt_.reset();
+    cacheAgeShown_ = std::numeric_limits<double>::quiet_NaN();
+    refreshSpawnCountdown();
+    refreshCacheAge();
 }
 
 }  // namespace mb

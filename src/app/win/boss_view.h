@@ -62,6 +62,10 @@ public:
     const std::optional<Boss>& selectedBoss() const { return selected_; }
     // The items go before the records they point to, so nothing points at freed memory.
     void clear();
+    // Another tracker: nothing selected or shown, the list saying emptyText until the rows of
+    // the new state come.
+    void restart(TrackerState& state, const std::wstring& emptyText);
+    void setEmptyText(const std::wstring& text) { list_.setEmptyText(text); }
     // The banner shows this line over the list, or goes when there is none.
     void showBanner(const std::wstring* line);
 
@@ -73,7 +77,7 @@ public:
     const BannerLabel& banner() const { return banner_; }
 
 private:
-    TrackerState& state_;
+    TrackerState* state_;  // the feed's, replaced when the tracker changes
     NtpClock& clock_;
     CustomComboBox selector_;
     ProgressList list_;

@@ -196,7 +196,8 @@ void TrackerApp::onBossSelected() {
     if (std::optional<std::string> id = bossView_.onBossSelected()) settings_.lastBoss = std::move(*id);
 }
 
-void TrackerApp::onConnectionState(WPARAM state) {
+void TrackerApp::onConnectionState(WPARAM state, LPARAM generation) {
+    if (static_cast<uint64_t>(generation) != feed_.generation()) return;  // from the tracker before
     feed_.setConnectionState(static_cast<ConnectionState>(state));
     refreshStatusLine();
     tray_.update(feed_.dataFlowing());

@@ -75,6 +75,12 @@ public:
     void refreshStatusLine();
     // The "Marrowbell status" box, once at a time: what works and what fails, one fact a line.
     void showStatus();
+    // The "Tracker address" dialog, once at a time; an address it accepts is used at once.
+    void editTrackerAddress();
+    // Writes the address (empty: the built-in one) and restarts the feed with it: the selector
+    // and the list empty, Disconnected, then rows as at start. Clock, hotkeys, tray and the
+    // other settings stay as they are.
+    void useTracker(const std::string& url);
     std::string statusText();
 
     HWND window() const { return window_; }
@@ -100,7 +106,7 @@ private:
     void startLiveWork();
     void onDestroy();
     void confirmExit();
-    void onConnectionState(WPARAM state);
+    void onConnectionState(WPARAM state, LPARAM generation);
     void onTimer(UINT_PTR id);
     void onRefreshTimer();
     void onForegroundTimer();
@@ -148,6 +154,7 @@ private:
     WindowLook look_;
     uint32_t ntpTimerPeriodMs_ = 0;  // the period timer 5 was last set with; 0 before
     bool statusOpen_ = false;
+    bool addressOpen_ = false;  // the "Tracker address" dialog is up
 };
 
 }  // namespace mb

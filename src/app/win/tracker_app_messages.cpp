@@ -107,10 +107,10 @@ LRESULT TrackerApp::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         runTrayCommand(tray_.onNotify(wParam, lParam, look_.visible));
         return 0;
     case kTrackerLoadedMessage:
-        applyInitialLoad();
+        if (static_cast<uint64_t>(wParam) == feed_.generation()) applyInitialLoad();  // else a tracker before
         return 0;
     case kConnectionStateMessageId:
-        onConnectionState(wParam);
+        onConnectionState(wParam, lParam);
         return 0;
     default:
         if (tray_.onTaskbarCreated(message)) return 0;

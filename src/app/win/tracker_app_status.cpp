@@ -1,4 +1,5 @@
 // What the overlay tells when it does not work: the status box and Marrowbell.log.
+#include <optional>
 #include <string>
 
 #include "app/app_constants.h"
@@ -6,7 +7,9 @@
 #include "core/log_line.h"
 #include "core/win/utf8.h"
 #include "desktop/status_report.h"
+#include "desktop/network_settings.h"
 #include "desktop/win/centered_message_box.h"
+#include "desktop/win/tracker_address_dialog.h"
 
 namespace mb {
 namespace {
@@ -78,6 +81,30 @@ std::string TrackerApp::statusText() {
     facts.perMonitorDpi = look_.perMonitorDpi;
     facts.logPath = log_ ? wideToUtf8(log_->path()) : std::string();
     return statusReportText(facts);
+}
+
+void TrackerApp::editTrackerAddress() {
+    if (addressOpen_) return;
+    addressOpen_ = true;
+    const std::optional<std::string> chosen = askTrackerAddress(window_, settings_.trackerUrl);
+    addressOpen_ = false;
+    if (!chosen) return;
+    // The address in use again changes nothing (an unusable one in the file still goes).
+    const bool same = chosen->empty() ? !settings_.trackerUrlFromFile : *chosen == settings_.trackerUrl;
+    if (same && !settings_.trackerUrlInvalid) return;
+    useTracker(*chosen);
+}
+
+void TrackerApp::useTracker(const std::string& url) {
+    settings_.saveTrackerUrl(url);
+    if (log_) {
+        log_->write("Tracker changed to " + withoutCredentials(settings_.trackerUrl) +
+                    (settings_.trackerUrlFromFile ? " (Marrowbell.ini)" : " (built in)"));
+    }
+    feed_.restart(window_, settings_.trackerUrl, log_);
+    bossView_.restart(feed_.state(), std::wstring(emptyListText(settings_.trackerAddress())));
+    refreshStatusLine();
+    tray_.update(feed_.dataFlowing());
 }
 
 void TrackerApp::showStatus() {

@@ -25,7 +25,7 @@ TrackerFeed::TrackerFeed()
 TrackerFeed::~TrackerFeed() { stop(); }
 
 void TrackerFeed::start(HWND window, const std::string& trackerUrl, std::shared_ptr<EventLog> log) {
-    const WorkerLink link{api_, state_, stop_, load_, std::move(log), window, trackerUrl};
+    const WorkerLink link{api_, state_, stop_, load_, std::move(log), window, trackerUrl, generation_};
     loaderThread_ = startWorker(loaderWorker, link);
     pollerThread_ = startWorker(pollerWorker, link);
 }
@@ -51,6 +51,20 @@ CallFailure TrackerFeed::lastFailure() {
     if (loadApplied_) return api_->lastFailure();
     CriticalSectionLock hold(load_->lock);
     return load_->lastFailure;
+}
+
+void TrackerFeed::restart(HWND window, const std::string& trackerUrl, std::shared_ptr<EventLog> log) {
+    api_->stopConnection();
+    stop();
+    ++generation_;
+    api_ = std::make_shared<ApiClient>(std::string(), static_cast<uintptr_t>(generation_));
+    state_ = std::make_shared<TrackerState>();
+    stop_ = std::make_shared<StopSignal>();
+    load_ = std::make_shared<LoadReport>();
+    setConnectionState(Disconnected);
+    loadApplied_ = false;
+    lastDataTick_ = 0;
+    start(window, trackerUrl, std::move(log));
 }
 
 bool TrackerFeed::takeDataChanged() {

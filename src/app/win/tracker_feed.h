@@ -32,6 +32,13 @@ public:
     // Sets the stop flag and waits for both workers, kThreadStopWaitMs at most in all. A worker
     // still blocked in a request keeps what it shares alive until it returns.
     void stop();
+    // Another tracker: the client's connection thread and the workers stop (bounded waits, as
+    // at exit), then everything starts afresh for the next generation: a new client, state,
+    // stop signal and load report, the connection Disconnected. Whatever an old worker still
+    // holds stays its own, and its messages carry the old generation.
+    void restart(HWND window, const std::string& trackerUrl, std::shared_ptr<EventLog> log);
+    // Which tracker the messages are for: WM_TRACKER_LOADED's wParam, WM_CONNECTION_STATE's lParam.
+    uint64_t generation() const { return generation_; }
 
     // The shared client and state; the state is guarded by its stateLock.
     ApiClient& api() { return *api_; }
@@ -67,6 +74,7 @@ private:
     std::shared_ptr<LoadReport> load_;
     UniqueKernelHandle loaderThread_;
     UniqueKernelHandle pollerThread_;
+    uint64_t generation_ = 0;
     ConnectionState connectionState_ = Disconnected;
     int64_t connectionSince_ = 0;
     bool loadApplied_ = false;

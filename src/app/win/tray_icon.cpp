@@ -21,10 +21,8 @@ struct MenuItem {
     TrayCommand command;
 };
 constexpr MenuItem kMenuItems[] = {
-    {2000, TrayCommand::ToggleVisibility},
-    {2001, TrayCommand::Help},
-    {2002, TrayCommand::Exit},
-    {2003, TrayCommand::Status},
+    {2000, TrayCommand::ToggleVisibility}, {2001, TrayCommand::Help},           {2002, TrayCommand::Exit},
+    {2003, TrayCommand::Status},           {2004, TrayCommand::TrackerAddress},
 };
 
 // A size x size icon of one dot colour; null when the system refuses it.
@@ -165,6 +163,7 @@ UniqueMenu TrayIcon::buildMenu(bool windowVisible) const {
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[0].id, windowVisible ? L"Hide" : L"Show");
     ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[3].id, L"Status");
+    ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[4].id, L"Tracker address...");
     ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[1].id, L"Help");
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, kMenuItems[2].id, L"Exit");

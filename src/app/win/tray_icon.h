@@ -17,7 +17,7 @@
 namespace mb {
 
 // What the user asked for through the icon.
-enum class TrayCommand { None, ToggleVisibility, Status, Help, Exit };
+enum class TrayCommand { None, ToggleVisibility, Status, TrackerAddress, Help, Exit };
 
 class TrayIcon {
 public:

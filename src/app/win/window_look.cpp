@@ -201,6 +201,9 @@ void TrackerApp::runTrayCommand(TrayCommand command) {
     case TrayCommand::Status:
         showStatus();
         break;
+    case TrayCommand::TrackerAddress:
+        editTrackerAddress();
+        break;
     case TrayCommand::Help:
         showHelp();
         break;
@@ -233,9 +236,14 @@ void TrackerApp::onControlCommand(WPARAM wParam) {
         }
         return;
     }
-    if (code != BN_CLICKED) return;  // STN_CLICKED from a label is the same code
+    if (code != BN_CLICKED) return;  // STN_CLICKED from a label and kListClicked are the same code
     if (id == kIdStatusLine) {
         showStatus();
+        return;
+    }
+    if (id == kIdChannelList) {
+        // While the list says that no usable tracker is set, a click on it sets one.
+        if (settings_.trackerAddress() != TrackerAddress::Usable) editTrackerAddress();
         return;
     }
     if (const std::optional<HotkeyAction> action = HotkeyBar::actionOfButton(id))

@@ -14,10 +14,6 @@ std::unique_ptr<WorkerLink> adopt(void* parameter) {
 
 bool stopping(const WorkerLink& link) { return link.stop->isSet(); }
 
-void log(const WorkerLink& link, const std::string& line) {
-    if (link.log) link.log->write(line);
-}
-
 // The loader's last failure, for the status box and (folded) for the log.
 void reportLoadFailure(const WorkerLink& link, const std::string& what, const CallFailure& failure) {
     {
@@ -103,13 +99,15 @@ DWORD WINAPI loaderWorker(void* parameter) {
     std::vector<const Boss*> missing;
     for (const Boss& boss : bosses) missing.push_back(&boss);
     missing = fetchChannelsOnce(*link, client, missing, false);
-    log(*link, "Loaded " + std::to_string(bosses.size()) + " bosses in " +
-                   std::to_string(::GetTickCount64() - started) + " ms, " + std::to_string(missing.size()) +
-                   " of them without their channels for now");
+    // Through the load's topic, so that the line says how often the list failed before.
+    if (link->log)
+        link->log->fold("load", "Loaded " + std::to_string(bosses.size()) + " bosses in " +
+                                    std::to_string(::GetTickCount64() - started) + " ms, " +
+                                    std::to_string(missing.size()) + " of them without their channels for now");
 
     // Also after a stop during that pass: the boss list is stored. A window that is already
     // gone simply drops the message.
-    ::PostMessageW(link->mainWindow, kTrackerLoadedMessage, 0, 0);
+    ::PostMessageW(link->mainWindow, kTrackerLoadedMessage, static_cast<WPARAM>(link->generation), 0);
     while (!missing.empty() && link->stop->pauseFor(kLoaderRetryMs)) {
         missing = fetchChannelsOnce(*link, client, missing, true);
     }

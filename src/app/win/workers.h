@@ -50,6 +50,7 @@ struct WorkerLink {
     std::shared_ptr<EventLog> log;        // may be null
     HWND mainWindow = nullptr;            // where the loader posts WM_TRACKER_LOADED
     std::string trackerUrl;               // base URL of the loader's private client
+    uint64_t generation = 0;              // WM_TRACKER_LOADED's wParam: which tracker it is for
 };
 
 // Thread procedures. The parameter is a WorkerLink allocated with new; the thread owns it

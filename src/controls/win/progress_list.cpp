@@ -189,6 +189,9 @@ void ProgressList::onLeftButtonDown(int x, int y) {
         setTopIndex(press.topIndex);
         break;
     case pl::StripPress::kNothing:
+        if (scrollBarEnabled_ && pl::stripRect(width(), height(), dpi()).contains(x, y)) break;
+        clickedRow_ = pl::rowAt(y, rowHeight_, topIndex_, rowCount());
+        sendCommand(parent(), id(), kListClicked, window());
         break;
     }
 }

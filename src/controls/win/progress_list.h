@@ -1,6 +1,7 @@
 // The channel list ("VantorProgressList"): one row per channel with label, health bar and
 // the time and loss rate over the bar; scrolls by wheel, WM_VSCROLL and its own strip at the
-// right edge. It only draws the rows it is given and sends nothing to its parent. Row height,
+// right edge. It only draws the rows it is given; a press anywhere but on the strip sends its
+// parent WM_COMMAND with kListClicked, and clickedRow() then tells which row it was. Row height,
 // strip, thumb and the fonts' bounds follow its DPI.
 #pragma once
 
@@ -19,6 +20,7 @@
 namespace mb {
 
 inline constexpr wchar_t kProgressListClass[] = L"VantorProgressList";
+inline constexpr WORD kListClicked = 0;  // the notification code of a press on the rows
 
 class ProgressList : public BufferedControl<ProgressList> {
 public:
@@ -44,6 +46,8 @@ public:
     bool scrollBarEnabled() const { return scrollBarEnabled_; }
     bool draggingThumb() const { return draggingThumb_; }
     bool scrollHover() const { return scrollHover_; }
+    // The row of the last press that was not on the strip; nothing below the rows or without any.
+    std::optional<int> clickedRow() const { return clickedRow_; }
 
 private:
     friend class BufferedControl<ProgressList>;
@@ -75,6 +79,7 @@ private:
     int dragStartTop_ = 0;
     bool scrollHover_ = false;
     int wheelRemainder_ = 0;  // wheel delta short of a whole notch, kept for the next message
+    std::optional<int> clickedRow_;
     FontFitCache fits_;
     std::wstring emptyText_{progress_list::kNoRowsCaption};
     std::wstring windowText_;  // the rows as last written to the window text

@@ -276,6 +276,18 @@ bool Settings::save() {
     return saved;
 }
 
+bool Settings::saveTrackerUrl(const std::string& url) {
+    trackerUrl = url.empty() ? std::string(kDefaultTrackerUrl) : url;
+    trackerUrlFromFile = !url.empty();
+    trackerUrlInvalid = false;
+    const bool saved = save();  // makes the file with its header, or finds where it can be written
+    const std::wstring value = Utf8ToWide(url);
+    const bool written = ::WritePrivateProfileStringW(kNetwork, L"TrackerUrl", url.empty() ? nullptr : value.c_str(),
+                                                      settingsPath.c_str()) != FALSE;
+    if (log_ && !written) log_->write("The tracker address could not be written to " + wideToUtf8(settingsPath));
+    return saved && written;
+}
+
 bool Settings::writeRecord() const {
     // A file made now starts with how to point the overlay at a tracker.
     if (!fileExists(settingsPath)) createWithText(settingsPath, kNewSettingsFileHeader);

@@ -50,6 +50,12 @@ public:
         rectDpi = validRectDpi(dpi);
     }
 
+    // The address chosen in the "Tracker address" dialog: written as TrackerUrl of "Network" (the
+    // one key of that section the program writes, and only from there) with the whole record,
+    // or that key removed for an empty address, which means the built-in one. The record follows
+    // at once. False when the file could not be written.
+    bool saveTrackerUrl(const std::string& url);
+
     // Where this run's save failures and a move to the fallback are told; the log moves along.
     void setLog(std::shared_ptr<EventLog> log) { log_ = std::move(log); }
     // Why the file in use is not the one beside the executable; empty when it is.

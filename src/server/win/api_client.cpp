@@ -29,8 +29,8 @@ std::string describeFailure(const CallFailure& failure) {
     return failure.cause.empty() ? failure.error : failure.error + ": " + failure.cause;
 }
 
-ApiClient::ApiClient(std::string url)
-    : baseUrl(std::move(url)), wakeEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+ApiClient::ApiClient(std::string url, uintptr_t tag)
+    : baseUrl(std::move(url)), wakeEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)), tag_(tag) {}
 
 ApiClient::~ApiClient() { stopConnection(); }
 
@@ -231,7 +231,8 @@ void ApiClient::stopConnection() {
 DWORD WINAPI ApiClient::connectionThreadMain(void* parameter) {
     auto* client = static_cast<ApiClient*>(parameter);
     const auto post = [client](ConnectionState state) {
-        ::PostMessageW(client->notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(state), 0);
+        ::PostMessageW(client->notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(state),
+                       static_cast<LPARAM>(client->tag_));
     };
     client->running = true;
     std::optional<bool> posted;  // what the window was last told; only changes are posted

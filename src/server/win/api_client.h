@@ -19,7 +19,8 @@
 
 namespace mb {
 
-// The connection thread posts this to its window, wParam the ConnectionState, lParam 0.
+// The connection thread posts this to its window, wParam the ConnectionState, lParam the
+// client's tag (0 unless given), so that a message from a client that was replaced can be told.
 inline constexpr UINT kConnectionStateMessage = WM_USER + 102;
 
 // The last failing call of a client: its text, and why the transport failed when it did
@@ -44,7 +45,7 @@ struct TrafficSnapshot {
 
 class ApiClient {
 public:
-    explicit ApiClient(std::string url);
+    explicit ApiClient(std::string url, uintptr_t tag = 0);
     ~ApiClient();  // stops a running connection thread first
     ApiClient(const ApiClient&) = delete;
     ApiClient& operator=(const ApiClient&) = delete;
@@ -109,6 +110,7 @@ private:
     UniqueKernelHandle connectionThread;  // touched by the owning thread only
     UniqueKernelHandle wakeEvent;         // auto-reset: a stop, or a change of pollSucceeded
     HWND notifyWindow = nullptr;
+    const uintptr_t tag_;
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> running{false};
 };

@@ -259,17 +259,18 @@ TEST_F(AppHotkeysTray, TheTrayCallbackMenuHelpAndExit) {
     EXPECT_FALSE(::IsWindowVisible(window));
     ::SendMessageW(window, WM_USER + 1, 2, WM_LBUTTONDBLCLK);  // another icon's id is ignored
     EXPECT_FALSE(::IsWindowVisible(window));
-    const wchar_t* expected[] = {L"Marrowbell v1.5.1", L"", L"Show", L"Status", L"Help", L"", L"Exit"};
-    const UINT ids[] = {0, 0, 2000, 2003, 2001, 0, 2002};
+    const wchar_t* expected[] = {L"Marrowbell v1.5.1",  L"",     L"Show", L"Status",
+                                 L"Tracker address...", L"Help", L"",     L"Exit"};
+    const UINT ids[] = {0, 0, 2000, 2003, 2004, 2001, 0, 2002};
     UniqueMenu menu = app.tray().buildMenu(app.look().visible);
-    ASSERT_EQ(::GetMenuItemCount(menu.get()), 7);
-    for (int i = 0; i < 7; ++i) {
+    ASSERT_EQ(::GetMenuItemCount(menu.get()), 8);
+    for (int i = 0; i < 8; ++i) {
         wchar_t text[64] = {};
         ::GetMenuStringW(menu.get(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
         EXPECT_STREQ(text, expected[i]);
         EXPECT_EQ(::GetMenuItemID(menu.get(), i), ids[i]) << i;
         EXPECT_EQ((::GetMenuState(menu.get(), static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0,
-                  i == 1 || i == 5);
+                  i == 1 || i == 6);
     }
     EXPECT_NE(::GetMenuState(menu.get(), 0, MF_BYPOSITION) & MF_GRAYED, 0u);
     app.runTrayCommand(TrayCommand::ToggleVisibility);

@@ -2,16 +2,22 @@
 // to the simulator's time: the boss selector after the load, the restored boss, the channel
 // rows and their colours, the countdown and status texts, the sliders, click-through, hiding,
 // and the layout frozen while the selector's popup is open.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/app_constants.h"
 #include "app/win/app_test_bench.h"
+#include "support/win/box_watcher.h"
 #include "core/freshness.h"
 #include "desktop/click_through_styles.h"
+#include "desktop/win/tracker_address_dialog.h"
 #include "support/win/sim_control.h"
 #include "support/win/window_lookup.h"
 
@@ -410,6 +416,58 @@ TEST_F(AppWindow, TheOpenPopupFreezesTheLayoutUntilItCloses) {
     EXPECT_FALSE(app.look().layoutFrozen);
     const RECT listAfter = childRect(window, app.bossView().list().window());
     EXPECT_EQ(listAfter.right - listAfter.left, (listBefore.right - listBefore.left) + 100);
+}
+
+// The process's threads, from a snapshot of the system's.
+int threadCount() {
+    UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
+    }
+    return count;
+}
+
+// A player without a tracker reaches rows from inside the overlay: a click on the list opens the
+// dialog, an unusable address keeps it open with its reason, a usable one is written and used at
+// once. Switching trackers again and again leaves no thread or handle behind.
+TEST_F(AppWindow, TheTrackerAddressDialogSetsTheTrackerAndItIsUsedAtOnce) {
+    AppBench bench(urls.http, ntp->address());
+    ::WritePrivateProfileStringW(L"Network", L"TrackerUrl", nullptr, bench.iniPath().c_str());
+    ASSERT_TRUE(bench.start());
+    TrackerApp& app = *bench.app;
+    HWND list = app.bossView().list().window();
+    EXPECT_EQ(windowText(list), L"Click here to set your tracker");
+
+    std::wstring refusal;
+    std::thread player([&, thread = ::GetCurrentThreadId()] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 100 && !dialog; ++i, ::Sleep(50)) dialog = test::threadDialog(thread, L"Tracker address");
+        for (const std::string& typed : {std::string("tracker.example.org"), urls.http}) {
+            ::SetDlgItemTextW(dialog, kTrackerAddressEditId, Utf8ToWide(typed).c_str());
+            ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            if (refusal.empty()) refusal = windowText(::GetDlgItem(dialog, kTrackerAddressProblemId));
+        }
+    });
+    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));  // returns when the dialog closes
+    player.join();
+    EXPECT_EQ(refusal, L"Use an address that starts with https:// or http://");
+    EXPECT_EQ(bench.get(L"Network", L"TrackerUrl"), AppBench::widen(urls.http));
+    ASSERT_TRUE(pumpUntil([&] { return app.bossView().list().rowCount() > 0; }, 20000)) << "no restart needed";
+
+    pumpMessages(1000);  // the threads of the first start settle
+    const int threads = threadCount();
+    int64_t handles[kHandleKindCount];
+    for (int k = 0; k < kHandleKindCount; ++k) handles[k] = liveHandleCount(static_cast<HandleKind>(k));
+    for (int i = 0; i < 20; ++i) {
+        app.useTracker(i % 2 ? urls.http : urls.https);
+        ASSERT_TRUE(pumpUntil([&] { return app.feed().connectionState() == Connected; }, 20000)) << i;
+    }
+    // No more than before (a clock synchronisation may have ended meanwhile): a leak would be 20.
+    EXPECT_TRUE(pumpUntil([&] { return threadCount() <= threads; }, 10000)) << threadCount() << " of " << threads;
+    for (int k = 0; k < kHandleKindCount; ++k) EXPECT_LE(liveHandleCount(static_cast<HandleKind>(k)), handles[k]) << k;
 }
 
 }  // namespace

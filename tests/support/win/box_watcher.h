@@ -11,6 +11,30 @@
 
 namespace mb::test {
 
+// The visible dialog (a message box too: class "#32770") titled title among the thread's
+// windows, or null.
+inline HWND threadDialog(DWORD thread, const std::wstring& title) {
+    struct Search {
+        const std::wstring* title;
+        HWND found;
+    } search{&title, nullptr};
+    ::EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(parameter);
+            wchar_t className[64] = {};
+            wchar_t text[256] = {};
+            ::GetClassNameW(window, className, 64);
+            ::GetWindowTextW(window, text, 256);
+            if (std::wstring(className) != L"#32770" || *wanted->title != text || !::IsWindowVisible(window))
+                return TRUE;
+            wanted->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // Watches the windows of one thread for a message box with a title, from a thread of its
 // own; when one shows, records where it is and where its owner is, and clicks a button.
 class BoxWatcher {
@@ -35,36 +59,18 @@ public:
     std::wstring text() const { return text_; }
 
 private:
-    struct Search {
-        const std::wstring* title;
-        HWND found;
-    };
-    static BOOL CALLBACK visit(HWND window, LPARAM parameter) {
-        auto* search = reinterpret_cast<Search*>(parameter);
-        wchar_t className[64] = {};
-        wchar_t text[256] = {};
-        ::GetClassNameW(window, className, 64);
-        ::GetWindowTextW(window, text, 256);
-        if (std::wstring(className) == L"#32770" && *search->title == text && ::IsWindowVisible(window)) {
-            search->found = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
     void watch(DWORD timeoutMs) {
         const ULONGLONG end = ::GetTickCount64() + timeoutMs;
         while (!stop_ && ::GetTickCount64() < end) {
-            Search search{&title_, nullptr};
-            ::EnumThreadWindows(uiThread_, &BoxWatcher::visit, reinterpret_cast<LPARAM>(&search));
-            if (search.found) {
+            if (HWND box = threadDialog(uiThread_, title_)) {
                 ::Sleep(100);  // the box is centred at its activation; let it settle
-                ::GetWindowRect(search.found, &boxRect_);
-                owner_ = ::GetWindow(search.found, GW_OWNER);
+                ::GetWindowRect(box, &boxRect_);
+                owner_ = ::GetWindow(box, GW_OWNER);
                 wchar_t message[4096] = {};
-                ::GetDlgItemTextW(search.found, 0xFFFF, message, 4096);
+                ::GetDlgItemTextW(box, 0xFFFF, message, 4096);
                 text_ = message;
                 ::GetWindowRect(owner_, &ownerRect_);
-                ::PostMessageW(::GetDlgItem(search.found, button_), BM_CLICK, 0, 0);
+                ::PostMessageW(::GetDlgItem(box, button_), BM_CLICK, 0, 0);
                 clicked_ = true;
                 return;
             }
