@@ -45,7 +45,7 @@ function(mb_add_libraries)
     list(FILTER win_sources EXCLUDE REGEX "/winmain\\.cpp$")
     add_library(mb_win STATIC ${win_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
     target_link_libraries(mb_win PUBLIC mb_common
-      winhttp ws2_32 gdi32 user32 shell32 shlwapi comctl32 ole32 msimg32)
+      winhttp ws2_32 gdi32 user32 shell32 shlwapi comctl32 ole32)
     target_include_directories(mb_win PUBLIC ${MB_RESOURCE_DIR})
     mb_set_warnings(mb_win)
   endif()

@@ -18,7 +18,6 @@ inline constexpr uint32_t kMainWindowBackground = 0x1E1E1E;  // RGB(30, 30, 30)
 // Private messages of the main window (WM_USER is 0x0400).
 inline constexpr uint32_t kTrayCallbackMessage = 0x0400 + 1;
 inline constexpr uint32_t kTrackerLoadedMessage = 0x0400 + 100;
-inline constexpr uint32_t kConnectionStateMessageId = 0x0400 + 102;
 
 // Timers of the main window.
 inline constexpr uintptr_t kTimerStatus = 1;

@@ -105,10 +105,10 @@ TrackerUrlCheck checkTrackerUrl(std::string_view text) {
     return {scheme + std::string(rest), std::string()};
 }
 
-std::optional<std::vector<NtpServerAddress>> parseNtpServers(std::string_view text) {
+std::optional<std::vector<NtpServer>> parseNtpServers(std::string_view text) {
     text = trimBlanks(text);
     if (text.empty()) return std::nullopt;
-    std::vector<NtpServerAddress> servers;
+    std::vector<NtpServer> servers;
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t comma = text.find(',', start);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "build_defaults.h"
+#include "clock/ntp_server.h"
 
 namespace mb {
 
@@ -26,13 +27,6 @@ enum class TrackerAddress { Usable, Placeholder, Invalid };
 // here to fix it" for a TrackerUrl the file holds but that is unusable.
 std::wstring_view emptyListText(TrackerAddress address);
 
-// One NTP server: a host name or IPv4 address and the UDP service (port) to ask.
-struct NtpServerAddress {
-    std::string host;
-    std::string service;
-    bool operator==(const NtpServerAddress&) const = default;
-};
-
 inline constexpr std::size_t kMaxNtpServers = 4;
 
 // An absolute http or https URL without query or fragment, trailing slashes removed and the
@@ -46,6 +40,6 @@ inline std::optional<std::string> parseTrackerUrl(std::string_view text) { retur
 
 // One to four comma-separated "host" or "host:port" entries (blanks around entries allowed),
 // port 1 to 65535, "123" when absent. One bad entry makes the whole value unusable.
-std::optional<std::vector<NtpServerAddress>> parseNtpServers(std::string_view text);
+std::optional<std::vector<NtpServer>> parseNtpServers(std::string_view text);
 
 }  // namespace mb

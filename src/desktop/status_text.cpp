@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/tracker_records.h"
 #include "core/utc_time.h"
 #include "core/widen_bytes.h"
 
@@ -33,7 +34,7 @@ std::wstring dots(int32_t dotPhase) {
 
 std::wstring statusLineText(int32_t connectionState, uint64_t lastBytesReceived, uint64_t lastBytesSent,
                             int32_t dotPhase, int64_t syncedTime) {
-    if (connectionState != 2) return L"Disconnected" + clockSuffix(syncedTime);
+    if (connectionState != Connected) return L"Disconnected" + clockSuffix(syncedTime);
     // One unit for both numbers: kilobytes as soon as either reaches 1024 bytes.
     const bool inKilobytes = lastBytesReceived >= kKilobyte || lastBytesSent >= kKilobyte;
     const uint64_t received = inKilobytes ? lastBytesReceived / kKilobyte : lastBytesReceived;

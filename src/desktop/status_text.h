@@ -7,7 +7,7 @@
 
 namespace mb {
 
-// "Disconnected" for any state other than 2 (Connected), else "\u25CF Connected | \u2193 R B/req
+// "Disconnected" for any state other than Connected (any value may arrive), else "\u25CF Connected | \u2193 R B/req
 // \u2191 T B/req" (both in KB, truncated, once either reaches 1024), then the dots of dotPhase
 // (taken modulo 3) and the clock suffix: " | NTP: Syncing..." for syncedTime 0,
 // " | NTP: Error" when it cannot be broken down, else " | NTP: hh:mm:ss UTC".

@@ -69,7 +69,7 @@ TEST(TrackerUrl, RejectsEverythingElseSayingWhatToChange) {
 TEST(NtpServers, ReadsHostsWithOptionalPorts) {
     auto servers = parseNtpServers("127.0.0.1:5123, time.example.org ,pool.example:123");
     ASSERT_TRUE(servers.has_value());
-    std::vector<NtpServerAddress> expected{{"127.0.0.1", "5123"}, {"time.example.org", "123"}, {"pool.example", "123"}};
+    std::vector<NtpServer> expected{{"127.0.0.1", "5123"}, {"time.example.org", "123"}, {"pool.example", "123"}};
     EXPECT_EQ(*servers, expected);
 }
 

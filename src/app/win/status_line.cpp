@@ -14,7 +14,7 @@ void StatusLine::create(HWND parent) {
 
 void StatusLine::place(const MainLayout& layout) { applyPlacement(label_, layout[LayoutControl::StatusLine]); }
 
-void StatusLine::show(ConnectionState state, const TrafficSnapshot& traffic, int32_t dotPhase, int64_t syncedTime) {
+void StatusLine::show(ConnectionState state, const ClientRecord& traffic, int32_t dotPhase, int64_t syncedTime) {
     const Shown now{state, traffic.lastBytesReceived, traffic.lastBytesSent, dotPhase, syncedTime};
     if (shown_ == now) return;
     shown_ = now;

@@ -20,7 +20,7 @@ public:
     void place(const MainLayout& layout);
     void setDpi(int dpi) { label_.setDpi(dpi); }
     // Formats the text only when something it shows changed.
-    void show(ConnectionState state, const TrafficSnapshot& traffic, int32_t dotPhase, int64_t syncedTime);
+    void show(ConnectionState state, const ClientRecord& traffic, int32_t dotPhase, int64_t syncedTime);
 
     const CustomLabel& label() const { return label_; }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app_constants.h"
+#include "app/look_rules.h"
 #include "core/win/window_thunk.h"
 #include "desktop/help_text.h"
 #include "desktop/settings_values.h"
@@ -16,39 +17,35 @@ namespace mb {
 namespace {
 
 static_assert(kTrackerLoadedMessage == WM_USER + 100);
-static_assert(kConnectionStateMessageId == kConnectionStateMessage);
+static_assert(kConnectionStateMessage == WM_USER + 102);
 static_assert(kTrayCallbackMessage == WM_USER + 1);
 static_assert(kMainWindowStyle == (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN));
 static_assert(kMainWindowExStyle == (WS_EX_LAYERED | WS_EX_TOPMOST));
 
-// The clock asks the servers of the settings' "Network" section, or its own public ones.
-std::vector<NtpServer> clockServers(Settings& settings) {
-    settings.loadNetwork();
-    if (settings.ntpServers.empty()) return NtpClock::defaultServers();
-    std::vector<NtpServer> servers;
-    for (const NtpServerAddress& address : settings.ntpServers) servers.push_back({address.host, address.service});
-    return servers;
+// The file's "Network" and "Alerts" sections and HighDpi, once, after a mark at its start is gone.
+StartupConfig readConfig(SettingsStore& store) {
+    store.prepare();
+    return StartupConfig::read(store.path());
 }
 
 }  // namespace
 
-TrackerApp::TrackerApp() : TrackerApp(Settings().settingsPath) {}
+TrackerApp::TrackerApp() : TrackerApp(SettingsStore()) {}
 
-TrackerApp::TrackerApp(std::wstring settingsPath)
-    : settings_(std::move(settingsPath)),
-      clock_(clockServers(settings_)),
+TrackerApp::TrackerApp(std::wstring settingsPath) : TrackerApp(SettingsStore(std::move(settingsPath))) {}
+
+TrackerApp::TrackerApp(SettingsStore store)
+    : store_(std::move(store)),
+      config_(readConfig(store_)),
+      settings_(store_),
+      clock_(config_.ntpServers.empty() ? NtpClock::defaultServers() : config_.ntpServers),
       bossView_(feed_.state(), clock_),
       hotkeyBar_(settings_) {}
 
 TrackerApp::~TrackerApp() {
     // Normally the window is gone by now. If it is not (an exception left the entry point),
-    // take it down first, with its teardown, so no message can reach a dead object.
+    // its teardown, which stops everything, runs first, so no message can reach a dead object.
     if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
-    feed_.stop();
-    // The window is gone, so this has no further effect; timer 3 is the one teardown leaves.
-    if (window_) ::KillTimer(window_, kTimerRefresh);
-    // Members go in reverse order; a worker still blocked in a request keeps the client and
-    // the state it shares alive until it returns.
 }
 
 bool TrackerApp::registerMainWindowClass() {
@@ -83,7 +80,7 @@ bool TrackerApp::createMainWindow() {
     if (!registerMainWindowClass()) return false;
     // Right before the window: the thread's awareness decides the window's. A process-wide call
     // at this point may be refused, as COM and the common controls have made windows already.
-    if (settings_.highDpi) dpiAwareness_.emplace();
+    if (config_.highDpi) dpiAwareness_.emplace();
 
     placement_.choose({settings_.left, settings_.top, settings_.right, settings_.bottom}, settings_.rectDpi);
     const RECT rect = placement_.placement(settings_.rectDpi);
@@ -93,7 +90,7 @@ bool TrackerApp::createMainWindow() {
                            ::GetModuleHandleW(nullptr), this)) {
         return false;
     }
-    look_.perMonitorDpi = settings_.highDpi && isPerMonitorAware(window_);
+    look_.perMonitorDpi = config_.highDpi && isPerMonitorAware(window_);
     look_.dpi = windowDpi(window_, look_.perMonitorDpi);
     openLog();
     // The rectangle was taken at its own DPI (the default one at 96): its size follows the window's.
@@ -106,8 +103,8 @@ bool TrackerApp::createMainWindow() {
 }
 
 void TrackerApp::createControls() {
-    bossView_.create(window_, settings_.textScale, std::wstring(emptyListText(settings_.trackerAddress())),
-                     settings_.alerts.anyOn());
+    bossView_.create(window_, settings_.textScale, std::wstring(emptyListText(config_.trackerAddress())),
+                     config_.alerts.anyOn());
     settingsPanel_.create(window_, settings_.opacity, settings_.textScale);
     statusLine_.create(window_);
     hotkeyBar_.create(window_);
@@ -116,9 +113,10 @@ void TrackerApp::createControls() {
     ::SetLayeredWindowAttributes(window_, 0, opacityToAlpha(settings_.opacity), LWA_ALPHA);
     ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     const HWND focus = ::GetFocus();
-    look_.settingsPanelShown = focus && (focus == window_ || ::IsChild(window_, focus));
+    changeLook(focus && (focus == window_ || ::IsChild(window_, focus)) ? LookEvent::FocusGained
+                                                                        : LookEvent::FocusLeft);
     if (settings_.clickThroughMode) {
-        look_.clickThrough = true;
+        changeLook(LookEvent::ClickThroughOn);
         applyClickThroughStyles(true);
         bossView_.setClickThrough(true);
     }
@@ -136,7 +134,7 @@ void TrackerApp::startLiveWork() {
     clock_.synchronize(true);
     ::SetTimer(window_, kTimerNtp, kNtpRetryPeriodMs, nullptr);
     ntpTimerPeriodMs_ = kNtpRetryPeriodMs;
-    feed_.start(window_, settings_.trackerUrl, log_);
+    feed_.start(window_, config_.trackerUrl, log_);
 }
 
 int TrackerApp::runMessageLoop() {
@@ -150,20 +148,26 @@ int TrackerApp::runMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+// The whole shutdown, in this order: what the player sees goes first (the tray icon, the
+// hotkeys), then what must not be lost (the settings), then nothing ticks any more (every
+// timer), the selector lets go of its records, the feed stops (the window hears no more of the
+// connection; the workers are stopped and waited for, 5000 ms at most in all), and the loop ends.
+// A worker still blocked in a request after that keeps only its own shared client and state
+// alive until it returns; nothing else stops anything.
 void TrackerApp::onDestroy() {
     if (log_)
         log_->write(look_.sessionEnding ? "Closing: Windows is ending the session" : "Closing: the player's choice");
-    feed_.api().stopConnection();
     tray_.remove();
     hotkeyBar_.unregisterHotkeys();
     // Where the player put it, not where a game's display mode may have pushed it for a while.
     const RECT saved = placement_.saved();
     settings_.setWindowRect(saved.left, saved.top, saved.right, saved.bottom, placement_.dpi());
     settings_.save();
-    ::KillTimer(window_, kTimerStatus);
-    ::KillTimer(window_, kTimerForeground);
-    ::KillTimer(window_, kTimerNtp);
+    for (UINT_PTR timer : {kTimerStatus, kTimerRefresh, kTimerForeground, kTimerNtp, kTimerTrayRetry}) {
+        ::KillTimer(window_, timer);
+    }
     bossView_.clear();
+    feed_.stop();
     ::PostQuitMessage(0);
 }
 
@@ -179,7 +183,7 @@ void TrackerApp::confirmExit() {
 
 void TrackerApp::applyInitialLoad() {
     // Under the client's own lock, so the poller never sees half a URL.
-    feed_.api().resetBaseUrl(settings_.trackerUrl);
+    feed_.api().resetBaseUrl(config_.trackerUrl);
     feed_.markLoadApplied();
     bossView_.fillBossSelector();
     // Without a boss to restore or one with a fresh report nothing is selected: the selector
@@ -205,7 +209,7 @@ void TrackerApp::onConnectionState(WPARAM state, LPARAM generation) {
 
 void TrackerApp::refreshStatusLine() {
     // One lock at a time, each released before any formatting or window call.
-    const TrafficSnapshot traffic = feed_.api().trafficSnapshot();
+    const ClientRecord traffic = feed_.api().record();
     const int64_t synced = clock_.syncedTime();
     statusLine_.show(feed_.connectionState(), traffic, feed_.dotPhase(), synced);
 }
@@ -239,7 +243,7 @@ void TrackerApp::onRefreshTimer() {
     if (changed) {
         bossView_.rebuildChannelRows();
         refreshStatusLine();
-        if (look_.layoutFrozen) bossView_.refreshBossSelectorCounts();
+        if (look_.bossListOpen) bossView_.refreshBossSelectorCounts();
         feed_.markDataApplied();
     }
     // Every tick, not only when data arrives: when the server stops answering, the dot turns
@@ -247,9 +251,9 @@ void TrackerApp::onRefreshTimer() {
     tray_.update(feed_.dataFlowing());
     bossView_.refreshSpawnCountdown();
     bossView_.refreshCacheAge();
-    if (settings_.alerts.anyOn()) {
+    if (config_.alerts.anyOn()) {
         const uint64_t now = ::GetTickCount64();
-        alerts_.refreshAlerts(changed, now, settings_.alerts, clock_, feed_.state(), bossView_.selectedBoss(), tray_);
+        alerts_.refreshAlerts(changed, now, config_.alerts, clock_, feed_.state(), bossView_.selectedBoss(), tray_);
         const AlertBanner& banner = alerts_.banner();
         bossView_.showBanner(banner.showingAt(now) ? &banner.line() : nullptr);
     }

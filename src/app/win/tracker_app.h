@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 
+#include "app/look_rules.h"
 #include "app/win/alert_balloons.h"
 #include "app/win/boss_view.h"
 #include "app/win/hotkey_bar.h"
@@ -32,6 +33,8 @@
 #include "desktop/win/dpi_awareness.h"
 #include "desktop/win/player_placement.h"
 #include "desktop/win/settings.h"
+#include "desktop/win/settings_store.h"
+#include "desktop/win/startup_config.h"
 
 namespace mb {
 
@@ -40,7 +43,7 @@ struct WindowLook {
     bool settingsPanelShown = false;  // the overlay is active: the panel shows above the status line
     bool clickThrough = false;        // mouse input passes through to the game
     bool visible = true;              // not hidden to the notification area
-    bool layoutFrozen = false;        // the selector's popup is open
+    bool bossListOpen = false;        // the selector's popup is open: the layout waits for it
     bool sessionEnding = false;       // Windows is ending the session: closing skips the question
     int dpi = 96;                     // what the fonts and the layout are sized for
     bool perMonitorDpi = false;       // the window follows its monitor's DPI (HighDpi, and declared)
@@ -48,7 +51,7 @@ struct WindowLook {
 
 class TrackerApp {
 public:
-    // Settings in "Marrowbell.ini" next to the executable.
+    // Settings in "Marrowbell.ini" next to the executable (or where an earlier run moved it).
     TrackerApp();
     // Settings (and with them the tracker URL and NTP servers) from another file.
     explicit TrackerApp(std::wstring settingsPath);
@@ -87,6 +90,8 @@ public:
     const WindowLook& look() const { return look_; }
     uint32_t ntpTimerPeriod() const { return ntpTimerPeriodMs_; }
     Settings& settings() { return settings_; }
+    StartupConfig& config() { return config_; }
+    const SettingsStore& store() const { return store_; }
     NtpClock& clock() { return clock_; }
     TrackerFeed& feed() { return feed_; }
     BossView& bossView() { return bossView_; }
@@ -111,11 +116,12 @@ private:
     void onRefreshTimer();
     void onForegroundTimer();
     void onNtpTimer();
-    // The focus rules that show the settings panel while the overlay is active.
+    // The rules that show the settings panel while the overlay is active (look_rules.h): the
+    // look after the event, and whether the controls are placed again.
+    bool changeLook(LookEvent event);
+    void onLookEvent(LookEvent event);
     void onActivate(WPARAM wParam);
-    void onSetFocus();
     void onKillFocus();
-    void setSettingsPanelShown(bool shown);
     void onControlCommand(WPARAM wParam);
     void onHorizontalScroll(LPARAM lParam);
     void applyOpacity();
@@ -124,6 +130,7 @@ private:
     // The styles of the mode, applied with the outer rectangle kept.
     void applyClickThroughStyles(bool on);
     void showHelp();
+    void askToClose();
     // Marrowbell.log beside the settings, told to every collaborator that writes to it, and its
     // first line: what runs where.
     void openLog();
@@ -138,8 +145,12 @@ private:
     // After sleep: the translucency, the top-most place and the pixels again.
     void onResume();
 
+    explicit TrackerApp(SettingsStore store);
+
     HWND window_ = nullptr;
-    Settings settings_;
+    SettingsStore store_;                                 // where Marrowbell.ini is
+    StartupConfig config_;                                // read once, at construction
+    Settings settings_;                                   // the player's, read when the window is made
     std::shared_ptr<EventLog> log_;                       // shared with the workers and the clock's threads
     std::optional<PerMonitorDpiAwareness> dpiAwareness_;  // with HighDpi, from window creation on
     PlayerPlacement placement_;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app_constants.h"
+#include "app/look_rules.h"
 #include "app/win/handle_count_query.h"
 #include "app/win/tracker_app.h"
 
@@ -23,7 +24,7 @@ LRESULT TrackerApp::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         onActivate(wParam);
         return 0;
     case WM_SETFOCUS:
-        onSetFocus();
+        onLookEvent(LookEvent::FocusGained);
         return 0;
     case WM_KILLFOCUS:
         onKillFocus();
@@ -109,7 +110,7 @@ LRESULT TrackerApp::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case kTrackerLoadedMessage:
         if (static_cast<uint64_t>(wParam) == feed_.generation()) applyInitialLoad();  // else a tracker before
         return 0;
-    case kConnectionStateMessageId:
+    case kConnectionStateMessage:
         onConnectionState(wParam, lParam);
         return 0;
     default:

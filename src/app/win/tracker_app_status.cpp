@@ -38,15 +38,14 @@ std::string awarenessText(const WindowLook& look) {
 }  // namespace
 
 void TrackerApp::openLog() {
-    log_ = std::make_shared<EventLog>(EventLog::besideSettings(settings_.settingsPath));
-    settings_.setLog(log_);
+    log_ = std::make_shared<EventLog>(EventLog::besideSettings(store_.path()));
+    store_.setLog(log_);
     clock_.setReporter([log = log_](const std::string& line) { log->fold("clock", line); });
     hotkeyBar_.setLog(log_.get());
     tray_.setLog(log_.get());
     log_->write(wideToUtf8(kMainWindowTitle) + " starting on " + windowsVersion() + ", " + awarenessText(look_) +
-                ", settings " + wideToUtf8(settings_.settingsPath) + ", tracker " +
-                withoutCredentials(settings_.trackerUrl) +
-                (settings_.trackerUrlFromFile ? " (Marrowbell.ini)" : " (built in)"));
+                ", settings " + wideToUtf8(store_.path()) + ", tracker " + withoutCredentials(config_.trackerUrl) +
+                (config_.trackerUrlFromFile ? " (Marrowbell.ini)" : " (built in)"));
 }
 
 void TrackerApp::logWindowChange(const std::string& what, const RECT& before) {
@@ -59,8 +58,8 @@ void TrackerApp::logWindowChange(const std::string& what, const RECT& before) {
 std::string TrackerApp::statusText() {
     StatusFacts facts;
     facts.version = wideToUtf8(kMainWindowTitle);
-    facts.trackerUrl = withoutCredentials(settings_.trackerUrl);
-    facts.trackerFromFile = settings_.trackerUrlFromFile;
+    facts.trackerUrl = withoutCredentials(config_.trackerUrl);
+    facts.trackerFromFile = config_.trackerUrlFromFile;
     facts.connected = feed_.connectionState() == Connected;
     facts.connectionSince = feed_.connectionSince();
     facts.failure = describeFailure(feed_.lastFailure());
@@ -71,8 +70,8 @@ std::string TrackerApp::statusText() {
     facts.clockOffset = clock.offset;
     facts.syncedTime = clock.syncedTime;
     facts.clockFailedTime = clock.failedTime;
-    facts.settingsPath = wideToUtf8(settings_.settingsPath);
-    facts.settingsReason = settings_.locationReason();
+    facts.settingsPath = wideToUtf8(store_.path());
+    facts.settingsReason = store_.locationReason();
     for (HotkeyAction action : kHotkeyActions) {
         facts.hotkeys.push_back(
             {wideToUtf8(hotkeyLabel(action, settings_.hotkey(action))), hotkeyBar_.registrationFailed(action)});
@@ -86,23 +85,23 @@ std::string TrackerApp::statusText() {
 void TrackerApp::editTrackerAddress() {
     if (addressOpen_) return;
     addressOpen_ = true;
-    const std::optional<std::string> chosen = askTrackerAddress(window_, settings_.trackerUrl);
+    const std::optional<std::string> chosen = askTrackerAddress(window_, config_.trackerUrl);
     addressOpen_ = false;
     if (!chosen) return;
     // The address in use again changes nothing (an unusable one in the file still goes).
-    const bool same = chosen->empty() ? !settings_.trackerUrlFromFile : *chosen == settings_.trackerUrl;
-    if (same && !settings_.trackerUrlInvalid) return;
+    const bool same = chosen->empty() ? !config_.trackerUrlFromFile : *chosen == config_.trackerUrl;
+    if (same && !config_.trackerUrlInvalid) return;
     useTracker(*chosen);
 }
 
 void TrackerApp::useTracker(const std::string& url) {
-    settings_.saveTrackerUrl(url);
+    config_.saveTrackerUrl(store_, url);
     if (log_) {
-        log_->write("Tracker changed to " + withoutCredentials(settings_.trackerUrl) +
-                    (settings_.trackerUrlFromFile ? " (Marrowbell.ini)" : " (built in)"));
+        log_->write("Tracker changed to " + withoutCredentials(config_.trackerUrl) +
+                    (config_.trackerUrlFromFile ? " (Marrowbell.ini)" : " (built in)"));
     }
-    feed_.restart(window_, settings_.trackerUrl, log_);
-    bossView_.restart(feed_.state(), std::wstring(emptyListText(settings_.trackerAddress())));
+    feed_.restart(window_, config_.trackerUrl, log_);
+    bossView_.restart(feed_.state(), std::wstring(emptyListText(config_.trackerAddress())));
     refreshStatusLine();
     tray_.update(feed_.dataFlowing());
 }

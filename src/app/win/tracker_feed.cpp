@@ -22,8 +22,6 @@ TrackerFeed::TrackerFeed()
       load_(std::make_shared<LoadReport>()),
       connectionSince_(unixSecondsNow()) {}
 
-TrackerFeed::~TrackerFeed() { stop(); }
-
 void TrackerFeed::start(HWND window, const std::string& trackerUrl, std::shared_ptr<EventLog> log) {
     const WorkerLink link{api_, state_, stop_, load_, std::move(log), window, trackerUrl, generation_};
     loaderThread_ = startWorker(loaderWorker, link);
@@ -31,6 +29,7 @@ void TrackerFeed::start(HWND window, const std::string& trackerUrl, std::shared_
 }
 
 void TrackerFeed::stop() {
+    api_->stopConnection();
     stop_->set();
     // One deadline for both workers, so shutdown never waits longer than kThreadStopWaitMs.
     const ULONGLONG deadline = ::GetTickCount64() + kThreadStopWaitMs;
@@ -48,13 +47,12 @@ void TrackerFeed::setConnectionState(ConnectionState state) {
 }
 
 CallFailure TrackerFeed::lastFailure() {
-    if (loadApplied_) return api_->lastFailure();
+    if (loadApplied_) return api_->record().lastFailure;
     CriticalSectionLock hold(load_->lock);
     return load_->lastFailure;
 }
 
 void TrackerFeed::restart(HWND window, const std::string& trackerUrl, std::shared_ptr<EventLog> log) {
-    api_->stopConnection();
     stop();
     ++generation_;
     api_ = std::make_shared<ApiClient>(std::string(), static_cast<uintptr_t>(generation_));

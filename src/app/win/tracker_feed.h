@@ -20,8 +20,7 @@ namespace mb {
 class TrackerFeed {
 public:
     TrackerFeed();
-    // Stops the workers first (see stop).
-    ~TrackerFeed();
+    ~TrackerFeed() = default;  // stopped by its owner's teardown (stop)
     TrackerFeed(const TrackerFeed&) = delete;
     TrackerFeed& operator=(const TrackerFeed&) = delete;
 
@@ -29,8 +28,9 @@ public:
     // writing to log when there is one. A thread that cannot be created is not reported; its
     // null handle is not waited for.
     void start(HWND window, const std::string& trackerUrl, std::shared_ptr<EventLog> log = nullptr);
-    // Sets the stop flag and waits for both workers, kThreadStopWaitMs at most in all. A worker
-    // still blocked in a request keeps what it shares alive until it returns.
+    // The window hears no more of the connection; then the stop flag, and both workers waited
+    // for, kThreadStopWaitMs at most in all. A worker still blocked in a request keeps what it
+    // shares alive until it returns.
     void stop();
     // Another tracker: the client's connection thread and the workers stop (bounded waits, as
     // at exit), then everything starts afresh for the next generation: a new client, state,

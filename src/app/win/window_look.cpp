@@ -1,9 +1,11 @@
 // The main window's looks (compact, expanded with the settings panel, click-through), the focus
 // rules that show the panel, opacity, text scale, click-through, hiding, the boss menu and the
 // routing of the controls' notifications.
+#include <utility>
 #include <vector>
 
 #include "app/app_constants.h"
+#include "app/look_rules.h"
 #include "app/win/tracker_app.h"
 #include "desktop/click_through_styles.h"
 #include "desktop/settings_values.h"
@@ -20,7 +22,7 @@ bool isOwnWindow(HWND mainWindow, HWND other) { return other && (other == mainWi
 
 void TrackerApp::layoutControls() {
     // Nothing to place while the popup is open, or before the controls exist.
-    if (look_.layoutFrozen || !window_ || !bossView_.selector().window()) return;
+    if (look_.bossListOpen || !window_ || !bossView_.selector().window()) return;
     RECT client{};
     ::GetClientRect(window_, &client);
     const int W = client.right;
@@ -72,41 +74,41 @@ void TrackerApp::onResume() {
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-void TrackerApp::setSettingsPanelShown(bool shown) {
-    look_.settingsPanelShown = shown;
-    layoutControls();
+bool TrackerApp::changeLook(LookEvent event) {
+    const LookStep step = nextLook({look_.settingsPanelShown, look_.clickThrough}, event);
+    look_.settingsPanelShown = step.look.settingsPanelShown;
+    look_.clickThrough = step.look.clickThrough;
+    return step.layout;
+}
+
+void TrackerApp::onLookEvent(LookEvent event) {
+    if (changeLook(event)) layoutControls();
 }
 
 void TrackerApp::onActivate(WPARAM wParam) {
-    if (look_.clickThrough) return;
     switch (LOWORD(wParam)) {
     case WA_INACTIVE:
-        setSettingsPanelShown(false);
+        onLookEvent(LookEvent::Deactivated);
         break;
     case WA_ACTIVE:
     case WA_CLICKACTIVE:
-        setSettingsPanelShown(true);
+        onLookEvent(LookEvent::Activated);
         break;
     default:
         break;
     }
 }
 
-void TrackerApp::onSetFocus() {
-    if (!look_.clickThrough) setSettingsPanelShown(true);
-}
-
 void TrackerApp::onKillFocus() {
     hotkeyBar_.onFocusLost();
-    if (look_.clickThrough) return;
-    if (!isOwnWindow(window_, ::GetFocus())) setSettingsPanelShown(false);
+    // A control of the overlay taking the focus changes nothing.
+    if (!isOwnWindow(window_, ::GetFocus())) onLookEvent(LookEvent::FocusLeft);
 }
 
 void TrackerApp::onForegroundTimer() {
     keepAboveCover();
-    if (look_.clickThrough) return;
-    const bool active = isOwnWindow(window_, ::GetForegroundWindow());
-    if (active != look_.settingsPanelShown) setSettingsPanelShown(active);
+    onLookEvent(isOwnWindow(window_, ::GetForegroundWindow()) ? LookEvent::ForegroundIsOverlay
+                                                              : LookEvent::ForegroundElsewhere);
 }
 
 void TrackerApp::onHorizontalScroll(LPARAM lParam) {
@@ -142,7 +144,6 @@ void TrackerApp::applyClickThroughStyles(bool on) {
     const WindowStyles current{static_cast<uint32_t>(::GetWindowLongW(window_, GWL_STYLE)),
                                static_cast<uint32_t>(::GetWindowLongW(window_, GWL_EXSTYLE))};
     const WindowStyles next = clickThroughStyles(current, on);
-    look_.settingsPanelShown = on ? false : ::GetForegroundWindow() == window_;
     RECT outer{};
     ::GetWindowRect(window_, &outer);
     ::SetWindowLongW(window_, GWL_STYLE, static_cast<LONG>(next.style));
@@ -155,7 +156,11 @@ void TrackerApp::applyClickThroughStyles(bool on) {
 }
 
 void TrackerApp::toggleClickThrough() {
-    look_.clickThrough = !look_.clickThrough;
+    // The look first: the frame change below lays the controls out with it.
+    const bool on = !look_.clickThrough;
+    changeLook(
+        on ? LookEvent::ClickThroughOn
+           : (::GetForegroundWindow() == window_ ? LookEvent::ClickThroughOffFront : LookEvent::ClickThroughOffBehind));
     applyClickThroughStyles(look_.clickThrough);
     snapToMonitor(window_, !look_.clickThrough);
     layoutControls();
@@ -193,25 +198,18 @@ void TrackerApp::runHotkeyAction(HotkeyAction action) {
     (this->*kActions[actionIndex(action)])();
 }
 
+void TrackerApp::askToClose() { ::PostMessageW(window_, WM_CLOSE, 0, 0); }  // through the confirmation
+
 void TrackerApp::runTrayCommand(TrayCommand command) {
-    switch (command) {
-    case TrayCommand::ToggleVisibility:
-        toggleVisibility();
-        break;
-    case TrayCommand::Status:
-        showStatus();
-        break;
-    case TrayCommand::TrackerAddress:
-        editTrackerAddress();
-        break;
-    case TrayCommand::Help:
-        showHelp();
-        break;
-    case TrayCommand::Exit:
-        ::PostMessageW(window_, WM_CLOSE, 0, 0);  // through the confirmation
-        break;
-    case TrayCommand::None:
-        break;
+    static constexpr std::pair<TrayCommand, void (TrackerApp::*)()> kCommands[] = {
+        {TrayCommand::ToggleVisibility, &TrackerApp::toggleVisibility},
+        {TrayCommand::Status, &TrackerApp::showStatus},
+        {TrayCommand::TrackerAddress, &TrackerApp::editTrackerAddress},
+        {TrayCommand::Help, &TrackerApp::showHelp},
+        {TrayCommand::Exit, &TrackerApp::askToClose},
+    };
+    for (const auto& [each, run] : kCommands) {
+        if (each == command) (this->*run)();
     }
 }
 
@@ -221,11 +219,11 @@ void TrackerApp::onControlCommand(WPARAM wParam) {
     if (id == kIdBossSelector) {
         switch (code) {
         case CBN_CLOSEUP:
-            look_.layoutFrozen = false;
+            look_.bossListOpen = false;
             layoutControls();
             break;
         case CBN_DROPDOWN:
-            look_.layoutFrozen = true;
+            look_.bossListOpen = true;
             break;
         case CBN_SELCHANGE:
             hotkeyBar_.cancelHotkeyCapture();
@@ -243,7 +241,7 @@ void TrackerApp::onControlCommand(WPARAM wParam) {
     }
     if (id == kIdChannelList) {
         // While the list says that no usable tracker is set, a click on it sets one.
-        if (settings_.trackerAddress() != TrackerAddress::Usable) editTrackerAddress();
+        if (config_.trackerAddress() != TrackerAddress::Usable) editTrackerAddress();
         return;
     }
     if (const std::optional<HotkeyAction> action = HotkeyBar::actionOfButton(id))

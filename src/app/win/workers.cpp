@@ -45,7 +45,7 @@ std::vector<const Boss*> fetchChannelsOnce(const WorkerLink& link, ApiClient& cl
         std::vector<ChannelStatus> channels;
         if (!client.fetchChannelStatus(*boss, channels)) {
             failed.push_back(boss);
-            if (!announced) reportLoadFailure(link, "Boss " + boss->id, client.lastFailure());
+            if (!announced) reportLoadFailure(link, "Boss " + boss->id, client.record().lastFailure);
             continue;
         }
         CriticalSectionLock hold(link.state->stateLock);
@@ -84,7 +84,7 @@ DWORD WINAPI loaderWorker(void* parameter) {
     std::vector<Boss> bosses;
     const auto fetchBosses = [&] {
         if (client.fetchBosses(bosses)) return true;
-        reportLoadFailure(*link, "Loading the boss list failed", client.lastFailure());
+        reportLoadFailure(*link, "Loading the boss list failed", client.record().lastFailure);
         return false;
     };
     if (!fetchUntilDone(*link, fetchBosses)) return 0;
@@ -124,7 +124,7 @@ DWORD WINAPI pollerWorker(void* parameter) {
         // the client has none): the connection's changes, each repeat counted, not written.
         if (link->log && !link->api->baseUrlText().empty()) {
             link->log->fold("poll",
-                            polled ? "Connected" : "Disconnected: " + describeFailure(link->api->lastFailure()));
+                            polled ? "Connected" : "Disconnected: " + describeFailure(link->api->record().lastFailure));
         }
         if (polled) {
             CriticalSectionLock hold(link->state->stateLock);

@@ -9,14 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "clock/ntp_server.h"
 #include "core/win/unique_handle.h"
 
 namespace mb {
-
-struct NtpServer {
-    std::string host;
-    std::string service;  // port number as text, "123" for NTP
-};
 
 class NtpClock {
 public:

@@ -183,7 +183,6 @@ public:
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
     HDC dc() const noexcept { return dc_; }
-    const PAINTSTRUCT& info() const noexcept { return ps_; }
 
 private:
     HWND window_;

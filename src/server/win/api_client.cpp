@@ -1,6 +1,5 @@
 #include "server/win/api_client.h"
 
-#include <optional>
 #include <utility>
 
 #include "server/boss_pages.h"
@@ -15,10 +14,6 @@ constexpr char kAllStatusNetworkError[] = "Failed to fetch all status - network 
 constexpr char kChannelNetworkError[] = "Failed to fetch channel status - network error or empty response";
 constexpr char kEmptyBossId[] = "Invalid boss_id - cannot be empty";
 constexpr char kStoppedText[] = "Stopped";
-constexpr DWORD kStopWaitMs = 5000;
-// The connection thread sleeps until it is woken; this only bounds each wait.
-constexpr DWORD kWakeCheckMs = 1000;
-constexpr DWORD kNoEventPollMs = 50;
 
 // The request size the counters use: the URL plus a flat 100 bytes for the rest.
 uint64_t estimatedRequestBytes(const std::string& url) { return url.size() + 100; }
@@ -29,23 +24,18 @@ std::string describeFailure(const CallFailure& failure) {
     return failure.cause.empty() ? failure.error : failure.error + ": " + failure.cause;
 }
 
-ApiClient::ApiClient(std::string url, uintptr_t tag)
-    : baseUrl(std::move(url)), wakeEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)), tag_(tag) {}
-
-ApiClient::~ApiClient() { stopConnection(); }
+ApiClient::ApiClient(std::string url, uintptr_t tag) : baseUrl(std::move(url)), tag_(tag) {}
 
 void ApiClient::setLastError(const std::string& text) {
     CriticalSectionLock hold(lock);
-    lastError = text;
-    lastCause.clear();
+    record_.lastFailure = {text, std::string()};
 }
 
 void ApiClient::storeError(const std::string& text, bool withCause) noexcept {
     try {
-        std::string cause = withCause ? transportFailureText(lastTransportFailure()) : std::string();
+        CallFailure failure{text, withCause ? transportFailureText(lastTransportFailure()) : std::string()};
         CriticalSectionLock hold(lock);
-        lastError = text;
-        lastCause.swap(cause);
+        record_.lastFailure = std::move(failure);
     } catch (...) {  // no memory for the text: the failed result still tells the caller
     }
 }
@@ -53,52 +43,46 @@ void ApiClient::storeError(const std::string& text, bool withCause) noexcept {
 void ApiClient::resetBaseUrl(const std::string& url) {
     std::string copy = url;  // allocate outside the lock
     CriticalSectionLock hold(lock);
+    const ConnectionState before = connectionState(outcomes_);
     baseUrl.swap(copy);
-    totalBytesReceived = totalBytesSent = lastBytesReceived = lastBytesSent = 0;
-    lastError.clear();
-    lastCause.clear();
-    ++urlGeneration;
-    pollSucceeded = true;
-    ::SetEvent(wakeEvent.get());
+    record_ = ClientRecord{};
+    ++outcomes_.generation;
+    outcomes_.lastPollSucceeded = true;
+    tellIfChanged(before);
 }
 
 std::string ApiClient::baseUrlAndGeneration(uint64_t& generation) {
     CriticalSectionLock hold(lock);
-    generation = urlGeneration;
+    generation = outcomes_.generation;
     return baseUrl;
 }
 
 void ApiClient::recordPollOutcome(uint64_t generation, bool ok) {
     CriticalSectionLock hold(lock);
-    if (generation != urlGeneration || pollSucceeded == ok) return;
-    pollSucceeded = ok;
-    ::SetEvent(wakeEvent.get());
+    if (generation != outcomes_.generation) return;
+    const ConnectionState before = connectionState(outcomes_);
+    outcomes_.lastPollSucceeded = ok;
+    tellIfChanged(before);
 }
 
-bool ApiClient::pollsSucceeding() {
-    CriticalSectionLock hold(lock);
-    return pollSucceeded;
+void ApiClient::tellIfChanged(ConnectionState before) {
+    const ConnectionState now = connectionState(outcomes_);
+    // Posted under the lock, so that two threads' changes reach the window in their order.
+    if (now != before && notifyWindow) {
+        ::PostMessageW(notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(now), static_cast<LPARAM>(tag_));
+    }
 }
 
-TrafficSnapshot ApiClient::trafficSnapshot() {
+ClientRecord ApiClient::record() {
     CriticalSectionLock hold(lock);
-    TrafficSnapshot snapshot;
-    snapshot.totalBytesReceived = totalBytesReceived;
-    snapshot.totalBytesSent = totalBytesSent;
-    snapshot.lastBytesReceived = lastBytesReceived;
-    snapshot.lastBytesSent = lastBytesSent;
-    snapshot.state = running && pollSucceeded ? Connected : Disconnected;
-    return snapshot;
+    ClientRecord copy = record_;
+    copy.state = connectionState(outcomes_);
+    return copy;
 }
 
 std::string ApiClient::lastErrorText() {
     CriticalSectionLock hold(lock);
-    return lastError;
-}
-
-CallFailure ApiClient::lastFailure() {
-    CriticalSectionLock hold(lock);
-    return {lastError, lastCause};
+    return record_.lastFailure.error;
 }
 
 std::string ApiClient::baseUrlText() {
@@ -106,20 +90,26 @@ std::string ApiClient::baseUrlText() {
     return baseUrl;
 }
 
-void ApiClient::addTraffic(uint64_t received, uint64_t sent, bool setLast) {
+void ApiClient::addToTotals(uint64_t received, uint64_t sent) {
     CriticalSectionLock hold(lock);
-    totalBytesReceived += received;
-    totalBytesSent += sent;
-    if (setLast) {
-        lastBytesReceived = received;
-        lastBytesSent = sent;
-    }
+    record_.totalBytesReceived += received;
+    record_.totalBytesSent += sent;
 }
 
-void ApiClient::clearLastTraffic() {
+bool ApiClient::getCounted(const std::string& url, const char* networkError, std::string& body, std::string& error) {
+    const uint64_t received = HttpGet(url, body);
     CriticalSectionLock hold(lock);
-    lastBytesReceived = 0;
-    lastBytesSent = 0;
+    if (received == 0 || body.empty()) {
+        record_.lastBytesReceived = 0;
+        record_.lastBytesSent = 0;
+        error = networkError;
+        return false;
+    }
+    record_.totalBytesReceived += received;
+    record_.totalBytesSent += estimatedRequestBytes(url);
+    record_.lastBytesReceived = received;
+    record_.lastBytesSent = estimatedRequestBytes(url);
+    return true;
 }
 
 bool ApiClient::fetchBosses(std::vector<Boss>& out) {
@@ -131,7 +121,7 @@ bool ApiClient::fetchBosses(std::vector<Boss>& out) {
         const uint64_t received = HttpGet(url, body);
         networkFailed = received == 0 || body.empty();
         if (networkFailed) return false;
-        addTraffic(received, estimatedRequestBytes(url), false);
+        addToTotals(received, estimatedRequestBytes(url));
         return true;
     };
     std::string error;
@@ -146,17 +136,10 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
     uint64_t generation = 0;
     bool networkFailed = false;
     const bool ok = runGuarded(guard_texts::kAllStatus, error, [&] {
-        const std::string url = baseUrlAndGeneration(generation) + kAllStatusPath;
         std::string body;
-        const uint64_t received = HttpGet(url, body);
-        if (received == 0 || body.empty()) {
-            networkFailed = true;
-            clearLastTraffic();
-            error = kAllStatusNetworkError;
-            return false;
-        }
-        addTraffic(received, estimatedRequestBytes(url), true);
-        return allStatusMemo.map(body, out, error);
+        networkFailed = !getCounted(baseUrlAndGeneration(generation) + kAllStatusPath, kAllStatusNetworkError, body,
+                                    error);
+        return !networkFailed && allStatusMemo.map(body, out, error);
     });
     recordPollOutcome(generation, ok);
     if (!ok) storeError(error, networkFailed);
@@ -172,17 +155,9 @@ bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>&
             error = kEmptyBossId;
             return false;
         }
-        const std::string url = baseUrlText() + channelStatusPath(boss.id);
         std::string body;
-        const uint64_t received = HttpGet(url, body);
-        if (received == 0 || body.empty()) {
-            networkFailed = true;
-            clearLastTraffic();
-            error = kChannelNetworkError;
-            return false;
-        }
-        addTraffic(received, estimatedRequestBytes(url), true);
-        return mapChannelStatus(body, out, error);
+        networkFailed = !getCounted(baseUrlText() + channelStatusPath(boss.id), kChannelNetworkError, body, error);
+        return !networkFailed && mapChannelStatus(body, out, error);
     });
     if (!ok) storeError(error, networkFailed);
     return ok;
@@ -213,40 +188,21 @@ double ApiClient::probeStatus() {
 }
 
 void ApiClient::startConnection(HWND window) {
-    if (connectionThread) return;
+    CriticalSectionLock hold(lock);
+    if (outcomes_.told) return;
     notifyWindow = window;
-    stopRequested = false;
-    connectionThread.reset(::CreateThread(nullptr, 0, &ApiClient::connectionThreadMain, this, 0, nullptr));
+    outcomes_.told = true;
+    // The window starts from Disconnected: the first state it hears is the one now.
+    tellIfChanged(Disconnected);
 }
 
 void ApiClient::stopConnection() {
-    if (!connectionThread) return;
-    stopRequested = true;
-    ::SetEvent(wakeEvent.get());
-    ::WaitForSingleObject(connectionThread.get(), kStopWaitMs);
-    connectionThread.reset();
-    running = false;
-}
-
-DWORD WINAPI ApiClient::connectionThreadMain(void* parameter) {
-    auto* client = static_cast<ApiClient*>(parameter);
-    const auto post = [client](ConnectionState state) {
-        ::PostMessageW(client->notifyWindow, kConnectionStateMessage, static_cast<WPARAM>(state),
-                       static_cast<LPARAM>(client->tag_));
-    };
-    client->running = true;
-    std::optional<bool> posted;  // what the window was last told; only changes are posted
-    while (!client->stopRequested) {
-        const bool working = client->pollsSucceeding();
-        if (posted != working) post(working ? Connected : Disconnected);
-        posted = working;
-        // Without its event (the system refused one) the thread looks again every 50 ms.
-        if (::WaitForSingleObject(client->wakeEvent.get(), kWakeCheckMs) == WAIT_FAILED) ::Sleep(kNoEventPollMs);
-    }
-    client->running = false;
-    post(Disconnected);
-    client->storeError(kStoppedText);
-    return 0;
+    CriticalSectionLock hold(lock);
+    if (!outcomes_.told) return;
+    const ConnectionState before = connectionState(outcomes_);
+    outcomes_.told = false;
+    tellIfChanged(before);
+    record_.lastFailure = {kStoppedText, std::string()};
 }
 
 }  // namespace mb

@@ -1,13 +1,12 @@
-// The program's view of the tracker server: base URL, byte counters for the status line,
-// the text of the last failure, the three data fetches, the status probe, and the
-// connection thread that reports the connection state to the window from the initial load
-// on: Connected while the all-status polls succeed, Disconnected from the first one that
-// fails until the next one that succeeds.
+// The program's view of the tracker server: the three data fetches and the status probe over the
+// transports, and what the window reads of them (ClientRecord): byte counters for the status
+// line, the connection the all-status polls make (PollOutcomes), and the last failure. The
+// connection's changes are posted to the window from whichever thread makes them: a post
+// never blocks, so no thread of its own is needed.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,10 +15,11 @@
 #include "core/win/unique_handle.h"
 #include "server/all_status_memo.h"
 #include "server/api_mapping.h"
+#include "server/poll_outcomes.h"
 
 namespace mb {
 
-// The connection thread posts this to its window, wParam the ConnectionState, lParam the
+// Posted to the window on every change of the connection, wParam the ConnectionState, lParam the
 // client's tag (0 unless given), so that a message from a client that was replaced can be told.
 inline constexpr UINT kConnectionStateMessage = WM_USER + 102;
 
@@ -34,19 +34,19 @@ struct CallFailure {
 // "error: cause", or the error alone without a cause.
 std::string describeFailure(const CallFailure& failure);
 
-// What the status line reads from a client, copied under its lock.
-struct TrafficSnapshot {
+// What the window reads of a client, copied under its lock in one piece.
+struct ClientRecord {
     uint64_t totalBytesReceived = 0;
     uint64_t totalBytesSent = 0;
     uint64_t lastBytesReceived = 0;
     uint64_t lastBytesSent = 0;
     ConnectionState state = Disconnected;
+    CallFailure lastFailure;
 };
 
 class ApiClient {
 public:
     explicit ApiClient(std::string url, uintptr_t tag = 0);
-    ~ApiClient();  // stops a running connection thread first
     ApiClient(const ApiClient&) = delete;
     ApiClient& operator=(const ApiClient&) = delete;
 
@@ -71,48 +71,38 @@ public:
     void resetBaseUrl(const std::string& url);
 
     // Copies under the lock, for the status line and for diagnosis.
-    TrafficSnapshot trafficSnapshot();
+    ClientRecord record();
     std::string lastErrorText();
-    CallFailure lastFailure();
     std::string baseUrlText();
 
-    // Starts the connection thread when none runs; it posts the state to window at once and
-    // then each change of it.
+    // From now on the window hears of the connection: its state at once, then every change.
     void startConnection(HWND window);
-    // Stops it (at once; the wait is bounded by 5000 ms); it posts Disconnected.
+    // The window hears Disconnected, and nothing more.
     void stopConnection();
 
 private:
-    static DWORD WINAPI connectionThreadMain(void* parameter);
     // The base URL and its generation, read together.
     std::string baseUrlAndGeneration(uint64_t& generation);
     // The outcome of an all-status poll made with the URL of that generation.
     void recordPollOutcome(uint64_t generation, bool ok);
-    bool pollsSucceeding();
-    void addTraffic(uint64_t received, uint64_t sent, bool setLast);
-    void clearLastTraffic();
+    // Under the lock: tells the window when the state differs from before.
+    void tellIfChanged(ConnectionState before);
+    // A boss-list page: its bytes go into the totals and leave the last request's figures alone.
+    void addToTotals(uint64_t received, uint64_t sent);
+    // One data request's body, counted as the last request; or, for a transport failure,
+    // networkError in error and the last request's figures cleared.
+    bool getCounted(const std::string& url, const char* networkError, std::string& body, std::string& error);
     // The text, with the cause of this thread's last transport failure when withCause.
     void storeError(const std::string& text, bool withCause = false) noexcept;
 
     CriticalSection lock;  // guards everything below that the threads share
     std::string baseUrl;
-    uint64_t totalBytesReceived = 0;
-    uint64_t totalBytesSent = 0;
-    uint64_t lastBytesReceived = 0;
-    uint64_t lastBytesSent = 0;
-    std::string lastError;
-    std::string lastCause;
-    uint64_t urlGeneration = 0;  // counts the base URLs given
-    bool pollSucceeded = true;   // no poll with the current URL failed since the last that worked
-
-    AllStatusMemo allStatusMemo;  // the last all-status body; only the polling thread uses it
-
-    UniqueKernelHandle connectionThread;  // touched by the owning thread only
-    UniqueKernelHandle wakeEvent;         // auto-reset: a stop, or a change of pollSucceeded
+    ClientRecord record_;  // its state is kept in outcomes_
+    PollOutcomes outcomes_;
     HWND notifyWindow = nullptr;
     const uintptr_t tag_;
-    std::atomic<bool> stopRequested{false};
-    std::atomic<bool> running{false};
+
+    AllStatusMemo allStatusMemo;  // the last all-status body; only the polling thread uses it
 };
 
 }  // namespace mb

@@ -81,7 +81,7 @@ TEST_F(AppAlerts, WithoutTheSectionOrWithOnlyUnusableValuesTheTrayCallsAreThoseW
         TrackerApp& app = *bench.app;
         ASSERT_TRUE(pumpUntil([&] { return app.tray().shownIcon() == app.tray().connectedIcon(); }, 20000)) << garbage;
         pumpMessages(1000);
-        EXPECT_TRUE(!app.settings().alerts.anyOn() && app.settings().alerts.sound) << garbage;
+        EXPECT_TRUE(!app.config().alerts.anyOn() && app.config().alerts.sound) << garbage;
         EXPECT_FALSE(app.feed().state().selectedBossId.empty());
         EXPECT_TRUE(app.alerts().state().bossId.empty()) << "the alert rules never ran";
         ASSERT_GE(trayCalls.size(), 2u);
@@ -172,8 +172,8 @@ TEST_F(AppAlerts, TheClockTheSpawnLeadAndLowChannelsEachReachTheTrayAsOneBalloon
     // Without sound nothing plays; the shell is asked for silence either way.
     AlertBalloons quiet;  // alerts afresh: the clock warning again
     quiet.setSound([this] { ++sounds; });
-    app.settings().alerts.sound = false;
-    quiet.refreshAlerts(false, ::GetTickCount64(), app.settings().alerts, app.clock(), app.feed().state(), std::nullopt,
+    app.config().alerts.sound = false;
+    quiet.refreshAlerts(false, ::GetTickCount64(), app.config().alerts, app.clock(), app.feed().state(), std::nullopt,
                         app.tray());
     EXPECT_TRUE(trayCalls.back().result && trayCalls.back().data.dwInfoFlags == (NIIF_INFO | NIIF_NOSOUND));
     EXPECT_EQ(balloons().size(), 4u);

@@ -270,9 +270,8 @@ TEST_F(AppLifetime, ALoaderBlockedByAServerThatNeverAnswersOutlivesTheApplicatio
     ASSERT_TRUE(pumpUntil([&] { return requestCount("/api/collections/mobs/records") > 0; }, 5000));
     std::weak_ptr<TrackerState> state = bench.app->feed().sharedState();
 
-    ::DestroyWindow(bench.window());
-    pumpMessages();
-    const uint64_t took = bench.destroyApp();
+    const uint64_t took = test::millisecondsOf([&] { ::DestroyWindow(bench.window()); });  // the teardown waits
+    bench.destroyApp();
     EXPECT_GE(took, 4500u) << "the wait is bounded, not skipped";
     EXPECT_LE(took, 5600u);
     EXPECT_FALSE(state.expired()) << "the blocked loader still holds the state";
@@ -289,9 +288,8 @@ TEST_F(AppLifetime, APollerBlockedByAServerThatNeverAnswersOutlivesTheApplicatio
     std::weak_ptr<ApiClient> api = bench.app->feed().sharedApi();
     std::weak_ptr<TrackerState> state = bench.app->feed().sharedState();
 
-    ::DestroyWindow(bench.window());
-    pumpMessages();
-    const uint64_t took = bench.destroyApp();
+    const uint64_t took = test::millisecondsOf([&] { ::DestroyWindow(bench.window()); });
+    bench.destroyApp();
     EXPECT_GE(took, 4500u);
     EXPECT_LE(took, 5600u);
     EXPECT_FALSE(api.expired()) << "the blocked poller still holds the shared client";

@@ -75,6 +75,14 @@ inline std::optional<int> runLoopWithin(TrackerApp& app, DWORD timeoutMs) {
     return code;
 }
 
+// How long f took, in milliseconds.
+template <typename F>
+uint64_t millisecondsOf(F&& f) {
+    const ULONGLONG begin = ::GetTickCount64();
+    f();
+    return ::GetTickCount64() - begin;
+}
+
 // A TrackerApp with its settings file in a temporary folder. The file's "Network" section
 // names the tracker URL and the NTP servers; other sections may be added before start().
 class AppBench {
@@ -122,9 +130,7 @@ public:
     // Milliseconds the application object takes to go. The WM_QUIT its teardown posted is
     // taken from the queue, so that it cannot end a later test's message box or loop.
     uint64_t destroyApp() {
-        const ULONGLONG begin = ::GetTickCount64();
-        app.reset();
-        const uint64_t took = ::GetTickCount64() - begin;
+        const uint64_t took = millisecondsOf([&] { app.reset(); });
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
         return took;

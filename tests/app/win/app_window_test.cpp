@@ -109,7 +109,7 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
         const int other = (firstFresh + 1) % static_cast<int>(list.size());
         restored = list[static_cast<size_t>(other)].id;
         app.bossView().selector().showPopup();
-        ASSERT_TRUE(app.look().layoutFrozen);
+        ASSERT_TRUE(app.look().bossListOpen);
         for (int i = app.bossView().selector().hoverIndex(); i < other; ++i) {
             ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_DOWN, 0);
         }
@@ -117,7 +117,7 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
             ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_UP, 0);
         }
         ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_RETURN, 0);
-        EXPECT_FALSE(app.look().layoutFrozen);
+        EXPECT_FALSE(app.look().bossListOpen);
         EXPECT_EQ(app.feed().state().selectedBossId, restored);
         ::DestroyWindow(bench.window());
         pumpMessages();
@@ -298,7 +298,7 @@ TEST_F(AppWindow, ClickThroughDropsTheFrameKeepsTheRectangleAndComesBackAfterARe
     app.toggleClickThrough();
     ::CloseHandle(held);
     EXPECT_EQ(bench.iniBytes().find("ClickThroughMode"), std::string::npos);
-    EXPECT_EQ(app.settings().settingsPath, bench.iniPath());
+    EXPECT_EQ(app.store().path(), bench.iniPath());
     RECT after{};
     ::GetWindowRect(window, &after);
     EXPECT_TRUE(::EqualRect(&before, &after));
@@ -401,7 +401,7 @@ TEST_F(AppWindow, TheOpenPopupFreezesTheLayoutUntilItCloses) {
 
     app.toggleBossMenu();
     ASSERT_TRUE(app.bossView().selector().isOpen());
-    ASSERT_TRUE(app.look().layoutFrozen);
+    ASSERT_TRUE(app.look().bossListOpen);
     // Opening takes the activation (and with it the panel) before the layout freezes.
     const RECT listBefore = childRect(window, app.bossView().list().window());
     RECT outer{};
@@ -413,7 +413,7 @@ TEST_F(AppWindow, TheOpenPopupFreezesTheLayoutUntilItCloses) {
 
     app.toggleBossMenu();  // the hotkey again closes it
     EXPECT_FALSE(app.bossView().selector().isOpen());
-    EXPECT_FALSE(app.look().layoutFrozen);
+    EXPECT_FALSE(app.look().bossListOpen);
     const RECT listAfter = childRect(window, app.bossView().list().window());
     EXPECT_EQ(listAfter.right - listAfter.left, (listBefore.right - listBefore.left) + 100);
 }

@@ -226,11 +226,11 @@ TEST_F(AppWorkers, EachSuccessfulPollRaisesDataChangedAndAdvancesTheDots) {
 TEST_F(AppWorkers, ConnectedAfterTheLoadAndDisconnectedWhenTheConnectionStops) {
     AppBench bench(urls.http, ntp.address());
     startLoaded(bench);
-    EXPECT_EQ(bench.app->feed().api().trafficSnapshot().state, Connected);
+    EXPECT_EQ(bench.app->feed().api().record().state, Connected);
 
     bench.app->feed().api().stopConnection();
     ASSERT_TRUE(pumpUntil([&] { return bench.app->feed().connectionState() == Disconnected; }, 2000));
-    EXPECT_EQ(bench.app->feed().api().trafficSnapshot().state, Disconnected);
+    EXPECT_EQ(bench.app->feed().api().record().state, Disconnected);
     EXPECT_EQ(bench.app->feed().api().lastErrorText(), "Stopped");
 }
 

@@ -1,5 +1,6 @@
 // The settings record through the real profile-file functions, in a folder of its own.
 #include "desktop/win/settings.h"
+#include "desktop/win/startup_config.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -69,20 +70,24 @@ protected:
         ::GetPrivateProfileStringW(section, key, L"<absent>", buffer, 1024, path().c_str());
         return buffer;
     }
-    Settings loaded() const {
-        Settings settings(path(), L"");
+    // The record as a start reads it (its copies all use the fixture's store), and what the
+    // file says about the start-up.
+    Settings loaded() {
+        Settings settings(store);
         EXPECT_TRUE(settings.load());
         return settings;
     }
+    StartupConfig config() const { return StartupConfig::read(path()); }
     test::TempFolder folder;
+    SettingsStore store{path(), L""};
 };
 
 TEST_F(SettingsFile, NoFileGivesEveryDefaultAndCreatesNothing) {
     Settings s = loaded();
-    EXPECT_EQ(s.settingsPath, path());
+    EXPECT_EQ(store.path(), path());
     EXPECT_EQ(recordOf(s), (Record{{100, 100, 550, 800}, 75, 100, false, {66, 6, 66, 2, 65, 2}, ""}));
-    EXPECT_EQ(s.trackerUrl, "https://tracker.marrowbell.example");
-    EXPECT_TRUE(s.ntpServers.empty());
+    EXPECT_EQ(config().trackerUrl, "https://tracker.marrowbell.example");
+    EXPECT_TRUE(config().ntpServers.empty());
     EXPECT_EQ(::GetFileAttributesW(path().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -132,7 +137,7 @@ TEST_F(SettingsFile, NoSelectionSectionLeavesLastBossEmptyAndSaveWritesNone) {
 
 TEST_F(SettingsFile, AnEmptyLastBossLeavesAnEarlierLineUntouched) {
     put(L"Selection", L"LastBoss", L"boss_earlier");
-    Settings s(path(), L"");  // not loaded: lastBoss empty
+    Settings s(store);  // not loaded: lastBoss empty
     s.save();
     EXPECT_EQ(get(L"Selection", L"LastBoss"), L"boss_earlier");
     s.lastBoss = "boss_new";
@@ -141,7 +146,7 @@ TEST_F(SettingsFile, AnEmptyLastBossLeavesAnEarlierLineUntouched) {
 }
 
 TEST_F(SettingsFile, SaveWritesEveryKeyAndLoadReadsThemBack) {
-    Settings s(path(), L"");
+    Settings s(store);
     s.setWindowRect(-20, 30, 400, 900, 144);
     s.setOpacity(3);
     EXPECT_EQ(s.opacity, 10);
@@ -172,48 +177,45 @@ TEST_F(SettingsFile, SaveWritesEveryKeyAndLoadReadsThemBack) {
     std::string bytes = fileBytes(path());
     ASSERT_EQ(bytes.rfind(kNewSettingsFileHeader, 0), 0u);
     EXPECT_NE(bytes.find("[Window]"), std::string::npos);
-    EXPECT_EQ(loaded().trackerAddress(), TrackerAddress::Placeholder);
+    EXPECT_EQ(config().trackerAddress(), TrackerAddress::Placeholder);
     bytes.erase(bytes.find(";TrackerUrl="), 1);
     writeBytes(path(), bytes);
-    EXPECT_EQ(loaded().trackerUrl, "https://tracker.example.org");
-    EXPECT_EQ(loaded().trackerAddress(), TrackerAddress::Usable);
+    EXPECT_EQ(config().trackerUrl, "https://tracker.example.org");
+    EXPECT_EQ(config().trackerAddress(), TrackerAddress::Usable);
 }
 
 TEST_F(SettingsFile, NetworkKeysAreReadAndNeverWritten) {
     put(L"Network", L"TrackerUrl", L"http://127.0.0.1:8443//");
     put(L"Network", L"NtpServers", L"127.0.0.1:5123, localhost");
-    Settings s = loaded();
-    EXPECT_EQ(s.trackerUrl, "http://127.0.0.1:8443");
-    std::vector<NtpServerAddress> expected{{"127.0.0.1", "5123"}, {"localhost", "123"}};
-    EXPECT_EQ(s.ntpServers, expected);
+    EXPECT_EQ(config().trackerUrl, "http://127.0.0.1:8443");
+    std::vector<NtpServer> expected{{"127.0.0.1", "5123"}, {"localhost", "123"}};
+    EXPECT_EQ(config().ntpServers, expected);
 
-    s.trackerUrl = "https://changed.example";
-    s.save();
+    loaded().save();
     EXPECT_EQ(get(L"Network", L"TrackerUrl"), L"http://127.0.0.1:8443//");
     EXPECT_EQ(get(L"Network", L"NtpServers"), L"127.0.0.1:5123, localhost");
 
     // A file the save makes never gains a value there (its header leaves the line commented).
     test::TempFolder other;
-    Settings fresh(other.file(L"Marrowbell.ini"), L"");
-    fresh.trackerUrl = "https://changed.example";
-    fresh.save();
+    SettingsStore freshStore(other.file(L"Marrowbell.ini"), L"");
+    Settings(freshStore).save();
     wchar_t value[64] = {};
-    ::GetPrivateProfileStringW(L"Network", L"TrackerUrl", L"<absent>", value, 64, fresh.settingsPath.c_str());
+    ::GetPrivateProfileStringW(L"Network", L"TrackerUrl", L"<absent>", value, 64, freshStore.path().c_str());
     EXPECT_STREQ(value, L"<absent>");
 }
 
 TEST_F(SettingsFile, UnusableNetworkValuesKeepTheDefaults) {
     put(L"Network", L"TrackerUrl", L"ftp://127.0.0.1");
     put(L"Network", L"NtpServers", L"a,b,c,d,e");
-    Settings s = loaded();
-    EXPECT_EQ(s.trackerUrl, "https://tracker.marrowbell.example");
-    EXPECT_TRUE(s.ntpServers.empty());
+    const StartupConfig c = config();
+    EXPECT_EQ(c.trackerUrl, "https://tracker.marrowbell.example");
+    EXPECT_TRUE(c.ntpServers.empty());
 
-    EXPECT_EQ(s.trackerAddress(), TrackerAddress::Invalid) << "said so, not replaced silently";
+    EXPECT_EQ(c.trackerAddress(), TrackerAddress::Invalid) << "said so, not replaced silently";
 
     put(L"Network", L"TrackerUrl", L"https://h\u00e9st.example");  // not ASCII
-    EXPECT_EQ(loaded().trackerUrl, "https://tracker.marrowbell.example");
-    EXPECT_EQ(loaded().trackerAddress(), TrackerAddress::Invalid);
+    EXPECT_EQ(config().trackerUrl, "https://tracker.marrowbell.example");
+    EXPECT_EQ(config().trackerAddress(), TrackerAddress::Invalid);
 }
 
 // A file held open without write sharing refuses every write, as one in a protected folder.
@@ -224,10 +226,11 @@ HANDLE lockAgainstWriting(const std::wstring& path) {
 TEST_F(SettingsFile, AUtf8MarkIsDroppedOnceSoTheFirstSectionIsRead) {
     const std::string rest = "[Network]\r\nTrackerUrl=http://127.0.0.1:8443\r\n[Window]\r\nLeft=7\r\n";
     writeBytes(path(), "\xEF\xBB\xBF" + rest);
-    Settings s(path(), fallback());
-    s.loadNetwork();  // what the application reads first
-    EXPECT_EQ(s.trackerUrl, "http://127.0.0.1:8443");
+    SettingsStore marked(path(), fallback());
+    marked.prepare();  // what the application does first
+    EXPECT_EQ(StartupConfig::read(marked.path()).trackerUrl, "http://127.0.0.1:8443");
     EXPECT_EQ(fileBytes(path()), rest);  // the mark gone, every other byte kept
+    Settings s(marked);
     ASSERT_TRUE(s.load());
     EXPECT_EQ(s.left, 7);
     EXPECT_TRUE(s.save());
@@ -237,21 +240,21 @@ TEST_F(SettingsFile, AUtf8MarkIsDroppedOnceSoTheFirstSectionIsRead) {
     // fallback, which is the file in use from then on.
     writeBytes(path(), "\xEF\xBB\xBF" + rest);
     HANDLE lock = lockAgainstWriting(path());
-    Settings held(path(), fallback());
-    ASSERT_TRUE(held.load());
+    SettingsStore held(path(), fallback());
+    held.prepare();
     ::CloseHandle(lock);
-    EXPECT_EQ(held.trackerUrl, "http://127.0.0.1:8443");
-    EXPECT_EQ(held.settingsPath, fallback());
+    EXPECT_EQ(StartupConfig::read(held.path()).trackerUrl, "http://127.0.0.1:8443");
+    EXPECT_EQ(held.path(), fallback());
     EXPECT_EQ(fileBytes(fallback()), rest);
 }
 
 TEST_F(SettingsFile, FilesWithoutTheMarkAreNeverRewritten) {
     // A file the overlay wrote itself goes through a load and an unchanged save byte for byte.
-    Settings own(path(), L"");
+    Settings own(store);
     own.lastBoss = "boss_a";
     ASSERT_TRUE(own.save());
     const std::string written = fileBytes(path());
-    Settings again(path(), L"");
+    Settings again(store);
     ASSERT_TRUE(again.load());
     ASSERT_TRUE(again.save());
     EXPECT_EQ(fileBytes(path()), written);
@@ -262,7 +265,8 @@ TEST_F(SettingsFile, FilesWithoutTheMarkAreNeverRewritten) {
     for (char c : ascii) utf16 += {c, '\0'};
     for (const std::string& bytes : {ascii, utf16}) {
         writeBytes(path(), bytes);
-        Settings s(path(), L"");
+        store.prepare();
+        Settings s(store);
         ASSERT_TRUE(s.load());
         EXPECT_EQ(s.left, 9);
         EXPECT_EQ(fileBytes(path()), bytes);
@@ -273,17 +277,20 @@ TEST_F(SettingsFile, FilesWithoutTheMarkAreNeverRewritten) {
 // file system: under Wine, Z:\proc\self is /proc/self, where no file can be created.
 TEST_F(SettingsFile, AFolderThatCannotBeWrittenSendsTheSettingsToTheFallback) {
     const std::wstring stuck = L"Z:\\proc\\self\\Marrowbell.ini";
-    EXPECT_FALSE(Settings(stuck, L"").save());  // with nowhere else to go the failure shows
-    Settings s(stuck, fallback());
+    SettingsStore nowhere(stuck, L"");
+    EXPECT_FALSE(Settings(nowhere).save());  // with nowhere else to go the failure shows
+    SettingsStore moving(stuck, fallback());
+    Settings s(moving);
     ASSERT_TRUE(s.load());
     s.setWindowRect(10, 20, 500, 600, 96);
     s.lastBoss = "boss_z";
     EXPECT_TRUE(s.save());
-    EXPECT_EQ(s.settingsPath, fallback());
+    EXPECT_EQ(moving.path(), fallback());
 
     // The next start finds no file beside the executable and reads the fallback.
-    Settings next(Settings::startupPath(stuck, fallback()), fallback());
-    EXPECT_EQ(next.settingsPath, fallback());
+    SettingsStore nextStore(SettingsStore::startupPath(stuck, fallback()), fallback());
+    EXPECT_EQ(nextStore.path(), fallback());
+    Settings next(nextStore);
     ASSERT_TRUE(next.load());
     EXPECT_EQ(recordOf(next), recordOf(s));
 }
@@ -295,37 +302,38 @@ TEST_F(SettingsFile, AFileHeldOpenElsewhereStaysTheFileAndTheFileWrittenLastIsRe
     put(L"Window", L"Left", L"5");
     const std::string before = fileBytes(path());
     HANDLE lock = lockAgainstWriting(path());
-    Settings s(path(), fallback());
+    SettingsStore held(path(), fallback());
+    Settings s(held);
     ASSERT_TRUE(s.load());
     s.setOpacity(40);
     EXPECT_FALSE(s.save());
     ::CloseHandle(lock);
-    EXPECT_EQ(s.settingsPath, path());
+    EXPECT_EQ(held.path(), path());
     EXPECT_EQ(fileBytes(path()), before);
 
     ::CreateDirectoryW(folder.file(L"Local").c_str(), nullptr);
     ::CreateDirectoryW(folder.file(L"Local\\Marrowbell").c_str(), nullptr);
     writeBytes(fallback(), "[Window]\r\nLeft=6\r\n");
-    EXPECT_EQ(Settings::startupPath(path(), fallback()), fallback());
+    EXPECT_EQ(SettingsStore::startupPath(path(), fallback()), fallback());
     ::Sleep(20);
     EXPECT_TRUE(s.save());  // the next save writes the whole record
-    EXPECT_EQ(Settings::startupPath(path(), fallback()), path());
+    EXPECT_EQ(SettingsStore::startupPath(path(), fallback()), path());
     EXPECT_EQ(loaded().opacity, 40);
 }
 
 TEST(SettingsPath, LivesNextToTheExecutable) {
     wchar_t exe[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring folder = Settings::executableFolder();
+    std::wstring folder = SettingsStore::executableFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), L'\\');
     EXPECT_EQ(std::wstring(exe).rfind(folder + L"\\", 0), 0u);
-    EXPECT_EQ(Settings().settingsPath, folder + L"\\Marrowbell.ini");
+    EXPECT_EQ(SettingsStore().path(), folder + L"\\Marrowbell.ini");
 
     wchar_t local[MAX_PATH] = {};
     ASSERT_GT(::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
-    EXPECT_EQ(Settings::localAppDataPath(), std::wstring(local) + L"\\Marrowbell\\Marrowbell.ini");
-    EXPECT_EQ(Settings().fallbackPath, Settings::localAppDataPath());
+    EXPECT_EQ(SettingsStore::localAppDataPath(), std::wstring(local) + L"\\Marrowbell\\Marrowbell.ini");
+    EXPECT_EQ(SettingsStore().fallback(), SettingsStore::localAppDataPath());
 }
 
 }  // namespace

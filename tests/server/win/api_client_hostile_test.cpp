@@ -162,7 +162,7 @@ TEST_F(ApiClientHostile, SurvivesEveryHostileAnswerWithTheRightOutcome) {
         }));
         EXPECT_EQ(outcome.ok, c.ok);
         EXPECT_EQ(client.lastErrorText(), c.error);
-        const TrafficSnapshot traffic = client.trafficSnapshot();
+        const ClientRecord traffic = client.record();
         EXPECT_EQ(traffic.totalBytesReceived > 0, c.bytesCounted) << traffic.totalBytesReceived;
         if (c.call == Call::AllStatus) {
             EXPECT_EQ(traffic.lastBytesReceived, traffic.totalBytesReceived) << "the last figures follow the call";

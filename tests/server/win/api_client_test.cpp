@@ -47,7 +47,7 @@ TEST_F(ApiClientTest, FetchesTheBossListAndCountsOnlyTheTotals) {
     const auto requests = log();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].path, "/api/collections/mobs/records?perPage=500");
-    const TrafficSnapshot traffic = client.trafficSnapshot();
+    const ClientRecord traffic = client.record();
     EXPECT_GT(traffic.totalBytesReceived, 0u);
     EXPECT_EQ(traffic.totalBytesSent, sent(urls.http + "/api/collections/mobs/records?perPage=500"));
     EXPECT_EQ(traffic.lastBytesReceived, 0u) << "the boss list leaves the last-request figures alone";
@@ -82,7 +82,7 @@ TEST_F(ApiClientTest, ReadsEveryPageOfALongBossList) {
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].path, page1);
     EXPECT_EQ(requests[1].path, page2);
-    TrafficSnapshot traffic = client.trafficSnapshot();
+    ClientRecord traffic = client.record();
     EXPECT_EQ(traffic.totalBytesSent, sent(urls.https + page1) + sent(urls.https + page2));
     EXPECT_EQ(traffic.lastBytesReceived, 0u);
 
@@ -104,7 +104,7 @@ TEST_F(ApiClientTest, ReadsEveryPageOfALongBossList) {
         EXPECT_TRUE(bosses.empty());
         EXPECT_EQ(failing.lastErrorText(), failure.error);
         EXPECT_EQ(log().size(), 2u);
-        traffic = failing.trafficSnapshot();
+        traffic = failing.record();
         const uint64_t second = failure.secondCounted ? sent(urls.http + page2) : 0;
         EXPECT_EQ(traffic.totalBytesSent, sent(urls.http + page1) + second);
     }
@@ -126,7 +126,7 @@ TEST_F(ApiClientTest, AllStatusSetsTheLastFiguresAndAFailureClearsThem) {
     ASSERT_TRUE(client.fetchAllStatus(status)) << client.lastErrorText();
     EXPECT_EQ(status.size(), 12u);
     const std::string url = urls.https + "/api/all_status";
-    const TrafficSnapshot first = client.trafficSnapshot();
+    const ClientRecord first = client.record();
     EXPECT_GT(first.lastBytesReceived, 0u);
     EXPECT_EQ(first.lastBytesReceived, first.totalBytesReceived);
     EXPECT_EQ(first.lastBytesSent, sent(url));
@@ -135,14 +135,14 @@ TEST_F(ApiClientTest, AllStatusSetsTheLastFiguresAndAFailureClearsThem) {
     EXPECT_FALSE(client.fetchAllStatus(status));
     EXPECT_TRUE(status.empty());
     EXPECT_EQ(client.lastErrorText(), "Failed to fetch all status - network error or empty response");
-    const TrafficSnapshot failed = client.trafficSnapshot();
+    const ClientRecord failed = client.record();
     EXPECT_EQ(failed.lastBytesReceived, 0u);
     EXPECT_EQ(failed.lastBytesSent, 0u);
     EXPECT_EQ(failed.totalBytesReceived, first.totalBytesReceived);
     EXPECT_EQ(failed.totalBytesSent, first.totalBytesSent);
 
     ASSERT_TRUE(client.fetchAllStatus(status));
-    const TrafficSnapshot again = client.trafficSnapshot();
+    const ClientRecord again = client.record();
     EXPECT_EQ(again.totalBytesReceived, first.totalBytesReceived * 2);  // a fixed world: the same answer
     EXPECT_EQ(again.totalBytesSent, sent(url) * 2);
     EXPECT_EQ(client.lastErrorText(), "Failed to fetch all status - network error or empty response")
@@ -173,7 +173,7 @@ TEST_F(ApiClientTest, ChannelStatusAsksForOneBossAndReducesToOneReportPerChannel
     const auto requests = log();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].path, path);
-    EXPECT_EQ(client.trafficSnapshot().lastBytesSent, sent(urls.http + path));
+    EXPECT_EQ(client.record().lastBytesSent, sent(urls.http + path));
 }
 
 TEST_F(ApiClientTest, BossIdsAreEscapedInTheFilter) {
@@ -228,7 +228,7 @@ TEST_F(ApiClientTest, MalformedAnswersGiveTheirTexts) {
     EXPECT_EQ(client.lastErrorText(), "Failed to fetch bosses - network error or empty response");
     EXPECT_FALSE(client.fetchChannelStatus(boss, channels));
     EXPECT_EQ(client.lastErrorText(), "Failed to fetch channel status - network error or empty response");
-    EXPECT_EQ(client.trafficSnapshot().lastBytesReceived, 0u);
+    EXPECT_EQ(client.record().lastBytesReceived, 0u);
 }
 
 TEST_F(ApiClientTest, ProbeReadsTheCacheAgeWithoutTouchingTheCounters) {
@@ -236,7 +236,7 @@ TEST_F(ApiClientTest, ProbeReadsTheCacheAgeWithoutTouchingTheCounters) {
     const double age = client.probeStatus();
     EXPECT_GE(age, 0.0) << client.lastErrorText();
     EXPECT_LE(age, 86400.0);
-    const TrafficSnapshot traffic = client.trafficSnapshot();
+    const ClientRecord traffic = client.record();
     EXPECT_EQ(traffic.totalBytesReceived, 0u);
     EXPECT_EQ(traffic.totalBytesSent, 0u);
 
@@ -267,10 +267,10 @@ TEST_F(ApiClientTest, WithoutABaseUrlNothingReachesTheNetwork) {
     EXPECT_EQ(client.lastErrorText(), "");
     EXPECT_EQ(client.baseUrlText(), urls.http);
     ASSERT_TRUE(client.fetchAllStatus(status));
-    EXPECT_GT(client.trafficSnapshot().totalBytesReceived, 0u);
+    EXPECT_GT(client.record().totalBytesReceived, 0u);
     client.setLastError("earlier failure");
     client.resetBaseUrl(urls.https);
-    const TrafficSnapshot zeroed = client.trafficSnapshot();
+    const ClientRecord zeroed = client.record();
     EXPECT_EQ(zeroed.totalBytesReceived, 0u);
     EXPECT_EQ(zeroed.totalBytesSent, 0u);
     EXPECT_EQ(zeroed.lastBytesReceived, 0u);
@@ -304,12 +304,12 @@ TEST(ApiClientConnection, ReportsConnectedUntilStopped) {
     ApiClient client("");
     client.startConnection(window.get());
     EXPECT_EQ(nextConnectionState(window.get()), Connected);
-    EXPECT_EQ(client.trafficSnapshot().state, Connected);
+    EXPECT_EQ(client.record().state, Connected);
     client.startConnection(window.get());  // already running: nothing new
     client.stopConnection();
     EXPECT_EQ(nextConnectionState(window.get()), Disconnected);
-    EXPECT_EQ(nextConnectionState(window.get()), -1) << "one thread, two messages";
-    EXPECT_EQ(client.trafficSnapshot().state, Disconnected);
+    EXPECT_EQ(nextConnectionState(window.get()), -1) << "two changes, two messages";
+    EXPECT_EQ(client.record().state, Disconnected);
     EXPECT_EQ(client.lastErrorText(), "Stopped");
     client.stopConnection();  // nothing runs: nothing happens
 
@@ -317,8 +317,8 @@ TEST(ApiClientConnection, ReportsConnectedUntilStopped) {
         ApiClient dropped("");
         dropped.startConnection(window.get());
         EXPECT_EQ(nextConnectionState(window.get()), Connected);
-    }  // the destructor stops the thread first
-    EXPECT_EQ(nextConnectionState(window.get()), Disconnected);
+    }  // no thread of its own: nothing is posted once it is gone
+    EXPECT_EQ(nextConnectionState(window.get()), -1);
 }
 
 }  // namespace
