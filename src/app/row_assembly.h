@@ -26,7 +26,8 @@ struct SelectorCounts {
 };
 SelectorCounts selectorCounts(const BossStatusMap& bossStatus, const std::string& bossId, int64_t now);
 
-// Reports with last_hp 0 dropped, the rest in channel order, stale ones greyed.
+// Reports with last_hp 0 dropped, the rest ordered by channelComesBefore (fresh first, the
+// soonest to die first; not by channel number), stale ones greyed.
 std::vector<ChannelRow> buildChannelRows(const std::vector<ChannelStatus>& channels, int64_t now);
 
 // Index of the first boss whose id equals id byte for byte; nothing for an empty or absent id.

@@ -20,10 +20,13 @@ TEST(Freshness, RowsAreBuiltAgainOnlyWhenAReportCrossesItsWindow) {
         int64_t then, now;
         bool same;
     } cases[] = {
-        {kNow, kNow, true},           {kNow, kNow + 10, true},       // the full-health report is fresh up to kNow + 10
-        {kNow, kNow + 11, false},                                    // ... and stale after
-        {kNow, kNow + 21, false},                                    // the 50 % one goes too
-        {kNow + 11, kNow + 20, true}, {kNow + 30, kNow - 5, false},  // a clock set back makes reports fresh again
+        {kNow, kNow, true},
+        {kNow, kNow + 10, true},        // the full-health report is fresh up to kNow + 10
+        {kNow, kNow + 11, false},       // ... and stale after
+        {kNow, kNow + 21, false},       // the 50 % one goes too
+        {kNow + 11, kNow + 21, false},  // ... and alone, when it goes later
+        {kNow + 11, kNow + 20, true},
+        {kNow + 30, kNow - 5, false},  // a clock set back makes reports fresh again
     };
     for (const auto& c : cases)
         EXPECT_EQ(sameFreshness(reports, c.then, c.now), c.same) << c.then - kNow << " " << c.now - kNow;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/alert_outbox.h"
 #include "app/win/app_test_bench.h"
 #include "support/win/sim_control.h"
 #include "support/win/window_lookup.h"
@@ -165,6 +166,14 @@ TEST_F(AppAlerts, TheClockTheSpawnLeadAndLowChannelsEachReachTheTrayAsOneBalloon
     EXPECT_TRUE(::IsWindowVisible(banner));
     EXPECT_EQ(tools::windowText(banner),
               name + L": channel 77 at 18%, 1m 5s left \u00B7 " + name + L": channel 78 at 9%");
+    // It lies over the top of the list, inside its frame (not over the cache line above), and
+    // goes once its time is up.
+    RECT over{}, listRect{};
+    ::GetWindowRect(banner, &over);
+    ::GetWindowRect(app.bossView().list().window(), &listRect);
+    EXPECT_TRUE(over.left == listRect.left + 1 && over.top == listRect.top + 1 && over.right == listRect.right - 1 &&
+                over.bottom < listRect.bottom);
+    EXPECT_TRUE(pumpUntil([&] { return !::IsWindowVisible(banner); }, kBannerShowMs + 2000));
     for (const TrayCall& call : trayCalls) {
         EXPECT_TRUE((call.data.uFlags & NIF_INFO) || (call.data.uFlags == kIconFlags && !call.data.szInfo[0]));
     }

@@ -354,6 +354,8 @@ TEST_F(AppHotkeysTray, ARestartedShellGetsTheIconAgainAndALogoffRemovesItAndSave
     ::SendMessageW(window, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     ASSERT_GE(trayCalls.size(), 1u);  // and a modify, as this shell still holds the icon
     EXPECT_EQ(trayCalls[0].verb, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(std::count_if(trayCalls.begin(), trayCalls.end(), [](const TrayCall& c) { return c.verb == NIM_ADD; }),
+              1);
     EXPECT_EQ(trayCalls[0].data.hIcon, app.tray().connectedIcon()) << "with the colour it had";
 
     BoxWatcher spy(::GetCurrentThreadId(), L"Confirm Exit", IDNO, 1000);

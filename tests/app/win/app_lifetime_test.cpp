@@ -254,11 +254,9 @@ TEST_F(AppLifetime, AgainstAnAddressNothingAnswersTheStatusBoxAndTheLogSayWhy) {
 TEST_F(AppLifetime, ClosingWhileTheServerIsUnreachableIsQuick) {
     AppBench bench(test::closedPortUrl(), ntp.address());
     ASSERT_TRUE(bench.start());
-    pumpMessages(2500);  // the loader is retrying
+    ASSERT_TRUE(pumpUntil([&] { return !bench.app->feed().lastFailure().cause.empty(); }, 5000)) << "retrying";
     EXPECT_EQ(bench.app->feed().connectionState(), Disconnected);
-    ::DestroyWindow(bench.window());
-    pumpMessages();
-    EXPECT_LT(bench.destroyApp(), 1000u);
+    EXPECT_LT(test::millisecondsOf([&] { ::DestroyWindow(bench.window()); }), 1000u);
 }
 
 // A worker blocked in a request outlives the bounded wait; it must find what it uses alive
