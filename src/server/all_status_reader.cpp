@@ -1,9 +1,10 @@
 #include "server/all_status_reader.h"
 
+#include <optional>
+
 #include <nlohmann/json.hpp>
 
-#include "core/server_time.h"
-#include "server/json_fields.h"
+#include "server/report_fields.h"
 
 namespace mb {
 namespace {
@@ -12,19 +13,6 @@ using nlohmann::json;
 
 constexpr char kStatusMember[] = "channel_status";
 
-// The report members that are read; any other name is skipped.
-enum class Field { None, ChannelNumber, LastHp, LastUpdate, DeathTimeEstimate, Dps, Etd };
-
-Field fieldNamed(const std::string& name) {
-    if (name == "channel_number") return Field::ChannelNumber;
-    if (name == "last_hp") return Field::LastHp;
-    if (name == "last_update") return Field::LastUpdate;
-    if (name == "death_time_estimate") return Field::DeathTimeEstimate;
-    if (name == "dps") return Field::Dps;
-    if (name == "etd") return Field::Etd;
-    return Field::None;
-}
-
 // The parser's events for one body. Where in the document it is decides what a value means;
 // values nested where nothing is read are counted through (skipDepth_) and dropped.
 class Reader final : public json::json_sax_t {
@@ -32,27 +20,20 @@ public:
     explicit Reader(AllStatusMap& out) : out_(out) {}
     bool statusMapRead() const { return rootIsObject_ && statusIsObject_; }
 
-    bool null() override { return scalar({}); }
-    bool boolean(bool) override { return scalar({}); }
-    bool number_integer(number_integer_t value) override {
-        return scalar({int32FromInteger(value), static_cast<double>(value), true});
-    }
-    bool number_unsigned(number_unsigned_t value) override {
-        return scalar({int32FromUnsigned(value), static_cast<double>(value), true});
-    }
-    bool number_float(number_float_t value, const string_t&) override {
-        return scalar({int32FromFloat(value), value, true});
-    }
+    bool null() override { return scalar(); }
+    bool boolean(bool) override { return scalar(); }
+    bool number_integer(number_integer_t value) override { return scalar(jsonNumber(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return scalar(jsonNumber(value)); }
+    bool number_float(number_float_t value, const string_t&) override { return scalar(jsonNumber(value)); }
     bool string(string_t& value) override {
         if (skipDepth_ == 0 && level_ == Level::Report) {
             resetField();
-            if (field_ == Field::LastUpdate) report_.last_update = std::move(value);
-            if (field_ == Field::DeathTimeEstimate) report_.death_time_estimate = std::move(value);
+            if (field_) setReportText(*field_, report_, std::move(value));
             return true;
         }
-        return scalar({});
+        return scalar();
     }
-    bool binary(binary_t&) override { return scalar({}); }
+    bool binary(binary_t&) override { return scalar(); }
 
     bool start_object(std::size_t) override {
         if (skipDepth_ > 0) return enterSkipped();
@@ -69,7 +50,7 @@ public:
             return true;
         case Level::Boss:
             report_ = ChannelStatus{};
-            field_ = Field::None;
+            field_ = nullptr;
             level_ = Level::Report;
             return true;
         case Level::Report:
@@ -84,7 +65,7 @@ public:
         if (skipDepth_ > 0) return leaveSkipped();
         switch (level_) {
         case Level::Report:
-            if (!report_.last_update.empty()) report_.last_update_time = ParseServerTime(report_.last_update);
+            completeReport(report_);
             reports_->push_back(std::move(report_));
             level_ = Level::Boss;
             break;
@@ -131,7 +112,7 @@ public:
             bossId_ = std::move(name);
             break;
         case Level::Report:
-            field_ = fieldNamed(name);
+            field_ = reportFieldNamed(name);
             break;
         default:
             break;
@@ -142,34 +123,20 @@ public:
 
 private:
     enum class Level { Outside, Root, Status, Boss, Report };
-    struct Number {
-        int32_t whole = 0;
-        double value = 0.0;
-        bool isNumber = false;
-    };
 
-    bool scalar(const Number& number) {
+    // Any value but a string, an object or an array; number is empty for null and booleans.
+    bool scalar(const std::optional<JsonNumber>& number = std::nullopt) {
         if (skipDepth_ > 0) return true;
         if (level_ == Level::Outside) rootIsObject_ = false;
         if (level_ == Level::Root && rootKeyIsStatus_) markStatusNotObject();
         if (level_ != Level::Report) return true;
         // The member's last occurrence decides, so each one first puts the default back.
         resetField();
-        if (!number.isNumber) return true;
-        if (field_ == Field::ChannelNumber) report_.channel_number = number.whole;
-        if (field_ == Field::LastHp) report_.last_hp = number.whole;
-        if (field_ == Field::Dps) report_.dps = number.value;
-        if (field_ == Field::Etd) report_.etd = number.value;
+        if (field_ && number) setReportNumber(*field_, report_, *number);
         return true;
     }
     void resetField() {
-        static const ChannelStatus kDefaults;
-        if (field_ == Field::ChannelNumber) report_.channel_number = kDefaults.channel_number;
-        if (field_ == Field::LastHp) report_.last_hp = kDefaults.last_hp;
-        if (field_ == Field::LastUpdate) report_.last_update.clear();
-        if (field_ == Field::DeathTimeEstimate) report_.death_time_estimate.clear();
-        if (field_ == Field::Dps) report_.dps = kDefaults.dps;
-        if (field_ == Field::Etd) report_.etd = kDefaults.etd;
+        if (field_) resetReportField(*field_, report_);
     }
     void markStatusNotObject() {
         statusIsObject_ = false;
@@ -193,7 +160,7 @@ private:
     std::string bossId_;
     std::vector<ChannelStatus>* reports_ = nullptr;
     ChannelStatus report_;
-    Field field_ = Field::None;
+    const ReportField* field_ = nullptr;  // the field of the member being read; null for one not read
 };
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "server/api_mapping.h"
 
-#include "core/server_time.h"
 #include "server/all_status_reader.h"
 #include "server/fetch_guard.h"
 #include "server/json_fields.h"
+#include "server/report_fields.h"
 
 namespace mb {
 namespace {
@@ -17,11 +17,18 @@ constexpr char kAllStatusBadShape[] = "Unexpected response format - missing chan
 constexpr char kChannelInvalidJson[] = "Invalid JSON in channel status response";
 constexpr char kChannelBadShape[] = "Missing items array in channel status response";
 
-// The member named key of an object root when it has the wanted kind, else null.
-const json* rootMember(const json& root, const char* key, json::value_t kind) {
-    if (!root.is_object()) return nullptr;
-    const auto it = root.find(key);
-    if (it == root.end() || it->type() != kind) return nullptr;
+// The "items" array of a parsed list body, or null with error set to invalidJson for a body
+// that is not JSON or to badShape for one whose root is no object with that array.
+const json* itemsArray(const json& root, const char* invalidJson, const char* badShape, std::string& error) {
+    if (root.is_discarded()) {
+        error = invalidJson;
+        return nullptr;
+    }
+    const auto it = root.find("items");  // end() for a root that is no object
+    if (it == root.end() || !it->is_array()) {
+        error = badShape;
+        return nullptr;
+    }
     return &*it;
 }
 
@@ -33,18 +40,6 @@ Boss bossFrom(const json& object) {
     readInt32(object, "respawn_time", boss.respawn_time);
     readString(object, "type", boss.type);
     return boss;
-}
-
-ChannelStatus reportFrom(const json& object) {
-    ChannelStatus report;
-    readInt32(object, "channel_number", report.channel_number);
-    readInt32(object, "last_hp", report.last_hp);
-    readString(object, "last_update", report.last_update);
-    if (!report.last_update.empty()) report.last_update_time = ParseServerTime(report.last_update);
-    readString(object, "death_time_estimate", report.death_time_estimate);
-    readDouble(object, "dps", report.dps);
-    readDouble(object, "etd", report.etd);
-    return report;
 }
 
 int32_t clampHealth(int32_t hp) { return hp < 0 ? 0 : (hp > 100 ? 100 : hp); }
@@ -78,15 +73,8 @@ std::string channelStatusPath(std::string_view bossId) {
 
 bool mapBossPage(std::string_view body, std::vector<Boss>& out, ListPaging& paging, std::string& error) {
     const json root = parseJsonBody(body);
-    if (root.is_discarded()) {
-        error = kBossesInvalidJson;
-        return false;
-    }
-    const json* items = rootMember(root, "items", json::value_t::array);
-    if (!items) {
-        error = kBossesBadShape;
-        return false;
-    }
+    const json* items = itemsArray(root, kBossesInvalidJson, kBossesBadShape, error);
+    if (!items) return false;
     for (const json& element : *items) {
         if (!element.is_object()) continue;
         Boss boss = bossFrom(element);
@@ -131,15 +119,8 @@ bool mapChannelStatus(std::string_view body, std::vector<ChannelStatus>& out, st
     out.clear();
     return runGuarded(guard_texts::kChannelStatus, error, [&] {
         const json root = parseJsonBody(body);
-        if (root.is_discarded()) {
-            error = kChannelInvalidJson;
-            return false;
-        }
-        const json* items = rootMember(root, "items", json::value_t::array);
-        if (!items) {
-            error = kChannelBadShape;
-            return false;
-        }
+        const json* items = itemsArray(root, kChannelInvalidJson, kChannelBadShape, error);
+        if (!items) return false;
         std::vector<ChannelStatus> reports;
         reports.reserve(items->size());
         for (const json& element : *items) {

@@ -46,11 +46,6 @@ void readInt32(const nlohmann::json& object, const char* key, int32_t& target) {
     if (value && value->is_number()) target = jsonNumberToInt32(*value);
 }
 
-void readDouble(const nlohmann::json& object, const char* key, double& target) {
-    const nlohmann::json* value = member(object, key);
-    if (value && value->is_number()) target = value->get<double>();
-}
-
 void readString(const nlohmann::json& object, const char* key, std::string& target) {
     const nlohmann::json* value = member(object, key);
     if (value && value->is_string()) target = value->get_ref<const std::string&>();

@@ -18,7 +18,6 @@ int32_t int32FromUnsigned(uint64_t value);
 int32_t int32FromFloat(double value);
 
 void readInt32(const nlohmann::json& object, const char* key, int32_t& target);
-void readDouble(const nlohmann::json& object, const char* key, double& target);
 void readString(const nlohmann::json& object, const char* key, std::string& target);
 
 // Parses in the non-throwing mode: no comments, no trailing commas; a syntax error gives the
