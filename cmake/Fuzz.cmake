@@ -1,6 +1,8 @@
 # libFuzzer targets: tests/fuzz/fuzz_<name>.cpp, each with its seed corpus in tests/fuzz/corpus/<name>.
 # The library code under test needs the coverage instrumentation too, or libFuzzer is blind to it.
-target_compile_options(mb_common PRIVATE -fsanitize=fuzzer-no-link)
+foreach(library ${MB_FLOOR_LIBRARIES})
+  target_compile_options(${library} PRIVATE -fsanitize=fuzzer-no-link)
+endforeach()
 file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
 foreach(source ${fuzz_sources})
   get_filename_component(name ${source} NAME_WE)

@@ -1,6 +1,10 @@
-# Source layout: src/<subsystem>/*.cpp is platform-free and built for both targets
-# (library mb_common); src/<subsystem>/win/*.cpp needs Windows headers (library mb_win).
+# Source layout: src/<floor>/*.cpp is platform-free and built for both targets; src/<floor>/win/*.cpp
+# needs Windows headers. Each floor is a static library of its own (mb_<floor>, and mb_<floor>_win
+# in the Windows build), linking only the floor below it, with an include directory that holds
+# that floor alone: an include that points up a floor finds no file and fails the build.
 set(MB_SUBSYSTEMS core server clock controls desktop app)
+# The floors from the ground up; each may include its own headers and those of the floors below.
+set(MB_FLOORS core clock server controls desktop app)
 
 # Resources compiled into the executable (manifest, icon and version resource), wherever its
 # entry file lives. The .rc names the files it embeds, so a change in them rebuilds it; windres
@@ -16,13 +20,14 @@ set(MB_APP_RESOURCE_FILES ${MB_RESOURCE_DIR}/Marrowbell.manifest ${MB_RESOURCE_D
 set(MB_APP_ICON_SIZES 16 24 32 48 256)
 set(MB_APP_ICON_COLOUR 100 150 255)
 
-function(mb_collect out pattern)
-  set(files)
-  foreach(sub ${MB_SUBSYSTEMS})
-    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${sub}/${pattern})
-    list(APPEND files ${found})
-  endforeach()
-  set(${out} ${files} PARENT_SCOPE)
+# A folder that holds one floor's sources (through a link) and nothing else, for its include path.
+function(mb_floor_include_dir floor out)
+  set(dir ${CMAKE_BINARY_DIR}/floors/${floor})
+  file(MAKE_DIRECTORY ${dir})
+  if(NOT EXISTS ${dir}/${floor})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${floor} ${dir}/${floor} SYMBOLIC)
+  endif()
+  set(${out} ${dir} PARENT_SCOPE)
 endfunction()
 
 function(mb_add_libraries)
@@ -34,20 +39,46 @@ function(mb_add_libraries)
   configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${MB_VERSION_HEADER_DIR}/version.h @ONLY)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/build_defaults.h.in ${MB_VERSION_HEADER_DIR}/build_defaults.h @ONLY)
 
-  mb_collect(common_sources "*.cpp")
-  add_library(mb_common STATIC ${common_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
-  target_include_directories(mb_common PUBLIC ${CMAKE_SOURCE_DIR}/src ${MB_VERSION_HEADER_DIR})
-  target_link_libraries(mb_common PUBLIC mb_json mb_zlib)
-  mb_set_warnings(mb_common)
+  set(below)
+  set(below_win)
+  set(libraries)
+  foreach(floor ${MB_FLOORS})
+    mb_floor_include_dir(${floor} include)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${floor}/*.cpp)
+    add_library(mb_${floor} STATIC ${sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+    target_include_directories(mb_${floor} PUBLIC ${include})
+    target_link_libraries(mb_${floor} PUBLIC ${below})
+    mb_set_warnings(mb_${floor})
+    list(APPEND libraries mb_${floor})
+    set(below mb_${floor})
+    if(WIN32)
+      file(GLOB win_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${floor}/win/*.cpp)
+      list(FILTER win_sources EXCLUDE REGEX "/winmain\\.cpp$")
+      add_library(mb_${floor}_win STATIC ${win_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+      target_link_libraries(mb_${floor}_win PUBLIC mb_${floor} ${below_win})
+      mb_set_warnings(mb_${floor}_win)
+      list(APPEND libraries mb_${floor}_win)
+      set(below_win mb_${floor}_win)
+    endif()
+  endforeach()
+  set(MB_FLOOR_LIBRARIES ${libraries} PARENT_SCOPE)
 
+  # What floors take from outside: the generated version and build headers from the ground up,
+  # JSON and zlib in the server floor, the system's libraries under every Windows floor, and the
+  # resource ids in the top one.
+  target_include_directories(mb_core PUBLIC ${MB_VERSION_HEADER_DIR})
+  target_link_libraries(mb_server PUBLIC mb_json mb_zlib)
   if(WIN32)
-    mb_collect(win_sources "win/*.cpp")
-    list(FILTER win_sources EXCLUDE REGEX "/winmain\\.cpp$")
-    add_library(mb_win STATIC ${win_sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
-    target_link_libraries(mb_win PUBLIC mb_common
-      winhttp ws2_32 gdi32 user32 shell32 shlwapi comctl32 ole32)
-    target_include_directories(mb_win PUBLIC ${MB_RESOURCE_DIR})
-    mb_set_warnings(mb_win)
+    target_link_libraries(mb_core_win PUBLIC winhttp ws2_32 gdi32 user32 shell32 shlwapi comctl32 ole32)
+    target_include_directories(mb_app_win PUBLIC ${MB_RESOURCE_DIR})
+  endif()
+
+  # Everything platform-free, and everything: for the tests, the fuzz targets and the programs.
+  add_library(mb_common INTERFACE)
+  target_link_libraries(mb_common INTERFACE mb_app)
+  if(WIN32)
+    add_library(mb_win INTERFACE)
+    target_link_libraries(mb_win INTERFACE mb_app_win)
   endif()
 endfunction()
 
