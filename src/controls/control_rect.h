@@ -12,6 +12,7 @@ struct ControlRect {
 
     int width() const { return right - left; }
     int height() const { return bottom - top; }
+    bool empty() const { return right <= left || bottom <= top; }
     bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     friend bool operator==(const ControlRect&, const ControlRect&) = default;
 };

@@ -18,6 +18,11 @@ struct TextFit {
     friend bool operator==(const TextFit&, const TextFit&) = default;
 };
 
+// Binary search for the largest size in [lowest, highest] that fits; lowest when no larger one
+// does or when highest < lowest. lowest itself is never measured: the caller has measured it,
+// or draws at it whatever happens. fits must be monotone: true up to some size, false above.
+int largestFitting(int lowest, int highest, const std::function<bool(int)>& fits);
+
 // The width in pixels of the text at a size in points, through the font that would draw it.
 // It must not shrink as the size grows.
 using TextWidthAt = std::function<int(int points)>;

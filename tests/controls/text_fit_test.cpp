@@ -43,5 +43,24 @@ TEST(TextFit, TheMemoMeasuresOnlyWhenTextWidthSizeOrDpiChanged) {
     EXPECT_FALSE(measures(L"", 50, 12, 144));                                                // nothing to measure
 }
 
+TEST(TextFit, LargestFittingFindsTheLargestSizeThatFits) {
+    int calls = 0;
+    auto upTo = [&calls](int limit) {
+        return [&calls, limit](int h) {
+            ++calls;
+            return h <= limit;
+        };
+    };
+    EXPECT_EQ(largestFitting(8, 48, upTo(20)), 20);
+    EXPECT_LE(calls, 6);
+    EXPECT_EQ(largestFitting(8, 48, upTo(48)), 48);
+    EXPECT_EQ(largestFitting(8, 48, upTo(8)), 8);
+    EXPECT_EQ(largestFitting(8, 48, upTo(3)), 8);  // nothing fits: the lowest
+    calls = 0;
+    EXPECT_EQ(largestFitting(8, 5, upTo(100)), 8);  // highest below lowest
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(largestFitting(12, 12, upTo(30)), 12);
+}
+
 }  // namespace
 }  // namespace mb

@@ -4,7 +4,6 @@
 
 #include "app/app_constants.h"
 #include "app/row_assembly.h"
-#include "core/freshness.h"
 #include "app/win/placement.h"
 #include "core/spawn_countdown.h"
 #include "core/win/utf8.h"
@@ -111,24 +110,18 @@ std::optional<std::string> BossView::onBossSelected() {
 }
 
 void BossView::rebuildChannelRows() {
-    // Held until the list has its rows, so what it shows is one consistent poll.
-    CriticalSectionLock hold(state_->stateLock);
-    auto entry = state_->selectedBossId.empty() ? state_->bossStatus.end()
-                                                : state_->bossStatus.find(state_->selectedBossId);
-    if (entry == state_->bossStatus.end()) {
-        list_.clearRows();
-        rowsFor_.clear();
-        return;
-    }
     const int64_t now = clock_.now();
-    const std::vector<ChannelStatus>& reports = entry->second.channels;
-    // The rows follow the reports and their freshness alone: when neither changed since the
-    // list got its rows, building them again would give the same rows.
-    if (rowsFor_ == state_->selectedBossId && reports == rowsFrom_ && sameFreshness(reports, rowsBuiltAt_, now)) return;
-    rowsFor_ = state_->selectedBossId;
-    rowsFrom_ = reports;
-    rowsBuiltAt_ = now;
-    list_.setRows(buildChannelRows(reports, now));
+    std::vector<ChannelRow> rows;  // none without a selected boss that has reports
+    {
+        // The rows of one consistent poll, built under the lock; the list draws them after it,
+        // so the poller never waits for a paint.
+        CriticalSectionLock hold(state_->stateLock);
+        auto entry = state_->selectedBossId.empty() ? state_->bossStatus.end()
+                                                    : state_->bossStatus.find(state_->selectedBossId);
+        if (entry != state_->bossStatus.end()) rows = buildChannelRows(entry->second.channels, now);
+    }
+    // The list draws only what differs from what it shows.
+    list_.setRows(rows);
     if (clickThrough_) list_.scrollToTop();  // no scroll strip in that look
 }
 
@@ -177,7 +170,6 @@ void BossView::restart(TrackerState& state, const std::wstring& emptyText) {
     title_.setText(L"");
     list_.setEmptyText(emptyText);
     list_.clearRows();
-    rowsFor_.clear();
     countdownAt_.reset();
     cacheAgeShown_ = std::numeric_limits<double>::quiet_NaN();
     refreshSpawnCountdown();

@@ -88,10 +88,6 @@ private:
     std::vector<std::unique_ptr<Boss>> selectorBosses_;  // what the selector's items point to
     std::optional<Boss> selected_;
     bool clickThrough_ = false;
-    // What the list's rows were built from, so that the same input builds nothing again.
-    std::string rowsFor_;  // the boss; empty while the list has no rows of one
-    std::vector<ChannelStatus> rowsFrom_;
-    int64_t rowsBuiltAt_ = 0;
     // What the countdown and the cache line show was made at this second, from this value.
     std::optional<int64_t> countdownAt_;
     double cacheAgeShown_ = std::numeric_limits<double>::quiet_NaN();

@@ -94,10 +94,12 @@ protected:
         if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
     }
     void invalidate(bool updateNow = false) const { invalidateControl(window_, updateNow); }
-    // The whole control drawn and on screen when this returns, without a WM_PAINT.
-    void redrawNow() {
-        drawBufferedNow(window_, buffer_, width_, height_, Control::kTransparentText,
-                        [&](HDC dc) { static_cast<Control&>(*this).draw(dc); });
+    // paint(dc) draws into the buffer, which holds the control's last paint unless it was just
+    // made anew (blank), and the buffer is on screen when this returns, without a WM_PAINT. A
+    // window that cannot be drawn now is invalidated instead, and its WM_PAINT calls draw(dc).
+    template <typename Paint>
+    void redrawNow(Paint&& paint) {
+        drawBufferedNow(window_, buffer_, width_, height_, Control::kTransparentText, paint);
     }
 
     void resized() { invalidate(); }

@@ -2,18 +2,9 @@
 
 #include "controls/combo_layout.h"
 #include "controls/win/custom_combo_box.h"
+#include "core/win/utf8.h"
 
 namespace mb {
-
-std::wstring widenItemText(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
 
 void setArrowCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
 
@@ -55,7 +46,7 @@ void ComboBoxPopup::draw(HDC dc) const {
             break;
         }
         ::SetTextColor(dc, entry.color);
-        const std::wstring text = widenItemText(popupItemLabel(entry));
+        const std::wstring text = Utf8ToWide(popupItemLabel(entry));
         RECT textRect = toRect(popupRowTextRect(i, rowHeight, width(), dpi));
         ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
     }

@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "controls/win/buffered_control.h"
 
 namespace mb {
@@ -15,9 +13,6 @@ namespace mb {
 class CustomComboBox;
 
 inline constexpr wchar_t kCustomComboBoxPopupClass[] = L"VantorCustomComboBoxPopup";
-
-// Item names are UTF-8 in memory; invalid sequences come out as U+FFFD.
-std::wstring widenItemText(const std::string& text);
 
 // The arrow pointer, set at once: the popup holds the capture, which brings no WM_SETCURSOR.
 void setArrowCursor();

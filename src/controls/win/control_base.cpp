@@ -95,14 +95,18 @@ UniqueFont createPointFont(int points, int dpi, const FontFace& face) {
     return createControlFont(-::MulDiv(points, dpi, 72), face.name, face.pitchAndFamily);
 }
 
+SIZE textExtent(HDC dc, HFONT font, std::wstring_view text) {
+    SelectScope selectFont(dc, font);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
+    return extent;
+}
+
 TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi,
                      const FontFace& face) {
     return memo.fit(text, availableWidth, points, dpi, [&](int tried) {
-        UniqueFont font = createPointFont(tried, dpi, face);
-        SelectScope selectFont(dc, font.get());
-        SIZE extent{};
-        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        return static_cast<int>(extent.cx);
+        const UniqueFont font = createPointFont(tried, dpi, face);
+        return static_cast<int>(textExtent(dc, font.get(), text).cx);
     });
 }
 

@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "controls/control_rect.h"
 #include "controls/text_fit.h"
@@ -143,14 +144,18 @@ inline constexpr FontFace kListFace{L"Consolas", FIXED_PITCH | FF_MODERN};
 // The face at `points`, as character height MulDiv(points, dpi, 72).
 UniqueFont createPointFont(int points, int dpi, const FontFace& face = kControlFace);
 
+// GetTextExtentPoint32W of the text through font, selected into dc for the measurement only.
+SIZE textExtent(HDC dc, HFONT font, std::wstring_view text);
+
 // The size one line of text is drawn at in availableWidth pixels (TextFitMemo), measured with
-// GetTextExtentPoint32W in dc through createPointFont at each size tried. Nothing is measured
+// textExtent in dc through createPointFont at each size tried. Nothing is measured
 // when the memo knows the answer. DT_END_ELLIPSIS when the fit calls for an ellipsis, else 0.
 TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi,
                      const FontFace& face = kControlFace);
 inline UINT ellipsisFormat(const TextFit& fit) { return fit.ellipsis ? DT_END_ELLIPSIS : 0u; }
 
 inline RECT toRect(const ControlRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+inline ControlRect controlRect(const RECT& r) { return ControlRect{r.left, r.top, r.right, r.bottom}; }
 
 // FillRect / FrameRect in one colour, with the DC's own brush (DC_BRUSH).
 void fillSolid(HDC dc, const RECT& rect, COLORREF colour);

@@ -3,14 +3,9 @@
 #include <utility>
 
 #include "controls/combo_layout.h"
+#include "core/win/utf8.h"
 
 namespace mb {
-
-namespace {
-
-ControlRect fromRect(const RECT& r) { return ControlRect{r.left, r.top, r.right, r.bottom}; }
-
-}  // namespace
 
 CustomComboBox::~CustomComboBox() {
     closePopup();
@@ -52,7 +47,7 @@ void CustomComboBox::setSelection(int index) {
 void CustomComboBox::updateWindowText() {
     // The selected name is the box's window text too, for screen readers and inspection tools.
     const ComboItem* selected = items_.selectedItem();
-    syncWindowText(window(), windowText_, selected ? widenItemText(selected->text) : std::wstring());
+    syncWindowText(window(), windowText_, selected ? Utf8ToWide(selected->text) : std::wstring());
 }
 
 void CustomComboBox::refresh() { invalidate(); }
@@ -94,7 +89,7 @@ void CustomComboBox::openPopup() {
     monitor.cbSize = sizeof(monitor);
     PixelPoint at{box.left, box.bottom};  // without monitor information: plainly under the box
     if (::GetMonitorInfoW(::MonitorFromWindow(window(), MONITOR_DEFAULTTONEAREST), &monitor))
-        at = placePopup(fromRect(box), fromRect(monitor.rcMonitor), width(), popupHeight);
+        at = placePopup(controlRect(box), controlRect(monitor.rcMonitor), width(), popupHeight);
 
     if (!popup_.create(at.x, at.y, width(), popupHeight)) return;
     popupOpen_ = true;
@@ -141,7 +136,7 @@ void CustomComboBox::draw(HDC dc) {
     }
 
     if (const ComboItem* selected = items_.selectedItem()) {
-        const std::wstring text = widenItemText(selected->text);
+        const std::wstring text = Utf8ToWide(selected->text);
         RECT textRect = toRect(comboTextRect(width(), height(), dpi()));
         const TextFit fit = fitPointText(dc, fittedName_, text, textRect.right - textRect.left, fontSize_, dpi());
         UniqueFont font = createPointFont(fit.points, dpi());

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "controls/channel_row.h"
-#include "controls/progress_list_text.h"
 #include "controls/progress_list_math.h"
+#include "controls/progress_list_view.h"
 #include "controls/win/buffered_control.h"
 #include "controls/win/progress_list_paint.h"
 
@@ -38,14 +38,14 @@ public:
     // What the list says while it has no rows ("Unknown" until set); also its window text then.
     void setEmptyText(std::wstring text);
 
-    int topIndex() const { return topIndex_; }
-    int rowHeight() const { return rowHeight_; }
-    int visibleRows() const { return visibleRows_; }
+    int topIndex() const { return view_.topIndex; }
+    int rowHeight() const { return view_.rowHeight; }
+    int visibleRows() const { return view_.visibleRows; }
     int textScale() const { return textScale_; }
-    int rowCount() const { return static_cast<int>(rows_.size()); }
-    bool scrollBarEnabled() const { return scrollBarEnabled_; }
-    bool draggingThumb() const { return draggingThumb_; }
-    bool scrollHover() const { return scrollHover_; }
+    int rowCount() const { return static_cast<int>(view_.rows.size()); }
+    bool scrollBarEnabled() const { return view_.scrollBarEnabled; }
+    bool draggingThumb() const { return view_.draggingThumb; }
+    bool scrollHover() const { return view_.scrollHover; }
     // The row of the last press that was not on the strip; nothing below the rows or without any.
     std::optional<int> clickedRow() const { return clickedRow_; }
 
@@ -60,6 +60,9 @@ private:
     void dpiChanged();
     void updateRowHeight();
     void draw(HDC dc);
+    // Draws now what differs between the buffer and the view, and nothing when nothing does.
+    void showChanges();
+    void paint(HDC dc, const std::optional<std::vector<int32_t>>& rows);
     LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void onLeftButtonDown(int x, int y);
     void onMouseMove(int x, int y);
@@ -67,31 +70,18 @@ private:
     void endThumbDrag();
     void updateWindowText();
 
-    std::vector<ChannelRow> rows_;
-    int topIndex_ = 0;
-    int rowHeight_ = progress_list::kDefaultRowHeight;  // at 96 DPI; create sets it at the DPI
-    int visibleRows_ = 0;
+    // What the list shows, its window's size and DPI included (kept by updateRowHeight and resized).
+    ProgressListView view_;
+    // What the back buffer holds: none before the first paint and once the buffer is new.
+    std::optional<ProgressListView> drawn_;
     int textScale_ = 100;
     bool textScaleSet_ = false;  // the default row height until the first setTextScale
-    bool scrollBarEnabled_ = true;
-    bool draggingThumb_ = false;
     int dragStartY_ = 0;
     int dragStartTop_ = 0;
-    bool scrollHover_ = false;
     int wheelRemainder_ = 0;  // wheel delta short of a whole notch, kept for the next message
     std::optional<int> clickedRow_;
     FontFitCache fits_;
-    std::wstring emptyText_{progress_list::kNoRowsCaption};
     std::wstring windowText_;  // the rows as last written to the window text
-    // What the back buffer was last drawn from: everything but the rows, and the rows.
-    struct DrawnFrame {
-        int topIndex, rowHeight, visibleRows, width, height, dpi;
-        bool scrollBarEnabled, draggingThumb, scrollHover;
-        std::wstring emptyText;
-        bool operator==(const DrawnFrame&) const = default;
-    };
-    std::optional<DrawnFrame> drawnFrame_;  // none before the first paint and once the buffer is new
-    std::vector<ChannelRow> drawnRows_;
 };
 
 }  // namespace mb

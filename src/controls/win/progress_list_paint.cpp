@@ -1,57 +1,48 @@
 #include "controls/win/progress_list_paint.h"
 
-#include <cwchar>
 #include <string>
 
-#include "core/dpi_scale.h"
 #include "controls/progress_list_math.h"
 #include "controls/progress_list_text.h"
+#include "controls/text_fit.h"
 #include "controls/win/control_base.h"
+#include "core/dpi_scale.h"
 
 namespace mb {
 namespace pl = progress_list;
 
 namespace {
 
-RECT toRect(const pl::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
-int textLength(const wchar_t* text) { return static_cast<int>(std::wcslen(text)); }
+// Largest cell height in [lowest, highest] at which the whole text fits into rect, found by a
+// binary search that creates and measures a font at every step; lowest when nothing fits.
+int fitFontHeight(HDC dc, std::wstring_view text, const RECT& rect, int lowest, int highest) {
+    const LONG maxWidth = rect.right - rect.left;
+    const LONG maxHeight = rect.bottom - rect.top;
+    return largestFitting(lowest, highest, [&](int height) {
+        const UniqueFont font = createListFont(height);
+        const SIZE extent = textExtent(dc, font.get(), text);
+        return extent.cx <= maxWidth && extent.cy <= maxHeight;
+    });
+}
 
 // The label font of every row of one paint: the rows are all the same size, so one fitted
 // font serves them all, and the sample's width fixes the label column so the bars line up
 // whatever the channel number.
 struct RowFont {
-    UniqueFont owned;  // without a cache to keep it
     HFONT font = nullptr;
     LONG sampleWidth = 0;
 };
 
-int fitted(HDC dc, FontFitCache* fits, const wchar_t* text, const RECT& rect, int lowest, int highest) {
-    return fits ? fits->fit(dc, text, rect, lowest, highest) : fitFontHeight(dc, text, rect, lowest, highest);
-}
-
-// The list's face at the height, from the cache when there is one.
-HFONT listFont(FontFitCache* fits, int cellHeight, UniqueFont& owned) {
-    if (fits) return fits->font(cellHeight);
-    owned = createListFont(cellHeight);
-    return owned.get();
-}
-
-RowFont makeRowFont(HDC dc, const pl::Rect& rowArea, int dpi, FontFitCache* fits) {
-    const pl::Rect inner = pl::rowInner(rowArea);
+RowFont makeRowFont(HDC dc, const ControlRect& rowArea, int dpi, FontFitCache& fits) {
+    const ControlRect inner = pl::rowInner(rowArea);
     RowFont made;
-    made.font = listFont(fits,
-                         fitted(dc, fits, pl::kLabelSample, toRect(inner),
-                                pl::fontCellHeight(pl::kLabelFontLowest, dpi), pl::labelFontHighest(inner)),
-                         made.owned);
-    SelectScope fontScope(dc, made.font);
-    SIZE sample{};
-    ::GetTextExtentPoint32W(dc, pl::kLabelSample, textLength(pl::kLabelSample), &sample);
-    made.sampleWidth = sample.cx;
+    made.font = fits.font(fits.fit(dc, pl::kLabelSample, toRect(inner), pl::fontCellHeight(pl::kLabelFontLowest, dpi),
+                                   pl::labelFontHighest(inner)));
+    made.sampleWidth = textExtent(dc, made.font, pl::kLabelSample).cx;
     return made;
 }
 
-void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFont& rowFont, int dpi) {
+void drawRow(HDC dc, const ChannelRow& row, const ControlRect& rowArea, const RowFont& rowFont, int dpi) {
     SelectScope fontScope(dc, rowFont.font);
     const pl::RowLayout layout = pl::layoutRow(rowArea, rowFont.sampleWidth);
 
@@ -90,19 +81,18 @@ void drawRow(HDC dc, const ChannelRow& row, const pl::Rect& rowArea, const RowFo
     ::DrawTextW(dc, overlay.c_str(), -1, &bar, centred);
 }
 
-void drawNoRows(HDC dc, RECT client, const wchar_t* text, int dpi, FontFitCache* fits) {
-    const int fontHeight = fitted(dc, fits, text, client, pl::fontCellHeight(pl::kNoRowsFontLowest, dpi),
-                                  pl::fontCellHeight(pl::kNoRowsFontHighest, dpi));
-    UniqueFont owned;
-    SelectScope fontScope(dc, listFont(fits, fontHeight, owned));
+void drawNoRows(HDC dc, RECT client, const std::wstring& text, int dpi, FontFitCache& fits) {
+    const int fontHeight = fits.fit(dc, text, client, pl::fontCellHeight(pl::kNoRowsFontLowest, dpi),
+                                    pl::fontCellHeight(pl::kNoRowsFontHighest, dpi));
+    SelectScope fontScope(dc, fits.font(fontHeight));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, pl::kNoRowsText);
-    ::DrawTextW(dc, text, -1, &client, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
+    ::DrawTextW(dc, text.c_str(), -1, &client, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
 }
 
 void drawStrip(HDC dc, const ProgressListView& view, int count) {
     fillSolid(dc, toRect(pl::stripRect(view.width, view.height, view.dpi)), pl::kStrip);
-    pl::Rect thumb = pl::thumbRect(count, view.visibleRows, view.topIndex, view.width, view.height, view.dpi);
+    const ControlRect thumb = pl::thumbRect(count, view.visibleRows, view.topIndex, view.width, view.height, view.dpi);
     fillSolid(dc, toRect(thumb), pl::thumbColor(view.draggingThumb, view.scrollHover));
 }
 
@@ -110,21 +100,6 @@ void drawStrip(HDC dc, const ProgressListView& view, int count) {
 
 UniqueFont createListFont(int cellHeight) {
     return createControlFont(cellHeight, kListFace.name, kListFace.pitchAndFamily);
-}
-
-int fitFontHeight(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int highest) {
-    const int length = textLength(text);
-    const LONG maxWidth = rect.right - rect.left;
-    const LONG maxHeight = rect.bottom - rect.top;
-    return pl::largestFitting(lowest, highest, [&](int32_t height) {
-        UniqueFont font = createListFont(height);
-        SIZE extent{};
-        {
-            SelectScope scope(dc, font.get());
-            ::GetTextExtentPoint32W(dc, text, length, &extent);
-        }
-        return extent.cx <= maxWidth && extent.cy <= maxHeight;
-    });
 }
 
 HFONT FontFitCache::font(int cellHeight) {
@@ -135,49 +110,55 @@ HFONT FontFitCache::font(int cellHeight) {
     return kept.get();
 }
 
-int FontFitCache::fit(HDC dc, const wchar_t* text, const RECT& rect, int lowest, int highest) {
-    const Key key{text, rect.right - rect.left, rect.bottom - rect.top, lowest, highest};
-    if (auto found = heights_.find(key); found != heights_.end()) return found->second;
+int FontFitCache::fit(HDC dc, std::wstring_view text, const RECT& rect, int lowest, int highest) {
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    for (const Fitted& known : heights_) {
+        if (known.width == width && known.height == height && known.lowest == lowest && known.highest == highest &&
+            known.text == text)
+            return known.cellHeight;
+    }
     if (heights_.size() >= kLimit) heights_.clear();
-    const int height = fitFontHeight(dc, text, rect, lowest, highest);
-    heights_.emplace(key, height);
-    return height;
+    const int cellHeight = fitFontHeight(dc, text, rect, lowest, highest);
+    heights_.push_back({std::wstring(text), width, height, lowest, highest, cellHeight});
+    return cellHeight;
 }
 
-void paintProgressList(HDC dc, const ProgressListView& view) {
+void paintProgressList(HDC dc, const ProgressListView& view, FontFitCache& fits) {
     const RECT client{0, 0, view.width, view.height};
     fillSolid(dc, client, pl::kBackground);
     frameSolid(dc, client, pl::kFrame);  // one pixel at any DPI, a hairline
 
-    const int count = view.rows ? static_cast<int>(view.rows->size()) : 0;
+    const int count = static_cast<int>(view.rows.size());
     if (count == 0) {
-        drawNoRows(dc, client, view.emptyText, view.dpi, view.fits);
+        drawNoRows(dc, client, view.emptyText, view.dpi, fits);
     } else {
         const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
-        const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, view.fits);
+        const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, fits);
         for (int i = range.first; i < range.end; ++i) {
-            drawRow(dc, (*view.rows)[static_cast<size_t>(i)], pl::rowRect(i - range.first, view.rowHeight, view.width),
+            drawRow(dc, view.rows[static_cast<size_t>(i)], pl::rowRect(i - range.first, view.rowHeight, view.width),
                     rowFont, view.dpi);
         }
     }
     if (pl::stripShown(view.scrollBarEnabled, count, view.visibleRows)) drawStrip(dc, view, count);
 }
 
-void paintProgressListRows(HDC dc, const ProgressListView& view, const std::vector<int32_t>& drawn) {
-    const int count = view.rows ? static_cast<int>(view.rows->size()) : 0;
+void paintProgressListRows(HDC dc, const ProgressListView& view, const std::vector<int32_t>& drawn,
+                           FontFitCache& fits) {
+    const int count = static_cast<int>(view.rows.size());
     if (drawn.empty() || count == 0) return;
     const RECT client{0, 0, view.width, view.height};
     const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
-    const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, view.fits);
+    const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, fits);
     const bool strip = pl::stripShown(view.scrollBarEnabled, count, view.visibleRows);
     for (const int32_t k : drawn) {
-        const pl::Rect area = pl::rowRect(k, view.rowHeight, view.width);
+        const ControlRect area = pl::rowRect(k, view.rowHeight, view.width);
         const int saved = ::SaveDC(dc);
         ::IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
         // Everything the whole paint draws at these pixels, in its order, clipped to the row.
         fillSolid(dc, client, pl::kBackground);
         frameSolid(dc, client, pl::kFrame);
-        drawRow(dc, (*view.rows)[static_cast<size_t>(range.first + k)], area, rowFont, view.dpi);
+        drawRow(dc, view.rows[static_cast<size_t>(range.first + k)], area, rowFont, view.dpi);
         if (strip) drawStrip(dc, view, count);
         ::RestoreDC(dc, saved);
     }

@@ -119,8 +119,18 @@ TEST_F(CustomLabelTest, OperationsWithoutAWindowDoNothing) {
     label.setDpi(144);
     label.setBounds(0, 0, 10, 10);
     EXPECT_EQ(label.window(), nullptr);
-    EXPECT_EQ(label.dpi(), 144);
     EXPECT_EQ(label.text(), L"never shown");
+    // Kept for the window made later: 20 points at 144 DPI make the font of 30 points at 96.
+    CustomLabel at96;
+    at96.setDpi(96);
+    at96.setFontSize(30);
+    ASSERT_TRUE(label.create(parent->hwnd(), 10, 10, 400, 60, 1100));
+    ASSERT_TRUE(at96.create(parent->hwnd(), 10, 100, 400, 60, 1101));
+    at96.setText(label.text());
+    const RECT ink = inkBounds(screenPixels(label.window()), palette::kBackground);
+    const RECT expected = inkBounds(screenPixels(at96.window()), palette::kBackground);
+    EXPECT_GT(ink.bottom - ink.top, 20);
+    EXPECT_TRUE(::EqualRect(&ink, &expected)) << ink.left << "," << ink.top << " " << ink.right << "," << ink.bottom;
 }
 
 TEST_F(CustomLabelTest, WindowOutlivingItsObjectFallsBackToTheDefaultProcedure) {
