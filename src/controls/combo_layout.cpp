@@ -21,11 +21,11 @@ std::array<PixelPoint, 3> comboArrowPoints(int width, int height, int dpi) {
             PixelPoint{width - scaleForDpi(16, dpi), m + halfHeight}};
 }
 
-ControlRect comboTextRect(int width, int height, int dpi) {
+Rect comboTextRect(int width, int height, int dpi) {
     return {scaleForDpi(kTextIndent, dpi), 0, width - scaleForDpi(30, dpi), height};
 }
 
-PixelPoint placePopup(const ControlRect& box, const ControlRect& monitor, int popupWidth, int popupHeight) {
+PixelPoint placePopup(const Rect& box, const Rect& monitor, int popupWidth, int popupHeight) {
     int x = box.left;
     if (box.left + popupWidth > monitor.right) x = monitor.right - popupWidth;
     int y = box.bottom;
@@ -40,12 +40,12 @@ int popupRowAt(int x, int y, int popupWidth, int popupHeight, int itemHeight) {
     return y / itemHeight;
 }
 
-ControlRect popupRowRect(int index, int itemHeight, int popupWidth) {
+Rect popupRowRect(int index, int itemHeight, int popupWidth) {
     return {0, index * itemHeight, popupWidth, (index + 1) * itemHeight};
 }
 
-ControlRect popupRowTextRect(int index, int itemHeight, int popupWidth, int dpi) {
-    ControlRect row = popupRowRect(index, itemHeight, popupWidth);
+Rect popupRowTextRect(int index, int itemHeight, int popupWidth, int dpi) {
+    Rect row = popupRowRect(index, itemHeight, popupWidth);
     row.left += scaleForDpi(kTextIndent, dpi);
     return row;
 }

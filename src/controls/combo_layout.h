@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "controls/control_rect.h"
+#include "core/rect.h"
 #include "core/dpi_scale.h"
 
 namespace mb {
@@ -26,13 +26,13 @@ int comboItemHeight(int dpi);
 std::array<PixelPoint, 3> comboArrowPoints(int width, int height, int dpi = kDesignDpi);
 
 // Where the selected name is drawn in the closed box: (8, 0, width - 30, height).
-ControlRect comboTextRect(int width, int height, int dpi = kDesignDpi);
+Rect comboTextRect(int width, int height, int dpi = kDesignDpi);
 
 // Top-left corner of the popup in screen coordinates. It opens under the box; when it would
 // pass the monitor's right edge it moves left to end there, when it would pass the bottom it
 // moves up to end there (covering the box, never flipping above it). Last, it is kept from
 // starting left of or above the monitor, so a list taller than the monitor starts at its top.
-PixelPoint placePopup(const ControlRect& boxOnScreen, const ControlRect& monitor, int popupWidth, int popupHeight);
+PixelPoint placePopup(const Rect& boxOnScreen, const Rect& monitor, int popupWidth, int popupHeight);
 
 // Outer height of a popup with `count` rows.
 int popupHeightFor(int count, int itemHeight);
@@ -41,10 +41,10 @@ int popupHeightFor(int count, int itemHeight);
 int popupRowAt(int x, int y, int popupWidth, int popupHeight, int itemHeight);
 
 // Row i: (0, i * itemHeight, popupWidth, (i + 1) * itemHeight).
-ControlRect popupRowRect(int index, int itemHeight, int popupWidth);
+Rect popupRowRect(int index, int itemHeight, int popupWidth);
 
 // The row's text area: the row moved 8 pixels in from the left.
-ControlRect popupRowTextRect(int index, int itemHeight, int popupWidth, int dpi = kDesignDpi);
+Rect popupRowTextRect(int index, int itemHeight, int popupWidth, int dpi = kDesignDpi);
 
 // How a popup row is filled: the highlight wins over the selection; other rows keep the
 // popup's background.

@@ -48,8 +48,8 @@ std::optional<std::vector<int32_t>> changedDrawnRows(const std::vector<ChannelRo
     return changed;
 }
 
-ControlRect rowRect(int32_t k, int32_t rowHeight, int32_t width) {
-    ControlRect r;
+Rect rowRect(int32_t k, int32_t rowHeight, int32_t width) {
+    Rect r;
     r.left = 0;
     r.top = k * rowHeight;
     r.right = width;
@@ -63,30 +63,30 @@ std::optional<int32_t> rowAt(int32_t y, int32_t rowHeight, int32_t topIndex, int
     return row < count ? std::optional<int32_t>(static_cast<int32_t>(row)) : std::nullopt;
 }
 
-int32_t rowPadding(const ControlRect& row) { return row.height() / 8; }
+int32_t rowPadding(const Rect& row) { return row.height() / 8; }
 
-ControlRect rowInner(const ControlRect& row) {
+Rect rowInner(const Rect& row) {
     int32_t pad = rowPadding(row);
-    return ControlRect{row.left + pad, row.top + pad, row.right - pad, row.bottom - pad};
+    return Rect{row.left + pad, row.top + pad, row.right - pad, row.bottom - pad};
 }
 
-int32_t labelFontHighest(const ControlRect& inner) { return 3 * inner.height() / 4; }
+int32_t labelFontHighest(const Rect& inner) { return 3 * inner.height() / 4; }
 
-RowLayout layoutRow(const ControlRect& row, int32_t sampleWidth) {
+RowLayout layoutRow(const Rect& row, int32_t sampleWidth) {
     RowLayout layout;
     layout.pad = rowPadding(row);
     layout.inner = rowInner(row);
     int32_t labelRight = row.left + layout.pad + sampleWidth;
-    layout.label = ControlRect{row.left + layout.pad, row.top + layout.pad, labelRight, row.bottom - layout.pad};
-    layout.bar = ControlRect{labelRight + row.height() / 16, row.top + layout.pad, row.right - layout.pad,
-                             row.bottom - layout.pad};
+    layout.label = Rect{row.left + layout.pad, row.top + layout.pad, labelRight, row.bottom - layout.pad};
+    layout.bar = Rect{labelRight + row.height() / 16, row.top + layout.pad, row.right - layout.pad,
+                      row.bottom - layout.pad};
     // A list too narrow for its text scale leaves no room for the bar. An inverted rectangle
     // would be drawn mirrored over the label, so the bar becomes empty instead.
     if (layout.bar.right < layout.bar.left) layout.bar.right = layout.bar.left;
     return layout;
 }
 
-int32_t barFillRight(const ControlRect& bar, int32_t hpPercent) {
+int32_t barFillRight(const Rect& bar, int32_t hpPercent) {
     int32_t hp = std::clamp<int32_t>(hpPercent, 0, 100);
     return bar.left + bar.width() * hp / 100;
 }
@@ -103,21 +103,20 @@ RowColor barFillColor(const ChannelRow& row) {
 
 RowColor labelColor(const ChannelRow& row) { return row.textColor != 0 ? row.textColor : kLabelDefault; }
 
-ControlRect stripRect(int32_t width, int32_t height, int32_t dpi) {
-    return ControlRect{width - scaleForDpi(kStripWidth, dpi), 0, width, height};
+Rect stripRect(int32_t width, int32_t height, int32_t dpi) {
+    return Rect{width - scaleForDpi(kStripWidth, dpi), 0, width, height};
 }
 
 bool stripShown(bool enabled, int32_t count, int32_t visibleRows) { return enabled && count > visibleRows; }
 
-ControlRect thumbRect(int32_t count, int32_t visibleRows, int32_t topIndex, int32_t width, int32_t height,
-                      int32_t dpi) {
-    if (count <= visibleRows || count <= 0) return ControlRect{};
+Rect thumbRect(int32_t count, int32_t visibleRows, int32_t topIndex, int32_t width, int32_t height, int32_t dpi) {
+    if (count <= visibleRows || count <= 0) return Rect{};
     int32_t thumbHeight = std::max<int32_t>(scaleForDpi(15, dpi), visibleRows * height / count);
     int32_t offset = (height - thumbHeight) * topIndex / (count - visibleRows);
     // 2 pixels of strip around the thumb at 96 DPI.
     const int32_t inset = scaleForDpi(2, dpi);
-    return ControlRect{width - scaleForDpi(kStripWidth, dpi) + inset, offset + inset, width - inset,
-                       offset + thumbHeight - inset};
+    return Rect{width - scaleForDpi(kStripWidth, dpi) + inset, offset + inset, width - inset,
+                offset + thumbHeight - inset};
 }
 
 RowColor thumbColor(bool dragging, bool hovered) {
@@ -168,7 +167,7 @@ StripPress pressAt(int32_t x, int32_t y, int32_t width, int32_t height, bool ena
     StripPress press;
     press.topIndex = topIndex;
     if (!enabled || !stripRect(width, height, dpi).contains(x, y)) return press;
-    ControlRect thumb = thumbRect(count, visibleRows, topIndex, width, height, dpi);
+    Rect thumb = thumbRect(count, visibleRows, topIndex, width, height, dpi);
     if (thumb.contains(x, y)) {
         press.kind = StripPress::kStartDrag;
         return press;

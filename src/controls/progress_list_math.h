@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "controls/channel_row.h"
-#include "controls/control_rect.h"
+#include "core/rect.h"
 #include "core/dpi_scale.h"
 
 namespace mb::progress_list {
@@ -65,38 +65,38 @@ std::optional<std::vector<int32_t>> changedDrawnRows(const std::vector<ChannelRo
                                                      const std::vector<ChannelRow>& after, int32_t topIndex,
                                                      int32_t visibleRows);
 // Rectangle of the k-th drawn row (k = 0 at topIndex), across the full width.
-ControlRect rowRect(int32_t k, int32_t rowHeight, int32_t width);
+Rect rowRect(int32_t k, int32_t rowHeight, int32_t width);
 // The row under client y (rows start at the top), or nothing below the last row.
 std::optional<int32_t> rowAt(int32_t y, int32_t rowHeight, int32_t topIndex, int32_t count);
 
 // Inside one row: padding, the rectangle the label font is fitted in, label and bar.
 struct RowLayout {
     int32_t pad = 0;
-    ControlRect inner;
-    ControlRect label;
-    ControlRect bar;
+    Rect inner;
+    Rect label;
+    Rect bar;
 };
-int32_t rowPadding(const ControlRect& row);
-ControlRect rowInner(const ControlRect& row);
+int32_t rowPadding(const Rect& row);
+Rect rowInner(const Rect& row);
 // Largest label font cell height tried for a row with this inner rectangle.
-int32_t labelFontHighest(const ControlRect& inner);
+int32_t labelFontHighest(const Rect& inner);
 // sampleWidth is the measured width of the widest label, which fixes the label column. When
 // the label takes the whole row, the bar is empty (zero width at the label's right).
-RowLayout layoutRow(const ControlRect& row, int32_t sampleWidth);
+RowLayout layoutRow(const Rect& row, int32_t sampleWidth);
 
 // Right edge of the bar fill; equal to bar.left when nothing is filled. Health outside
 // 0 to 100 is held to the bar.
-int32_t barFillRight(const ControlRect& bar, int32_t hpPercent);
+int32_t barFillRight(const Rect& bar, int32_t hpPercent);
 RowColor thresholdColor(int32_t hpPercent);
 RowColor barFillColor(const ChannelRow& row);
 RowColor labelColor(const ChannelRow& row);
 
 // Scroll strip at the right edge and its thumb.
-ControlRect stripRect(int32_t width, int32_t height, int32_t dpi = kDesignDpi);
+Rect stripRect(int32_t width, int32_t height, int32_t dpi = kDesignDpi);
 bool stripShown(bool enabled, int32_t count, int32_t visibleRows);
 // Empty when every row fits.
-ControlRect thumbRect(int32_t count, int32_t visibleRows, int32_t topIndex, int32_t width, int32_t height,
-                      int32_t dpi = kDesignDpi);
+Rect thumbRect(int32_t count, int32_t visibleRows, int32_t topIndex, int32_t width, int32_t height,
+               int32_t dpi = kDesignDpi);
 RowColor thumbColor(bool dragging, bool hovered);
 
 // WM_VSCROLL request codes.

@@ -38,12 +38,12 @@ int sliderThumbOffset(int value, int minimum, int maximum, int width, int dpi) {
     return static_cast<int>((static_cast<int64_t>(value) - minimum) * (width - SliderMetrics(dpi).ends()) / range);
 }
 
-ControlRect sliderTrackRect(int width, int height, int dpi) {
+Rect sliderTrackRect(int width, int height, int dpi) {
     const SliderMetrics m(dpi);
     return {m.margin, (height - m.trackHeight) / 2, width - m.margin, (height + m.trackHeight) / 2};
 }
 
-ControlRect sliderThumbRect(int value, int minimum, int maximum, int width, int height, int dpi) {
+Rect sliderThumbRect(int value, int minimum, int maximum, int width, int height, int dpi) {
     const SliderMetrics m(dpi);
     const int left = m.margin + sliderThumbOffset(value, minimum, maximum, width, dpi);
     return {left, m.thumbInset, left + m.thumbWidth, height - m.thumbInset};

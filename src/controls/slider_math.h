@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "controls/control_rect.h"
+#include "core/rect.h"
 #include "core/dpi_scale.h"
 
 namespace mb {
@@ -21,10 +21,10 @@ int clampSliderValue(int value, int minimum, int maximum);
 int sliderThumbOffset(int value, int minimum, int maximum, int width, int dpi = kDesignDpi);
 
 // Track (10, (h - 4) / 2, w - 10, (h + 4) / 2) at 96 DPI.
-ControlRect sliderTrackRect(int width, int height, int dpi = kDesignDpi);
+Rect sliderTrackRect(int width, int height, int dpi = kDesignDpi);
 
 // Thumb (10 + offset, 2, 22 + offset, h - 2) at 96 DPI.
-ControlRect sliderThumbRect(int value, int minimum, int maximum, int width, int height, int dpi = kDesignDpi);
+Rect sliderThumbRect(int value, int minimum, int maximum, int width, int height, int dpi = kDesignDpi);
 
 // The value a press or drag at client x selects, or nothing when the slider has no usable
 // travel (32 pixels wide or narrower at 96 DPI). Up to the thumb's centre at its left end

@@ -18,13 +18,6 @@ bool isReportFresh(const ChannelStatus& status, int64_t now) {
     return status.last_update_time >= now - window;
 }
 
-bool sameFreshness(const std::vector<ChannelStatus>& reports, int64_t then, int64_t now) {
-    for (const ChannelStatus& report : reports) {
-        if (isReportFresh(report, then) != isReportFresh(report, now)) return false;
-    }
-    return true;
-}
-
 bool isReportStale(const ChannelStatus& status, int64_t now) {
     return status.last_hp != 0 && !isReportFresh(status, now);
 }

@@ -14,10 +14,6 @@ int64_t freshnessWindow(int32_t lastHp);
 // True when the report shows a live boss, has a time stamp and is within its window of now.
 bool isReportFresh(const ChannelStatus& status, int64_t now);
 
-// Every report is as fresh (or stale) at now as it was at then: rows built from the same reports
-// at both moments are the same, since their order and greying follow freshness alone.
-bool sameFreshness(const std::vector<ChannelStatus>& reports, int64_t then, int64_t now);
-
 // A report with health other than 0 that is not fresh.
 bool isReportStale(const ChannelStatus& status, int64_t now);
 

@@ -7,7 +7,7 @@
 
 namespace mb {
 
-ScreenRect clampRectToArea(const ScreenRect& rect, const ScreenRect& monitor) {
+Rect clampRectToArea(const Rect& rect, const Rect& monitor) {
     // 64-bit intermediates: a corrupt settings file may hold rectangles near the int limits.
     const int64_t width = std::min<int64_t>(int64_t{rect.right} - rect.left, int64_t{monitor.right} - monitor.left);
     const int64_t height = std::min<int64_t>(int64_t{rect.bottom} - rect.top, int64_t{monitor.bottom} - monitor.top);
@@ -35,11 +35,11 @@ int64_t gap(int32_t low1, int32_t high1, int32_t low2, int32_t high2) {
 
 }  // namespace
 
-std::optional<size_t> nearestMonitor(const ScreenRect& rect, std::span<const ScreenRect> monitors) {
+std::optional<size_t> nearestMonitor(const Rect& rect, std::span<const Rect> monitors) {
     std::optional<size_t> best;
     int64_t bestArea = 0;
     for (size_t i = 0; i < monitors.size(); ++i) {
-        const ScreenRect& m = monitors[i];
+        const Rect& m = monitors[i];
         const int64_t area = overlap(rect.left, rect.right, m.left, m.right) *
                              overlap(rect.top, rect.bottom, m.top, m.bottom);
         if (area > bestArea) {
@@ -51,7 +51,7 @@ std::optional<size_t> nearestMonitor(const ScreenRect& rect, std::span<const Scr
     // No overlap: the smallest distance between the two rectangles, compared squared.
     double bestDistance = std::numeric_limits<double>::infinity();
     for (size_t i = 0; i < monitors.size(); ++i) {
-        const ScreenRect& m = monitors[i];
+        const Rect& m = monitors[i];
         const double dx = static_cast<double>(gap(rect.left, rect.right, m.left, m.right));
         const double dy = static_cast<double>(gap(rect.top, rect.bottom, m.top, m.bottom));
         if (dx * dx + dy * dy < bestDistance) {
@@ -62,8 +62,7 @@ std::optional<size_t> nearestMonitor(const ScreenRect& rect, std::span<const Scr
     return best;
 }
 
-ScreenRect placeChosenRect(const ScreenRect& chosen, int32_t rectDpi, int32_t windowDpi,
-                           std::span<const ScreenRect> monitors) {
+Rect placeChosenRect(const Rect& chosen, int32_t rectDpi, int32_t windowDpi, std::span<const Rect> monitors) {
     // 64-bit sides, scaled and saturated: a corrupt settings file may hold any four numbers.
     const int64_t from = rectDpi > 0 ? rectDpi : kDesignDpi;
     const int64_t to = windowDpi > 0 ? windowDpi : kDesignDpi;
@@ -72,12 +71,12 @@ ScreenRect placeChosenRect(const ScreenRect& chosen, int32_t rectDpi, int32_t wi
         const int64_t scaled = (length * to + from / 2) / from;  // as MulDiv rounds a positive length
         return static_cast<int32_t>(std::min<int64_t>(low + scaled, std::numeric_limits<int32_t>::max()));
     };
-    const ScreenRect scaled{chosen.left, chosen.top, side(chosen.left, chosen.right), side(chosen.top, chosen.bottom)};
+    const Rect scaled{chosen.left, chosen.top, side(chosen.left, chosen.right), side(chosen.top, chosen.bottom)};
     const std::optional<size_t> monitor = nearestMonitor(scaled, monitors);
     return monitor ? clampRectToArea(scaled, monitors[*monitor]) : scaled;
 }
 
-ScreenPoint centeredOver(const ScreenRect& box, const ScreenRect& owner) {
+ScreenPoint centeredOver(const Rect& box, const Rect& owner) {
     const int64_t ownerWidth = int64_t{owner.right} - owner.left;
     const int64_t ownerHeight = int64_t{owner.bottom} - owner.top;
     const int64_t boxWidth = int64_t{box.right} - box.left;

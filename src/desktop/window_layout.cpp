@@ -14,18 +14,10 @@ namespace {
 constexpr int32_t kBelowListWithPanel = 190;
 constexpr int32_t kBelowListCompact = 40;
 
-int32_t saturate(int64_t value) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
+// Computed in 64 bits, so no client size overflows; a negative size becomes 0.
+Rect rect(int64_t x, int64_t y, int64_t width, int64_t height) { return rectAt(x, y, width, height); }
 
-// Computed in 64 bits, so no client size overflows; a negative size becomes 0, which is what
-// SetWindowPos makes of it anyway.
-LayoutRect rect(int64_t x, int64_t y, int64_t width, int64_t height) {
-    return {saturate(x), saturate(y), saturate(std::max<int64_t>(0, width)), saturate(std::max<int64_t>(0, height))};
-}
-
-void place(MainLayout& layout, LayoutControl control, LayoutRect bounds, Visibility visibility) {
+void place(MainLayout& layout, LayoutControl control, Rect bounds, Visibility visibility) {
     layout[control] = {bounds, visibility};
 }
 
@@ -65,7 +57,7 @@ void placePanel(MainLayout& layout, int64_t w, int64_t h, Scale px) {
 const Placement& MainLayout::operator[](LayoutControl c) const { return controls[static_cast<size_t>(c)]; }
 Placement& MainLayout::operator[](LayoutControl c) { return controls[static_cast<size_t>(c)]; }
 
-LayoutRect selectorBounds(int32_t clientWidth, int32_t /*clientHeight*/, bool clickThrough, int32_t dpi) {
+Rect selectorBounds(int32_t clientWidth, int32_t /*clientHeight*/, bool clickThrough, int32_t dpi) {
     const Scale px{dpi};
     // In click-through mode the selector stays hidden under the title; its popup opens below it.
     if (clickThrough) return rect(0, 0, int64_t{clientWidth} - px(100), px(30));
@@ -77,9 +69,9 @@ namespace {
 
 // The alert banner: one line over the top of the list, inside its frame.
 void placeBanner(MainLayout& layout, Scale px) {
-    const LayoutRect& list = *layout[LayoutControl::ChannelList].bounds;
-    const int64_t height = std::min<int64_t>(px(26), int64_t{list.height} - 2);
-    layout[LayoutControl::AlertBanner] = {rect(int64_t{list.x} + 1, int64_t{list.y} + 1, int64_t{list.width} - 2,
+    const Rect& list = *layout[LayoutControl::ChannelList].bounds;
+    const int64_t height = std::min<int64_t>(px(26), int64_t{list.height()} - 2);
+    layout[LayoutControl::AlertBanner] = {rect(int64_t{list.left} + 1, int64_t{list.top} + 1, int64_t{list.width()} - 2,
                                                height),
                                           Visibility::Keep};
 }
@@ -92,7 +84,7 @@ MainLayout layoutMainWindow(int32_t clientWidth, int32_t clientHeight, int32_t s
     const int64_t w = clientWidth;
     const int64_t h = clientHeight;
     MainLayout layout;
-    const LayoutRect selector = selectorBounds(clientWidth, clientHeight, clickThrough, dpi);
+    const Rect selector = selectorBounds(clientWidth, clientHeight, clickThrough, dpi);
 
     if (clickThrough) {
         place(layout, LayoutControl::BossSelector, selector, Visibility::Hide);

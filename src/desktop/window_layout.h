@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/rect.h"
+
 namespace mb {
 
 enum class LayoutControl : int {
@@ -32,15 +34,9 @@ enum class LayoutControl : int {
 // Show is SW_SHOW, ShowNoActivate SW_SHOWNA; Keep leaves the control as it is.
 enum class Visibility { Keep, Show, ShowNoActivate, Hide };
 
-// Client pixels; width and height are never negative.
-struct LayoutRect {
-    int32_t x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const LayoutRect&) const = default;
-};
-
 // No bounds: the control is not moved.
 struct Placement {
-    std::optional<LayoutRect> bounds;
+    std::optional<Rect> bounds;
     Visibility visibility = Visibility::Keep;
 };
 
@@ -54,7 +50,7 @@ struct MainLayout {
 // rectangles are those of the original design.
 
 // The selector's bounds in the normal look, placed before its real height S is read.
-LayoutRect selectorBounds(int32_t clientWidth, int32_t clientHeight, bool clickThrough, int32_t dpi = 96);
+Rect selectorBounds(int32_t clientWidth, int32_t clientHeight, bool clickThrough, int32_t dpi = 96);
 
 // Everything else, for client W x H, selector height S (normal look only), and the two flags.
 // A client too small for the fixed offsets gives empty, never negative, sizes.

@@ -4,7 +4,7 @@
 
 namespace mb {
 
-bool coveredByForeignTopmost(const ScreenRect& overlay, std::span<const WindowAbove> above) {
+bool coveredByForeignTopmost(const Rect& overlay, std::span<const WindowAbove> above) {
     if (std::any_of(above.begin(), above.end(), [](const WindowAbove& w) { return w.ownProcess; })) return false;
     return std::any_of(above.begin(), above.end(),
                        [&](const WindowAbove& w) { return w.topmost && covers(w.rect, overlay); });

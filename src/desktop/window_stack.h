@@ -10,7 +10,7 @@ namespace mb {
 
 // A visible window that stands above the overlay in the z order.
 struct WindowAbove {
-    ScreenRect rect;
+    Rect rect;
     bool topmost = false;
     bool ownProcess = false;  // the overlay's own popup or a box of its own
 };
@@ -18,6 +18,6 @@ struct WindowAbove {
 // True when some top-most window of another process covers the overlay's whole rectangle, and
 // no window of the overlay's own stands above it (those stay where they are). A window that
 // covers only part of it (another small tool) is left alone.
-bool coveredByForeignTopmost(const ScreenRect& overlay, std::span<const WindowAbove> above);
+bool coveredByForeignTopmost(const Rect& overlay, std::span<const WindowAbove> above);
 
 }  // namespace mb

@@ -7,7 +7,7 @@
 namespace mb {
 namespace {
 
-const ControlRect kMonitor{0, 0, 1920, 1080};
+const Rect kMonitor{0, 0, 1920, 1080};
 
 TEST(PopupPlacement, OpensUnderTheBox) {
     EXPECT_EQ(placePopup({100, 200, 380, 228}, kMonitor, 280, 5 * 28), (PixelPoint{100, 228}));
@@ -38,7 +38,7 @@ TEST(PopupPlacement, WiderThanTheMonitorStartsAtItsLeft) {
 }
 
 TEST(PopupPlacement, SecondMonitorWithNegativeOrigin) {
-    const ControlRect left{-1280, -200, 0, 824};
+    const Rect left{-1280, -200, 0, 824};
     EXPECT_EQ(placePopup({-300, 700, -20, 728}, left, 280, 280), (PixelPoint{-300, 544}));
     EXPECT_EQ(placePopup({-200, 100, 80, 128}, left, 280, 84), (PixelPoint{-280, 128}));
     EXPECT_EQ(placePopup({-1300, -250, -1020, -222}, left, 280, 84), (PixelPoint{-1280, -200}));
@@ -59,9 +59,9 @@ TEST(PopupRows, RowUnderPointer) {
 
 TEST(PopupRows, RowRectangles) {
     EXPECT_EQ(popupHeightFor(3, 28), 84);
-    EXPECT_EQ(popupRowRect(0, 28, 280), (ControlRect{0, 0, 280, 28}));
-    EXPECT_EQ(popupRowRect(2, 28, 280), (ControlRect{0, 56, 280, 84}));
-    EXPECT_EQ(popupRowTextRect(1, 28, 280), (ControlRect{8, 28, 280, 56}));
+    EXPECT_EQ(popupRowRect(0, 28, 280), (Rect{0, 0, 280, 28}));
+    EXPECT_EQ(popupRowRect(2, 28, 280), (Rect{0, 56, 280, 84}));
+    EXPECT_EQ(popupRowTextRect(1, 28, 280), (Rect{8, 28, 280, 56}));
 }
 
 TEST(PopupRows, HighlightWinsOverSelection) {
@@ -78,12 +78,12 @@ TEST(ClosedBox, ArrowAndTextArea) {
     EXPECT_EQ(arrow[1], (PixelPoint{268, 12}));
     EXPECT_EQ(arrow[2], (PixelPoint{264, 16}));
     EXPECT_EQ(comboArrowPoints(100, 25)[2], (PixelPoint{84, 14}));  // m = 25 / 2 = 12
-    EXPECT_EQ(comboTextRect(280, 28), (ControlRect{8, 0, 250, 28}));
+    EXPECT_EQ(comboTextRect(280, 28), (Rect{8, 0, 250, 28}));
 }
 
 TEST(ClosedBox, RowHeightArrowAndTextAreaFollowTheDpi) {
     // The 280 x 28 box above (28-pixel rows) at larger DPIs: m = 14 always; 2.5 pixels round up.
-    const std::tuple<int, int, std::array<PixelPoint, 3>, ControlRect> boxes[] = {
+    const std::tuple<int, int, std::array<PixelPoint, 3>, Rect> boxes[] = {
         {120, 35, {{{255, 11}, {265, 11}, {260, 17}}}, {10, 0, 242, 28}},
         {144, 42, {{{250, 11}, {262, 11}, {256, 17}}}, {12, 0, 235, 28}},
         {192, 56, {{{240, 10}, {256, 10}, {248, 18}}}, {16, 0, 220, 28}},

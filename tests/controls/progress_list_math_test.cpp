@@ -155,26 +155,26 @@ TEST(ProgressListScroll, WheelDeltasAddUpToWholeNotchesAndAReversalDropsTheRest)
 }
 
 TEST(ProgressListGeometry, RowsStackByRowHeightAndSplitIntoLabelAndBar) {
-    EXPECT_EQ(rowRect(0, 40, kWidth), (ControlRect{0, 0, kWidth, 40}));
-    EXPECT_EQ(rowRect(8, 40, kWidth), (ControlRect{0, 320, kWidth, 360}));  // the ninth row, cut off at 330
+    EXPECT_EQ(rowRect(0, 40, kWidth), (Rect{0, 0, kWidth, 40}));
+    EXPECT_EQ(rowRect(8, 40, kWidth), (Rect{0, 320, kWidth, 360}));  // the ninth row, cut off at 330
 
-    ControlRect row = rowRect(1, 40, kWidth);
+    Rect row = rowRect(1, 40, kWidth);
     RowLayout layout = layoutRow(row, 100);
     EXPECT_EQ(layout.pad, 5);
-    EXPECT_EQ(layout.inner, (ControlRect{5, 45, 295, 75}));
+    EXPECT_EQ(layout.inner, (Rect{5, 45, 295, 75}));
     EXPECT_EQ(labelFontHighest(layout.inner), 22);
-    EXPECT_EQ(layout.label, (ControlRect{5, 45, 105, 75}));
-    EXPECT_EQ(layout.bar, (ControlRect{107, 45, 295, 75}));
+    EXPECT_EQ(layout.label, (Rect{5, 45, 105, 75}));
+    EXPECT_EQ(layout.bar, (Rect{107, 45, 295, 75}));
 
     // Scale 200: 80-pixel rows, 10 pixels of padding and a 5-pixel gap before the bar.
     RowLayout big = layoutRow(rowRect(0, 80, kWidth), 150);
-    EXPECT_EQ(big.inner, (ControlRect{10, 10, 290, 70}));
+    EXPECT_EQ(big.inner, (Rect{10, 10, 290, 70}));
     EXPECT_EQ(labelFontHighest(big.inner), 45);
-    EXPECT_EQ(big.bar, (ControlRect{165, 10, 290, 70}));
+    EXPECT_EQ(big.bar, (Rect{165, 10, 290, 70}));
     // Scale 150: 60-pixel rows.
     RowLayout mid = layoutRow(rowRect(2, 60, kWidth), 120);
     EXPECT_EQ(mid.pad, 7);
-    EXPECT_EQ(mid.bar, (ControlRect{130, 127, 293, 173}));
+    EXPECT_EQ(mid.bar, (Rect{130, 127, 293, 173}));
 
     // A label as wide as the row leaves an empty bar, never an inverted one.
     RowLayout crowded = layoutRow(rowRect(0, 80, kWidth), 280);
@@ -185,14 +185,14 @@ TEST(ProgressListGeometry, RowsStackByRowHeightAndSplitIntoLabelAndBar) {
 }
 
 TEST(ProgressListGeometry, BarFillIsProportionalAndHeldToTheBar) {
-    ControlRect bar{100, 0, 300, 30};
+    Rect bar{100, 0, 300, 30};
     EXPECT_EQ(barFillRight(bar, 0), 100);
     EXPECT_EQ(barFillRight(bar, 24), 148);
     EXPECT_EQ(barFillRight(bar, 50), 200);
     EXPECT_EQ(barFillRight(bar, 100), 300);
     EXPECT_EQ(barFillRight(bar, 150), 300);
     EXPECT_EQ(barFillRight(bar, -5), 100);
-    EXPECT_EQ(barFillRight(ControlRect{10, 0, 17, 5}, 99), 16);  // truncated
+    EXPECT_EQ(barFillRight(Rect{10, 0, 17, 5}, 99), 16);  // truncated
 }
 
 TEST(ProgressListColors, BarColourFollowsThresholdsUnlessOverridden) {
@@ -220,22 +220,22 @@ TEST(ProgressListColors, BarColourFollowsThresholdsUnlessOverridden) {
 }
 
 TEST(ProgressListStrip, ThumbSizeAndOffsetFollowThePosition) {
-    EXPECT_EQ(stripRect(kWidth, kHeight), (ControlRect{288, 0, 300, 330}));
+    EXPECT_EQ(stripRect(kWidth, kHeight), (Rect{288, 0, 300, 330}));
     EXPECT_TRUE(stripShown(true, kRows, kVisible));
     EXPECT_FALSE(stripShown(false, kRows, kVisible));
     EXPECT_FALSE(stripShown(true, kVisible, kVisible));
 
     // 8 of 20 rows: 8 * 330 / 20 = 132 pixels; the track of 198 pixels covers 12 positions.
-    EXPECT_EQ(thumbRect(kRows, kVisible, 0, kWidth, kHeight), (ControlRect{290, 2, 298, 130}));
-    EXPECT_EQ(thumbRect(kRows, kVisible, 8, kWidth, kHeight), (ControlRect{290, 134, 298, 262}));
-    EXPECT_EQ(thumbRect(kRows, kVisible, 12, kWidth, kHeight), (ControlRect{290, 200, 298, 328}));
+    EXPECT_EQ(thumbRect(kRows, kVisible, 0, kWidth, kHeight), (Rect{290, 2, 298, 130}));
+    EXPECT_EQ(thumbRect(kRows, kVisible, 8, kWidth, kHeight), (Rect{290, 134, 298, 262}));
+    EXPECT_EQ(thumbRect(kRows, kVisible, 12, kWidth, kHeight), (Rect{290, 200, 298, 328}));
     // Long lists keep a 15-pixel thumb.
-    EXPECT_EQ(thumbRect(1000, kVisible, 0, kWidth, kHeight), (ControlRect{290, 2, 298, 13}));
-    EXPECT_EQ(thumbRect(1000, kVisible, 992, kWidth, kHeight), (ControlRect{290, 317, 298, 328}));
+    EXPECT_EQ(thumbRect(1000, kVisible, 0, kWidth, kHeight), (Rect{290, 2, 298, 13}));
+    EXPECT_EQ(thumbRect(1000, kVisible, 992, kWidth, kHeight), (Rect{290, 317, 298, 328}));
     EXPECT_TRUE(thumbRect(kVisible, kVisible, 0, kWidth, kHeight).empty());
     EXPECT_TRUE(thumbRect(0, 0, 0, kWidth, 0).empty());
     // The strip, the first page's thumb and the shortest thumb at larger DPIs.
-    const std::tuple<int32_t, ControlRect, ControlRect, ControlRect> larger[] =
+    const std::tuple<int32_t, Rect, Rect, Rect> larger[] =
         {{120, {285, 0, 300, 330}, {288, 3, 297, 129}, {288, 3, 297, 16}},
          {144, {282, 0, 300, 330}, {285, 3, 297, 129}, {285, 3, 297, 20}},
          {192, {276, 0, 300, 330}, {280, 4, 296, 128}, {280, 4, 296, 26}}};

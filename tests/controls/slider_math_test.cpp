@@ -63,17 +63,17 @@ TEST(SliderMapping, HugeRangesDoNotOverflow) {
 }
 
 TEST(SliderGeometry, TrackAndThumb) {
-    EXPECT_EQ(sliderTrackRect(140, 25), (ControlRect{10, 10, 130, 14}));
-    EXPECT_EQ(sliderThumbRect(10, 10, 100, 140, 25), (ControlRect{10, 2, 22, 23}));
-    EXPECT_EQ(sliderThumbRect(100, 10, 100, 140, 25), (ControlRect{118, 2, 130, 23}));  // ends at width - 10
-    EXPECT_EQ(sliderThumbRect(55, 10, 100, 140, 25), (ControlRect{64, 2, 76, 23}));     // 45 * 108 / 90 = 54
-    EXPECT_EQ(sliderThumbRect(7, 7, 7, 140, 25).left, 10);                              // empty range: left end
+    EXPECT_EQ(sliderTrackRect(140, 25), (Rect{10, 10, 130, 14}));
+    EXPECT_EQ(sliderThumbRect(10, 10, 100, 140, 25), (Rect{10, 2, 22, 23}));
+    EXPECT_EQ(sliderThumbRect(100, 10, 100, 140, 25), (Rect{118, 2, 130, 23}));  // ends at width - 10
+    EXPECT_EQ(sliderThumbRect(55, 10, 100, 140, 25), (Rect{64, 2, 76, 23}));     // 45 * 108 / 90 = 54
+    EXPECT_EQ(sliderThumbRect(7, 7, 7, 140, 25).left, 10);                       // empty range: left end
     EXPECT_EQ(sliderThumbOffset(60, 80, 20, 140), 0);
 }
 
 TEST(SliderGeometry, EveryPixelNumberScalesWithTheDpi) {
     // The slider above: track, thumb at 55, last x of the minimum, first x of the maximum.
-    const std::tuple<int, ControlRect, ControlRect, int, int> rows[] = {
+    const std::tuple<int, Rect, Rect, int, int> rows[] = {
         {120, {13, 10, 127, 15}, {62, 3, 77, 22}, 20, 119},  // 12.5 and 2.5 pixels round up
         {144, {15, 9, 125, 15}, {61, 3, 79, 22}, 24, 116},
         {192, {20, 8, 120, 16}, {58, 4, 82, 21}, 32, 108},

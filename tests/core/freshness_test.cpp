@@ -14,24 +14,6 @@ ChannelStatus report(int32_t hp, int64_t updated) {
     return status;
 }
 
-TEST(Freshness, RowsAreBuiltAgainOnlyWhenAReportCrossesItsWindow) {
-    const std::vector<ChannelStatus> reports{report(100, kNow - 290), report(50, kNow - 100), report(0, kNow)};
-    const struct {
-        int64_t then, now;
-        bool same;
-    } cases[] = {
-        {kNow, kNow, true},
-        {kNow, kNow + 10, true},        // the full-health report is fresh up to kNow + 10
-        {kNow, kNow + 11, false},       // ... and stale after
-        {kNow, kNow + 21, false},       // the 50 % one goes too
-        {kNow + 11, kNow + 21, false},  // ... and alone, when it goes later
-        {kNow + 11, kNow + 20, true},
-        {kNow + 30, kNow - 5, false},  // a clock set back makes reports fresh again
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(sameFreshness(reports, c.then, c.now), c.same) << c.then - kNow << " " << c.now - kNow;
-}
-
 TEST(Freshness, WindowShrinksAsHealthFalls) {
     EXPECT_EQ(freshnessWindow(100), 300);
     EXPECT_EQ(freshnessWindow(99), 180);

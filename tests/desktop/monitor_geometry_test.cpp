@@ -10,44 +10,44 @@
 namespace mb {
 namespace {
 
-constexpr ScreenRect kMonitor{0, 0, 1920, 1080};
+constexpr Rect kMonitor{0, 0, 1920, 1080};
 
 TEST(ClampRectToArea, KeepsARectangleThatFits) {
-    EXPECT_EQ(clampRectToArea({100, 100, 550, 800}, kMonitor), (ScreenRect{100, 100, 550, 800}));
+    EXPECT_EQ(clampRectToArea({100, 100, 550, 800}, kMonitor), (Rect{100, 100, 550, 800}));
     EXPECT_EQ(clampRectToArea(kMonitor, kMonitor), kMonitor);
 }
 
 TEST(ClampRectToArea, MovesBackOverEveryEdgeKeepingTheSize) {
-    EXPECT_EQ(clampRectToArea({-200, 50, 250, 750}, kMonitor), (ScreenRect{0, 50, 450, 750}));
-    EXPECT_EQ(clampRectToArea({1800, 900, 2250, 1600}, kMonitor), (ScreenRect{1470, 380, 1920, 1080}));
-    EXPECT_EQ(clampRectToArea({5000, -3000, 5450, -2300}, kMonitor), (ScreenRect{1470, 0, 1920, 700}));
+    EXPECT_EQ(clampRectToArea({-200, 50, 250, 750}, kMonitor), (Rect{0, 50, 450, 750}));
+    EXPECT_EQ(clampRectToArea({1800, 900, 2250, 1600}, kMonitor), (Rect{1470, 380, 1920, 1080}));
+    EXPECT_EQ(clampRectToArea({5000, -3000, 5450, -2300}, kMonitor), (Rect{1470, 0, 1920, 700}));
 }
 
 TEST(ClampRectToArea, ShrinksSidesLargerThanTheMonitor) {
     EXPECT_EQ(clampRectToArea({-10, -10, 3000, 2000}, kMonitor), kMonitor);
-    EXPECT_EQ(clampRectToArea({100, 100, 550, 1300}, kMonitor), (ScreenRect{100, 0, 550, 1080}));
+    EXPECT_EQ(clampRectToArea({100, 100, 550, 1300}, kMonitor), (Rect{100, 0, 550, 1080}));
 }
 
 TEST(ClampRectToArea, WorksOnAMonitorAwayFromTheOrigin) {
-    constexpr ScreenRect second{1920, -200, 3200, 824};
-    EXPECT_EQ(clampRectToArea({1800, -300, 2250, 400}, second), (ScreenRect{1920, -200, 2370, 500}));
+    constexpr Rect second{1920, -200, 3200, 824};
+    EXPECT_EQ(clampRectToArea({1800, -300, 2250, 400}, second), (Rect{1920, -200, 2370, 500}));
 }
 
 TEST(ClampRectToArea, SurvivesExtremeValues) {
-    ScreenRect r = clampRectToArea({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, kMonitor);
+    Rect r = clampRectToArea({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, kMonitor);
     EXPECT_EQ(r, kMonitor);
 }
 
 // Where the window goes for the rectangle the player chose: a display mode that a game lowers and
 // restores, monitors unplugged, and a rectangle taken at another DPI than the window's.
 TEST(PlaceChosenRect, ScalesTheSizeFromTheRectanglesDpiAndFitsItOntoTheNearestMonitorNow) {
-    const std::vector<ScreenRect> full{kMonitor}, lowered{{0, 0, 800, 600}};
-    const std::vector<ScreenRect> two{kMonitor, {1920, -200, 3200, 824}}, left{{-1280, 0, 0, 1024}, kMonitor};
+    const std::vector<Rect> full{kMonitor}, lowered{{0, 0, 800, 600}};
+    const std::vector<Rect> two{kMonitor, {1920, -200, 3200, 824}}, left{{-1280, 0, 0, 1024}, kMonitor};
     const struct {
-        ScreenRect chosen;
+        Rect chosen;
         int32_t rectDpi, windowDpi;
-        std::vector<ScreenRect> monitors;
-        ScreenRect placed;
+        std::vector<Rect> monitors;
+        Rect placed;
     } cases[] = {
         {{1300, 300, 1750, 1000}, 96, 96, full, {1300, 300, 1750, 1000}},
         {{1300, 300, 1750, 1000}, 96, 96, lowered, {350, 0, 800, 600}},  // while a game lowers the mode
@@ -69,7 +69,7 @@ TEST(PlaceChosenRect, ScalesTheSizeFromTheRectanglesDpiAndFitsItOntoTheNearestMo
 }
 
 TEST(CoveredByForeignTopmost, OnlyATopmostWindowOfAnotherProgramOverTheWholeOverlay) {
-    constexpr ScreenRect overlay{1300, 300, 1750, 1000};
+    constexpr Rect overlay{1300, 300, 1750, 1000};
     const WindowAbove game{kMonitor, true, false}, plain{kMonitor, false, false}, own{overlay, true, true};
     const WindowAbove tool{{1300, 300, 1500, 500}, true, false}, exact{overlay, true, false};
     const std::pair<std::vector<WindowAbove>, bool> cases[] = {{{}, false},          {{game}, true},

@@ -13,8 +13,14 @@ namespace {
 using C = LayoutControl;
 using V = Visibility;
 
-void expectPlaced(const MainLayout& layout, C control, LayoutRect bounds, V visibility) {
-    EXPECT_EQ(layout[control].bounds.value_or(LayoutRect{-1, -1, -1, -1}), bounds) << int(control);
+// Bounds as the layout is designed: x, y, width, height.
+struct Bounds {
+    int32_t x, y, width, height;
+    operator Rect() const { return rectAt(x, y, width, height); }
+};
+
+void expectPlaced(const MainLayout& layout, C control, Bounds bounds, V visibility) {
+    EXPECT_EQ(layout[control].bounds.value_or(Rect{-1, -1, -1, -1}), Rect(bounds)) << int(control);
     EXPECT_EQ(layout[control].visibility, visibility) << int(control);
 }
 
@@ -22,7 +28,7 @@ TEST(WindowLayout, ThreeLooksAtFourHundredBySixHundred) {
     const MainLayout expanded = layoutMainWindow(400, 600, 28, false, true);
     const struct {
         C control;
-        LayoutRect bounds;
+        Bounds bounds;
         V visibility;
     } cases[] = {
         {C::BossSelector, {10, 10, 280, 28}, V::Show},
@@ -59,8 +65,8 @@ TEST(WindowLayout, ThreeLooksAtFourHundredBySixHundred) {
     }
 }
 
-bool overlap(const LayoutRect& a, const LayoutRect& b) {
-    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+bool overlap(const Rect& a, const Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 // Each caption reaches five pixels under the slider beside it, as it always has.
@@ -73,7 +79,7 @@ TEST(WindowLayout, EveryPixelNumberScalesWithTheDpi) {
     // The expanded look at 400 x 600 and a 28-pixel selector, scaled, at four DPIs.
     const struct {
         int32_t dpi;
-        LayoutRect selector, list, opacitySlider, status;
+        Bounds selector, list, opacitySlider, status;
     } cases[] = {
         {96, {10, 10, 280, 28}, {10, 68, 380, 342}, {115, 420, 220, 25}, {10, 575, 380, 20}},
         {120, {13, 13, 249, 35}, {13, 78, 375, 284}, {144, 375, 175, 31}, {13, 569, 375, 25}},
@@ -82,10 +88,10 @@ TEST(WindowLayout, EveryPixelNumberScalesWithTheDpi) {
     };
     for (const auto& c : cases) {
         const MainLayout layout = layoutMainWindow(400, 600, 28, false, true, c.dpi);
-        EXPECT_EQ(selectorBounds(400, 600, false, c.dpi), c.selector) << c.dpi;
-        EXPECT_EQ(layout[C::ChannelList].bounds, c.list) << c.dpi;
-        EXPECT_EQ(layout[C::OpacitySlider].bounds, c.opacitySlider) << c.dpi;
-        EXPECT_EQ(layout[C::StatusLine].bounds, c.status) << c.dpi;
+        EXPECT_EQ(selectorBounds(400, 600, false, c.dpi), Rect(c.selector)) << c.dpi;
+        EXPECT_EQ(layout[C::ChannelList].bounds, Rect(c.list)) << c.dpi;
+        EXPECT_EQ(layout[C::OpacitySlider].bounds, Rect(c.opacitySlider)) << c.dpi;
+        EXPECT_EQ(layout[C::StatusLine].bounds, Rect(c.status)) << c.dpi;
     }
 }
 
@@ -104,11 +110,11 @@ TEST(WindowLayout, NoNegativeSizeAndNoOverlapOnceTheClientIsLargeEnough) {
                     ASSERT_EQ(a.visibility == V::Keep, i == size_t(C::ChannelList) || i == size_t(C::AlertBanner));
                     ASSERT_TRUE(a.bounds || a.visibility == V::Hide);
                     if (!a.bounds) continue;
-                    LayoutRect r = *a.bounds;
-                    ASSERT_TRUE(r.width >= 0 && r.height >= 0) << i << " at " << w << "x" << h;
+                    Rect r = *a.bounds;
+                    ASSERT_TRUE(r.width() >= 0 && r.height() >= 0) << i << " at " << w << "x" << h;
                     if (!roomy || a.visibility == V::Hide) continue;
-                    if (i == size_t(C::BossSelector)) r.height = s;  // it takes its own height
-                    ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.width <= w && r.y + r.height <= h) << i;
+                    if (i == size_t(C::BossSelector)) r.bottom = r.top + s;  // it takes its own height
+                    ASSERT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h) << i;
                     for (size_t j = i + 1; j < layout.controls.size(); ++j) {
                         const Placement& b = layout.controls[j];
                         if (b.visibility == V::Hide || captionUnderSlider(i, j) || j == size_t(C::AlertBanner))
@@ -120,7 +126,7 @@ TEST(WindowLayout, NoNegativeSizeAndNoOverlapOnceTheClientIsLargeEnough) {
         }
     }
     const MainLayout extreme = layoutMainWindow(INT32_MAX, INT32_MIN, INT32_MAX, false, true);
-    EXPECT_EQ(extreme[C::ChannelList].bounds, (LayoutRect{10, INT32_MAX, INT32_MAX - 20, 0}));
+    EXPECT_EQ(extreme[C::ChannelList].bounds, Rect(Bounds{10, INT32_MAX, INT32_MAX - 20, 0}));
 }
 
 }  // namespace

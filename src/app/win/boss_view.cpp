@@ -29,8 +29,8 @@ void BossView::create(HWND parent, int textScale, const std::wstring& emptyText,
     ::ShowWindow(banner_.window(), SW_HIDE);
 }
 
-int BossView::placeSelector(const LayoutRect& bounds) {
-    selector_.setBounds(bounds.x, bounds.y, bounds.width, bounds.height);
+int BossView::placeSelector(const Rect& bounds) {
+    selector_.setBounds(bounds.left, bounds.top, bounds.width(), bounds.height());
     RECT placed{};
     return ::GetWindowRect(selector_.window(), &placed) ? placed.bottom - placed.top : 0;
 }

@@ -33,7 +33,7 @@ public:
     // emptyText while it has no rows; with alerts on, the banner, hidden.
     void create(HWND parent, int textScale, const std::wstring& emptyText, bool withBanner);
     // The selector first, so that its real height is known; then the rest.
-    int placeSelector(const LayoutRect& bounds);
+    int placeSelector(const Rect& bounds);
     void place(const MainLayout& layout);
 
     // The look of click-through: the rows from the top and no scroll strip.

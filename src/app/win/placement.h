@@ -10,8 +10,8 @@ namespace mb {
 template <typename Control>
 void applyPlacement(Control& control, const Placement& placement) {
     if (placement.bounds) {
-        const LayoutRect& r = *placement.bounds;
-        control.setBounds(r.x, r.y, r.width, r.height);
+        const Rect& r = *placement.bounds;
+        control.setBounds(r.left, r.top, r.width(), r.height());
     }
     switch (placement.visibility) {
     case Visibility::Show:

@@ -7,6 +7,7 @@
 #include "app/app_constants.h"
 #include "app/look_rules.h"
 #include "app/win/tracker_app.h"
+#include "core/win/rect_conversion.h"
 #include "desktop/click_through_styles.h"
 #include "desktop/settings_values.h"
 #include "desktop/window_layout.h"
@@ -63,7 +64,7 @@ void TrackerApp::keepAboveCover() {
     RECT overlay{};
     if (!::GetWindowRect(window_, &overlay)) return;
     const std::vector<WindowAbove> above = visibleWindowsAbove(window_);
-    if (coveredByForeignTopmost({overlay.left, overlay.top, overlay.right, overlay.bottom}, above)) {
+    if (coveredByForeignTopmost(toRect(overlay), above)) {
         raiseToTopmost(window_);
     }
 }

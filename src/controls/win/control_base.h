@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "controls/control_rect.h"
+#include "core/rect.h"
+#include "core/win/rect_conversion.h"
 #include "controls/text_fit.h"
 #include "core/win/unique_handle.h"
 #include "core/win/window_thunk.h"
@@ -153,9 +154,6 @@ SIZE textExtent(HDC dc, HFONT font, std::wstring_view text);
 TextFit fitPointText(HDC dc, TextFitMemo& memo, const std::wstring& text, int availableWidth, int points, int dpi,
                      const FontFace& face = kControlFace);
 inline UINT ellipsisFormat(const TextFit& fit) { return fit.ellipsis ? DT_END_ELLIPSIS : 0u; }
-
-inline RECT toRect(const ControlRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-inline ControlRect controlRect(const RECT& r) { return ControlRect{r.left, r.top, r.right, r.bottom}; }
 
 // FillRect / FrameRect in one colour, with the DC's own brush (DC_BRUSH).
 void fillSolid(HDC dc, const RECT& rect, COLORREF colour);

@@ -89,7 +89,7 @@ void CustomComboBox::openPopup() {
     monitor.cbSize = sizeof(monitor);
     PixelPoint at{box.left, box.bottom};  // without monitor information: plainly under the box
     if (::GetMonitorInfoW(::MonitorFromWindow(window(), MONITOR_DEFAULTTONEAREST), &monitor))
-        at = placePopup(controlRect(box), controlRect(monitor.rcMonitor), width(), popupHeight);
+        at = placePopup(toRect(box), toRect(monitor.rcMonitor), width(), popupHeight);
 
     if (!popup_.create(at.x, at.y, width(), popupHeight)) return;
     popupOpen_ = true;

@@ -33,8 +33,8 @@ struct RowFont {
     LONG sampleWidth = 0;
 };
 
-RowFont makeRowFont(HDC dc, const ControlRect& rowArea, int dpi, FontFitCache& fits) {
-    const ControlRect inner = pl::rowInner(rowArea);
+RowFont makeRowFont(HDC dc, const Rect& rowArea, int dpi, FontFitCache& fits) {
+    const Rect inner = pl::rowInner(rowArea);
     RowFont made;
     made.font = fits.font(fits.fit(dc, pl::kLabelSample, toRect(inner), pl::fontCellHeight(pl::kLabelFontLowest, dpi),
                                    pl::labelFontHighest(inner)));
@@ -42,7 +42,7 @@ RowFont makeRowFont(HDC dc, const ControlRect& rowArea, int dpi, FontFitCache& f
     return made;
 }
 
-void drawRow(HDC dc, const ChannelRow& row, const ControlRect& rowArea, const RowFont& rowFont, int dpi) {
+void drawRow(HDC dc, const ChannelRow& row, const Rect& rowArea, const RowFont& rowFont, int dpi) {
     SelectScope fontScope(dc, rowFont.font);
     const pl::RowLayout layout = pl::layoutRow(rowArea, rowFont.sampleWidth);
 
@@ -92,7 +92,7 @@ void drawNoRows(HDC dc, RECT client, const std::wstring& text, int dpi, FontFitC
 
 void drawStrip(HDC dc, const ProgressListView& view, int count) {
     fillSolid(dc, toRect(pl::stripRect(view.width, view.height, view.dpi)), pl::kStrip);
-    const ControlRect thumb = pl::thumbRect(count, view.visibleRows, view.topIndex, view.width, view.height, view.dpi);
+    const Rect thumb = pl::thumbRect(count, view.visibleRows, view.topIndex, view.width, view.height, view.dpi);
     fillSolid(dc, toRect(thumb), pl::thumbColor(view.draggingThumb, view.scrollHover));
 }
 
@@ -152,7 +152,7 @@ void paintProgressListRows(HDC dc, const ProgressListView& view, const std::vect
     const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, fits);
     const bool strip = pl::stripShown(view.scrollBarEnabled, count, view.visibleRows);
     for (const int32_t k : drawn) {
-        const ControlRect area = pl::rowRect(k, view.rowHeight, view.width);
+        const Rect area = pl::rowRect(k, view.rowHeight, view.width);
         const int saved = ::SaveDC(dc);
         ::IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
         // Everything the whole paint draws at these pixels, in its order, clipped to the row.

@@ -1,5 +1,7 @@
 #include "desktop/win/centered_message_box.h"
 
+#include "core/win/rect_conversion.h"
+
 #include "core/win/unique_handle.h"
 #include "desktop/monitor_geometry.h"
 
@@ -10,8 +12,6 @@ namespace {
 HWND gCenterTarget = nullptr;
 UniqueHook gCenterHook;
 
-ScreenRect toScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
 }  // namespace
 
 LRESULT CALLBACK centerBoxHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -20,7 +20,7 @@ LRESULT CALLBACK centerBoxHook(int code, WPARAM wParam, LPARAM lParam) {
     RECT boxRect{};
     RECT ownerRect{};
     if (::GetWindowRect(box, &boxRect) && ::GetWindowRect(gCenterTarget, &ownerRect)) {
-        ScreenPoint at = centeredOver(toScreenRect(boxRect), toScreenRect(ownerRect));
+        ScreenPoint at = centeredOver(toRect(boxRect), toRect(ownerRect));
         ::SetWindowPos(box, nullptr, at.x, at.y, 0, 0, SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
     }
     gCenterHook.reset();  // one box, one hook: later activations are left alone

@@ -1,32 +1,31 @@
 #include "desktop/win/monitor_fit.h"
 
+#include "core/win/rect_conversion.h"
+
 #include "core/dpi_scale.h"
 
 namespace mb {
 namespace {
 
-ScreenRect toScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-RECT toRect(const ScreenRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     if (::GetMonitorInfoW(monitor, &info)) {
-        reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back(toScreenRect(info.rcMonitor));
+        reinterpret_cast<std::vector<Rect>*>(list)->push_back(toRect(info.rcMonitor));
     }
     return TRUE;
 }
 
 }  // namespace
 
-std::vector<ScreenRect> currentMonitors() {
-    std::vector<ScreenRect> monitors;
+std::vector<Rect> currentMonitors() {
+    std::vector<Rect> monitors;
     ::EnumDisplayMonitors(nullptr, nullptr, &addMonitor, reinterpret_cast<LPARAM>(&monitors));
     return monitors;
 }
 
 RECT placeOnMonitors(const RECT& chosen, int rectDpi, int windowDpi) {
-    return toRect(placeChosenRect(toScreenRect(chosen), rectDpi, windowDpi, currentMonitors()));
+    return toRect(placeChosenRect(toRect(chosen), rectDpi, windowDpi, currentMonitors()));
 }
 
 RECT clampRectToMonitor(const RECT& rect) { return placeOnMonitors(rect, kDesignDpi, kDesignDpi); }

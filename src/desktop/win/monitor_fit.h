@@ -10,7 +10,7 @@
 namespace mb {
 
 // Every monitor's whole screen area (not the work area), as the program's DPI awareness sees it.
-std::vector<ScreenRect> currentMonitors();
+std::vector<Rect> currentMonitors();
 
 // A rectangle the player chose at rectDpi, its size scaled to windowDpi and fitted onto the
 // nearest monitor as the monitors are now (placeChosenRect).

@@ -1,5 +1,7 @@
 #include "desktop/win/window_order.h"
 
+#include "core/win/rect_conversion.h"
+
 namespace mb {
 namespace {
 
@@ -19,9 +21,8 @@ std::vector<WindowAbove> visibleWindowsAbove(HWND window) {
         if (!::IsWindowVisible(other) || !::GetWindowRect(other, &rect)) continue;
         DWORD process = 0;
         ::GetWindowThreadProcessId(other, &process);
-        above.push_back({{rect.left, rect.top, rect.right, rect.bottom},
-                         (::GetWindowLongW(other, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
-                         process == ownProcess});
+        above.push_back(
+            {toRect(rect), (::GetWindowLongW(other, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, process == ownProcess});
     }
     return above;
 }
