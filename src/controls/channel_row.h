@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace mb {
 
@@ -20,6 +21,7 @@ struct ChannelRow {
     double secondsLeft = 0.0;  // countdown; shown only above 0
     RowColor barColor = 0;     // 0: the colour follows the health thresholds
     RowColor textColor = 0;    // 0: white
+    std::wstring name{};       // the boss's, above the label, in a list of many bosses' rows
     bool operator==(const ChannelRow&) const = default;
 };
 

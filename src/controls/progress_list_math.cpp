@@ -15,6 +15,12 @@ int32_t rowHeightForScale(int32_t percent, int32_t dpi) {
 
 int32_t defaultRowHeight(int32_t dpi) { return scaleForDpi(kDefaultRowHeight, dpi); }
 
+bool rowsNamed(const std::vector<ChannelRow>& rows) {
+    return std::any_of(rows.begin(), rows.end(), [](const ChannelRow& row) { return !row.name.empty(); });
+}
+
+int32_t namedRowHeight(int32_t rowHeight) { return rowHeight + rowHeight / 2; }
+
 int32_t visibleRowCount(int32_t height, int32_t rowHeight) {
     if (rowHeight <= 0 || height <= 0) return 0;
     return height / rowHeight;
@@ -72,14 +78,21 @@ Rect rowInner(const Rect& row) {
 
 int32_t labelFontHighest(const Rect& inner) { return 3 * inner.height() / 4; }
 
-RowLayout layoutRow(const Rect& row, int32_t sampleWidth) {
+Rect labelFitArea(const Rect& row, bool named) {
+    Rect inner = rowInner(row);
+    if (named) inner.top += inner.height() * 2 / 5;
+    return inner;
+}
+
+RowLayout layoutRow(const Rect& row, int32_t sampleWidth, bool named) {
     RowLayout layout;
     layout.pad = rowPadding(row);
     layout.inner = rowInner(row);
     int32_t labelRight = row.left + layout.pad + sampleWidth;
-    layout.label = Rect{row.left + layout.pad, row.top + layout.pad, labelRight, row.bottom - layout.pad};
-    layout.bar = Rect{labelRight + row.height() / 16, row.top + layout.pad, row.right - layout.pad,
-                      row.bottom - layout.pad};
+    const int32_t top = labelFitArea(row, named).top;
+    layout.label = Rect{row.left + layout.pad, top, labelRight, row.bottom - layout.pad};
+    if (named) layout.name = Rect{layout.inner.left, layout.inner.top, layout.inner.right, top};
+    layout.bar = Rect{labelRight + row.height() / 16, top, row.right - layout.pad, row.bottom - layout.pad};
     // A list too narrow for its text scale leaves no room for the bar. An inverted rectangle
     // would be drawn mirrored over the label, so the bar becomes empty instead.
     if (layout.bar.right < layout.bar.left) layout.bar.right = layout.bar.left;

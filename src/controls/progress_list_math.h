@@ -44,6 +44,10 @@ constexpr RowColor kThumbDragging = rowRgb(120, 120, 120);
 int32_t rowHeightForScale(int32_t percent, int32_t dpi = kDesignDpi);
 // Row height before the first text-scale change.
 int32_t defaultRowHeight(int32_t dpi);
+// Rows that carry a boss's name (many bosses' rows in one list) are half as high again, the
+// name over the label and the bar, which keep about a plain row's height.
+bool rowsNamed(const std::vector<ChannelRow>& rows);
+int32_t namedRowHeight(int32_t rowHeight);
 // Whole rows that fit in the client height (never negative).
 int32_t visibleRowCount(int32_t height, int32_t rowHeight);
 
@@ -73,6 +77,7 @@ std::optional<int32_t> rowAt(int32_t y, int32_t rowHeight, int32_t topIndex, int
 struct RowLayout {
     int32_t pad = 0;
     Rect inner;
+    Rect name;  // empty unless the rows are named
     Rect label;
     Rect bar;
 };
@@ -81,8 +86,11 @@ Rect rowInner(const Rect& row);
 // Largest label font cell height tried for a row with this inner rectangle.
 int32_t labelFontHighest(const Rect& inner);
 // sampleWidth is the measured width of the widest label, which fixes the label column. When
-// the label takes the whole row, the bar is empty (zero width at the label's right).
-RowLayout layoutRow(const Rect& row, int32_t sampleWidth);
+// the label takes the whole row, the bar is empty (zero width at the label's right). A named
+// row has its name across the top two fifths of its inner rectangle, the label and the bar below.
+RowLayout layoutRow(const Rect& row, int32_t sampleWidth, bool named = false);
+// Where the label's font is fitted: the row's inner rectangle, below the name in a named row.
+Rect labelFitArea(const Rect& row, bool named);
 
 // Right edge of the bar fill; equal to bar.left when nothing is filled. Health outside
 // 0 to 100 is held to the bar.

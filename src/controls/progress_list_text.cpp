@@ -53,7 +53,8 @@ std::wstring overlayText(const ChannelRow& row) {
 }
 
 std::wstring rowAccessibleText(const ChannelRow& row) {
-    std::wstring text = rowLabel(row.channel, row.hpPercent);
+    std::wstring text = row.name.empty() ? std::wstring() : row.name + L": ";
+    text += rowLabel(row.channel, row.hpPercent);
     const std::wstring overlay = overlayText(row);
     if (!overlay.empty()) text += L"  " + overlay;
     return text;

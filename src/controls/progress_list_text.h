@@ -26,7 +26,8 @@ std::wstring ratePart(double lossRate);
 // Time and rate parts joined by a space, or the one that exists; empty when neither does.
 std::wstring overlayText(const ChannelRow& row);
 
-// The row as drawn: its label, then two spaces and the overlay text when there is one.
+// The row as drawn: its name and ": " when it has one, its label, then two spaces and the
+// overlay text when there is one.
 std::wstring rowAccessibleText(const ChannelRow& row);
 // The rows' texts joined by "\r\n" (none after the last); the no-rows caption without rows.
 std::wstring listAccessibleText(const std::vector<ChannelRow>& rows);

@@ -2,7 +2,10 @@
 // soonest first, then the most recent report, then lower health and lower channel number.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "core/tracker_records.h"
@@ -18,8 +21,37 @@ namespace mb {
 // the relation can go round in a circle: it is not a strict weak order.
 bool channelComesBefore(const ChannelStatus& x, const ChannelStatus& y, int64_t now);
 
-// Stable merge sort by channelComesBefore. Safe and O(n log n) whatever the comparison
-// answers, and exactly sorted wherever the relation is transitive.
+// Stable merge sort of items by channelComesBefore on the report each holds (reportOf). Safe
+// and O(n log n) whatever the comparison answers, and exactly sorted wherever the relation is
+// transitive: bottom-up, runs of 1, 2, 4, ... merged back and forth between the items and one
+// scratch buffer (std::sort would be undefined for a relation that is not a strict weak order).
+// An item of a right run goes first only when it strictly comes before the left head, so equal
+// ones keep their order, and each step moves one item, so any answers terminate.
+template <typename Item, typename ReportOf>
+void sortByChannelOrder(std::vector<Item>& items, ReportOf reportOf, int64_t now) {
+    const size_t count = items.size();
+    if (count < 2) return;
+    std::vector<Item> scratch(count);
+    std::vector<Item>* from = &items;
+    std::vector<Item>* to = &scratch;
+    for (size_t width = 1; width < count; width *= 2) {
+        for (size_t lo = 0; lo < count;) {
+            const size_t mid = lo + std::min(width, count - lo);
+            const size_t hi = mid + std::min(width, count - mid);
+            size_t left = lo, right = mid, out = lo;
+            while (left < mid && right < hi) {
+                const bool rightFirst = channelComesBefore(reportOf((*from)[right]), reportOf((*from)[left]), now);
+                (*to)[out++] = std::move((*from)[rightFirst ? right++ : left++]);
+            }
+            while (left < mid) (*to)[out++] = std::move((*from)[left++]);
+            while (right < hi) (*to)[out++] = std::move((*from)[right++]);
+            lo = hi;
+        }
+        std::swap(from, to);
+    }
+    if (from != &items) items.swap(scratch);
+}
+
 void sortChannels(std::vector<ChannelStatus>& reports, int64_t now);
 
 }  // namespace mb

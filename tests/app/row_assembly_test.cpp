@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace mb {
 namespace {
@@ -50,6 +52,25 @@ TEST(RowAssembly, RowsCountsAndSelectionOfOneTrackerState) {
     EXPECT_EQ(selectorCounts(status, "stale", kNow).color, kFreshItemColor);
     EXPECT_EQ(firstBossWithFreshReport(bosses, status, kNow), 0u);
     EXPECT_EQ(firstBossWithFreshReport(bosses, status, kNow + 400), std::nullopt);
+}
+
+// The all-bosses view: each boss's first row, the bosses ordered as rows are, and bosses without
+// a fresh report left out.
+TEST(RowAssembly, OneRowPerBossWithAFreshReportTheSoonestToDieFirst) {
+    const std::vector<Boss> bosses = {{"a", "A", 0, 0, ""},
+                                      {"b", "B", 0, 0, ""},
+                                      {"c", "C", 0, 0, ""},
+                                      {"d", "D", 0, 0, ""},
+                                      {"e", "E", 0, 0, ""}};
+    BossStatusMap status;
+    status["a"].channels = {report(1, 80, 300, 10), report(4, 30, 90, 20), report(6, 10, -1, 5)};  // 4 dies first
+    status["b"].channels = {report(2, 50, -1, 500), report(3, 40, 45, 400)};                       // stale only
+    status["c"].channels = {report(8, 70, -1, 30), report(9, 0, 5, 0)};                            // no etd known
+    status["d"].channels = {report(5, 20, 60, 50), report(7, 60, 600, 5)};                         // 5 dies first
+    // "e" has no entry at all.
+    std::vector<std::pair<size_t, int32_t>> rows;  // boss, channel
+    for (const BossRow& row : bossRows(bosses, status, kNow)) rows.emplace_back(row.boss, row.report.channel_number);
+    EXPECT_EQ(rows, (std::vector<std::pair<size_t, int32_t>>{{3, 5}, {0, 4}, {2, 8}}));
 }
 
 }  // namespace

@@ -192,10 +192,10 @@ class ExampleSettings(unittest.TestCase):
                    for key, value in overlay.read_ini()[section].items()}
 
         example = self.example()
-        # Besides what a first exit writes: the empty last boss and the read-only sections.
-        extra = {("Selection", "LastBoss"), ("Window", "HighDpi"), ("Network", "TrackerUrl"), ("Network", "NtpServers"),
-                 ("Alerts", "SpawnLeadSeconds"), ("Alerts", "HealthBelowPercent"), ("Alerts", "ClockWarnSeconds"),
-                 ("Alerts", "Sound")}
+        # Besides what a first exit writes: the view and the empty last boss, and the read-only sections.
+        extra = {("Selection", "View"), ("Selection", "LastBoss"), ("Window", "HighDpi"), ("Network", "TrackerUrl"),
+                 ("Network", "NtpServers"), ("Alerts", "SpawnLeadSeconds"), ("Alerts", "HealthBelowPercent"),
+                 ("Alerts", "ClockWarnSeconds"), ("Alerts", "Sound")}
         self.assertEqual({key: value for key, value in example.items() if key not in extra}, written)
         self.assertEqual(set(example) - set(written), extra)
         self.assertEqual(example[("Selection", "LastBoss")], "")

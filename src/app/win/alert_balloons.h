@@ -6,7 +6,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/alert_outbox.h"
 #include "app/alerts.h"
@@ -24,15 +27,18 @@ public:
     void setSound(std::function<void()> sound) { sound_ = std::move(sound); }
 
     // Called while some alert is on. dataArrived: a poll was applied this tick; nowMs a
-    // monotonic millisecond count.
+    // monotonic millisecond count. Each watched boss has its own alert state; a boss no longer
+    // watched loses it, so it starts afresh when watched again. The clock warns once per run.
     void refreshAlerts(bool dataArrived, uint64_t nowMs, const AlertSettings& wanted, NtpClock& clock,
-                       TrackerState& state, const std::optional<Boss>& selected, TrayIcon& tray);
+                       TrackerState& state, const std::vector<Boss>& watched, TrayIcon& tray);
 
-    const AlertState& state() const { return state_; }
+    // The bosses the rules have looked at and still watch.
+    size_t watchedCount() const { return states_.size(); }
     const AlertBanner& banner() const { return banner_; }
 
 private:
-    AlertState state_;    // what has been alerted
+    std::map<std::string, AlertState> states_;  // what has been alerted, by boss id
+    bool clockWarned_ = false;
     AlertOutbox outbox_;  // the balloons waiting for their turn
     AlertBanner banner_;  // the latest alert inside the overlay
     std::function<void()> sound_ = [] { ::MessageBeep(MB_ICONASTERISK); };

@@ -64,6 +64,11 @@ void BossView::fillBossSelector() {
     selectorBosses_.clear();
     const int64_t now = clock_.now();
     CriticalSectionLock hold(state_->stateLock);
+    firstBossItem_ = state_->bosses.size() >= 2 ? 1 : 0;
+    if (firstBossItem_ == 1) {
+        const SelectorCounts all = allBossesCounts(state_->bosses, state_->bossStatus, now);
+        selector_.addItem(kAllBossesText, all.color, &allBossesItem_, all.fresh, all.total);
+    }
     for (const Boss& boss : state_->bosses) {
         const SelectorCounts counts = selectorCounts(state_->bossStatus, boss.id, now);
         selectorBosses_.push_back(std::make_unique<Boss>(boss));
@@ -74,51 +79,74 @@ void BossView::fillBossSelector() {
 void BossView::refreshBossSelectorCounts() {
     const int64_t now = clock_.now();
     CriticalSectionLock hold(state_->stateLock);
-    const size_t count = std::min(state_->bosses.size(), static_cast<size_t>(selector_.itemCount()));
+    if (firstBossItem_ == 1) {
+        const SelectorCounts all = allBossesCounts(state_->bosses, state_->bossStatus, now);
+        selector_.updateItem(0, all.color, all.fresh, all.total);
+    }
+    const size_t count = std::min(state_->bosses.size(), static_cast<size_t>(selector_.itemCount() - firstBossItem_));
     for (size_t i = 0; i < count; ++i) {
         const SelectorCounts counts = selectorCounts(state_->bossStatus, state_->bosses[i].id, now);
-        selector_.updateItem(static_cast<int>(i), counts.color, counts.fresh, counts.total);
+        selector_.updateItem(static_cast<int>(i) + firstBossItem_, counts.color, counts.fresh, counts.total);
     }
     selector_.refresh();
 }
 
-std::optional<size_t> BossView::initialChoice(const std::string& lastBoss) {
+std::optional<size_t> BossView::initialChoice(const std::string& lastBoss, bool allBosses) {
+    if (allBosses && firstBossItem_ == 1) return 0;
+    const int64_t now = clock_.now();
     std::optional<size_t> chosen;
     {
         CriticalSectionLock hold(state_->stateLock);
         if (!lastBoss.empty()) chosen = findBossIndex(state_->bosses, lastBoss);
+        if (!chosen) chosen = firstBossWithFreshReport(state_->bosses, state_->bossStatus, now);
     }
-    if (chosen) return chosen;
-    const int64_t now = clock_.now();
-    CriticalSectionLock hold(state_->stateLock);
-    return firstBossWithFreshReport(state_->bosses, state_->bossStatus, now);
+    if (chosen) *chosen += static_cast<size_t>(firstBossItem_);
+    return chosen;
 }
 
 void BossView::select(size_t index) {
     if (index < static_cast<size_t>(selector_.itemCount())) selector_.setSelection(static_cast<int>(index));
 }
 
-std::optional<std::string> BossView::onBossSelected() {
-    const auto* boss = static_cast<const Boss*>(selector_.selectedData());
-    if (!boss) return std::nullopt;
-    state_->selectedBossId = boss->id;
-    selected_ = *boss;
+std::optional<BossView::Choice> BossView::onBossSelected() {
+    const void* data = selector_.selectedData();
+    if (!data) return std::nullopt;
+    showingAll_ = data == &allBossesItem_;
+    if (showingAll_) {
+        selected_.reset();
+    } else {
+        selected_ = *static_cast<const Boss*>(data);
+    }
+    state_->selectedBossId = selected_ ? selected_->id : std::string();
     countdownAt_.reset();
-    title_.setText(Utf8ToWide(boss->name));
+    title_.setText(selected_ ? Utf8ToWide(selected_->name) : Utf8ToWide(kAllBossesText));
     rebuildChannelRows();
-    return boss->id;
+    refreshSpawnCountdown();
+    return Choice{showingAll_, state_->selectedBossId};
 }
 
 void BossView::rebuildChannelRows() {
     const int64_t now = clock_.now();
     std::vector<ChannelRow> rows;  // none without a selected boss that has reports
+    std::vector<BossRow> bossesRows;
     {
         // The rows of one consistent poll, built under the lock; the list draws them after it,
         // so the poller never waits for a paint.
         CriticalSectionLock hold(state_->stateLock);
-        auto entry = state_->selectedBossId.empty() ? state_->bossStatus.end()
-                                                    : state_->bossStatus.find(state_->selectedBossId);
-        if (entry != state_->bossStatus.end()) rows = buildChannelRows(entry->second.channels, now);
+        if (showingAll_) {
+            bossesRows = bossRows(state_->bosses, state_->bossStatus, now);
+        } else if (!state_->selectedBossId.empty()) {
+            const auto entry = state_->bossStatus.find(state_->selectedBossId);
+            if (entry != state_->bossStatus.end()) rows = buildChannelRows(entry->second.channels, now);
+        }
+    }
+    // The list of all is made of the selector's copies of the bosses, which only a new list changes.
+    rowBosses_.clear();
+    for (const BossRow& row : bossesRows) {
+        if (row.boss >= selectorBosses_.size()) continue;
+        rows.push_back(channelRowOf(row.report, now));
+        rows.back().name = Utf8ToWide(selectorBosses_[row.boss]->name);
+        rowBosses_.push_back(row.boss);
     }
     // The list draws only what differs from what it shows.
     list_.setRows(rows);
@@ -130,7 +158,32 @@ void BossView::refreshSpawnCountdown() {
     const int64_t now = clock_.now();
     if (countdownAt_ == now) return;
     countdownAt_ = now;
-    spawnCountdown_.setText(selected_ ? spawnCountdownText(*selected_, now) : std::wstring());
+    if (!showingAll_) {
+        spawnCountdown_.setText(selected_ ? spawnCountdownText(*selected_, now) : std::wstring());
+        return;
+    }
+    // The time first: where the name must end in an ellipsis, the time stays whole.
+    std::vector<Boss> bosses = watchedBosses();
+    const std::optional<SoonestSpawn> soonest = soonestSpawn(bosses, now);
+    spawnCountdown_.setText(soonest ? countdownText(soonest->seconds) + L" " + Utf8ToWide(bosses[soonest->boss].name)
+                                    : std::wstring());
+}
+
+std::optional<size_t> BossView::itemOfClickedRow() const {
+    const std::optional<int> row = list_.clickedRow();
+    if (!showingAll_ || !row || *row < 0 || static_cast<size_t>(*row) >= rowBosses_.size()) return std::nullopt;
+    return rowBosses_[static_cast<size_t>(*row)] + static_cast<size_t>(firstBossItem_);
+}
+
+std::vector<Boss> BossView::watchedBosses() const {
+    std::vector<Boss> bosses;
+    if (!showingAll_) {
+        if (selected_) bosses.push_back(*selected_);
+        return bosses;
+    }
+    bosses.reserve(selectorBosses_.size());
+    for (const std::unique_ptr<Boss>& boss : selectorBosses_) bosses.push_back(*boss);
+    return bosses;
 }
 
 void BossView::refreshCacheAge() {
@@ -161,12 +214,15 @@ void BossView::showBanner(const std::wstring* line) {
 void BossView::clear() {
     selector_.clearItems();
     selectorBosses_.clear();
+    rowBosses_.clear();
+    firstBossItem_ = 0;
 }
 
 void BossView::restart(TrackerState& state, const std::wstring& emptyText) {
     clear();
     state_ = &state;
     selected_.reset();
+    showingAll_ = false;
     title_.setText(L"");
     list_.setEmptyText(emptyText);
     list_.clearRows();

@@ -1,7 +1,9 @@
 // What the user sees of the bosses: the selector with its coloured items and fresh/total
 // counts, the chosen boss's title, its ordered channel rows (with what the list says while it
 // has none, and the alert banner over them), its spawn countdown, and the age of the server's
-// cached data. Reads the tracker state under its lock and the clock.
+// cached data. With two bosses or more the selector starts with "All bosses": then the list has
+// one named row per boss with a fresh report and the countdown is the soonest spawn of any.
+// Reads the tracker state under its lock and the clock.
 #pragma once
 
 #include <windows.h>
@@ -42,24 +44,34 @@ public:
     void setDpi(int dpi);
     void setTextScale(int percent) { list_.setTextScale(percent); }
 
-    // Items for every boss of the state, coloured by its fresh reports.
+    // Items for every boss of the state, coloured by its fresh reports; with two bosses or more,
+    // "All bosses" first, in white, counting the bosses with a fresh report over all bosses.
     void fillBossSelector();
     // Fresh counts and colours again, while the popup shows them.
     void refreshBossSelectorCounts();
-    // The boss to select once the list has arrived: the one named lastBoss, else the first
-    // with a fresh report; nothing without either.
-    std::optional<size_t> initialChoice(const std::string& lastBoss);
+    // The item to select once the list has arrived: "All bosses" when allBosses and it exists,
+    // else the boss named lastBoss, else the first with a fresh report; nothing without either.
+    std::optional<size_t> initialChoice(const std::string& lastBoss, bool allBosses);
     // Makes the item the selection without a notification (as the selector's own setSelection).
     void select(size_t index);
-    // The selector's boss becomes the shown one: title and rows. Its id, or nothing when no
-    // boss is selected.
-    std::optional<std::string> onBossSelected();
+    // What the selector's item shows: every boss, or one boss by its id.
+    struct Choice {
+        bool allBosses = false;
+        std::string bossId;  // empty for every boss
+    };
+    // The selector's item becomes the shown view: title, rows and countdown. Nothing when no
+    // item is selected.
+    std::optional<Choice> onBossSelected();
     void rebuildChannelRows();
-    // The countdown of the selected boss, empty without one.
+    // The countdown of the selected boss, or of the soonest spawn with its boss's name; empty
+    // without one.
     void refreshSpawnCountdown();
     void refreshCacheAge();
-    // The selected boss's record (as the selector lists it); nothing while none is selected.
-    const std::optional<Boss>& selectedBoss() const { return selected_; }
+    // In the view of every boss, the selector item of the boss whose row was clicked last.
+    std::optional<size_t> itemOfClickedRow() const;
+    bool showingAllBosses() const { return showingAll_; }
+    // The bosses the alerts are about: every one in the view of all, else the selected one.
+    std::vector<Boss> watchedBosses() const;
     // The items go before the records they point to, so nothing points at freed memory.
     void clear();
     // Another tracker: nothing selected or shown, the list saying emptyText until the rows of
@@ -85,8 +97,12 @@ private:
     CustomLabel cacheAge_;
     CustomLabel spawnCountdown_;
     BannerLabel banner_;                                 // above the list: made after it
-    std::vector<std::unique_ptr<Boss>> selectorBosses_;  // what the selector's items point to
+    std::vector<std::unique_ptr<Boss>> selectorBosses_;  // what the selector's boss items point to
+    char allBossesItem_ = 0;                             // what the "All bosses" item points to
+    int firstBossItem_ = 0;                              // 1 after "All bosses", else 0
     std::optional<Boss> selected_;
+    bool showingAll_ = false;
+    std::vector<size_t> rowBosses_;  // in the view of all, the boss (index) of each row
     bool clickThrough_ = false;
     // What the countdown and the cache line show was made at this second, from this value.
     std::optional<int64_t> countdownAt_;

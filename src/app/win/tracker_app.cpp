@@ -188,7 +188,7 @@ void TrackerApp::applyInitialLoad() {
     bossView_.fillBossSelector();
     // Without a boss to restore or one with a fresh report nothing is selected: the selector
     // shows its first item and the list stays empty until the user picks a boss.
-    if (const std::optional<size_t> chosen = bossView_.initialChoice(settings_.lastBoss)) {
+    if (const std::optional<size_t> chosen = bossView_.initialChoice(settings_.lastBoss, settings_.allBosses)) {
         bossView_.select(*chosen);
         onBossSelected();
     }
@@ -196,8 +196,11 @@ void TrackerApp::applyInitialLoad() {
 }
 
 void TrackerApp::onBossSelected() {
-    // The id reaches the file with the next save.
-    if (std::optional<std::string> id = bossView_.onBossSelected()) settings_.lastBoss = std::move(*id);
+    // The view and the boss reach the file with the next save; the view of all keeps the last boss.
+    std::optional<BossView::Choice> choice = bossView_.onBossSelected();
+    if (!choice) return;
+    settings_.allBosses = choice->allBosses;
+    if (!choice->allBosses) settings_.lastBoss = std::move(choice->bossId);
 }
 
 void TrackerApp::onConnectionState(WPARAM state, LPARAM generation) {
@@ -253,7 +256,7 @@ void TrackerApp::onRefreshTimer() {
     bossView_.refreshCacheAge();
     if (config_.alerts.anyOn()) {
         const uint64_t now = ::GetTickCount64();
-        alerts_.refreshAlerts(changed, now, config_.alerts, clock_, feed_.state(), bossView_.selectedBoss(), tray_);
+        alerts_.refreshAlerts(changed, now, config_.alerts, clock_, feed_.state(), bossView_.watchedBosses(), tray_);
         const AlertBanner& banner = alerts_.banner();
         bossView_.showBanner(banner.showingAt(now) ? &banner.line() : nullptr);
     }

@@ -241,8 +241,14 @@ void TrackerApp::onControlCommand(WPARAM wParam) {
         return;
     }
     if (id == kIdChannelList) {
-        // While the list says that no usable tracker is set, a click on it sets one.
-        if (config_.trackerAddress() != TrackerAddress::Usable) editTrackerAddress();
+        // While the list says that no usable tracker is set, a click on it sets one; in the view
+        // of every boss, a click on a boss's row shows that boss.
+        if (config_.trackerAddress() != TrackerAddress::Usable) {
+            editTrackerAddress();
+        } else if (const std::optional<size_t> item = bossView_.itemOfClickedRow()) {
+            bossView_.select(*item);
+            onBossSelected();
+        }
         return;
     }
     if (const std::optional<HotkeyAction> action = HotkeyBar::actionOfButton(id))

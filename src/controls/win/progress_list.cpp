@@ -33,6 +33,10 @@ void ProgressList::setEmptyText(std::wstring text) {
 
 void ProgressList::setRows(const std::vector<ChannelRow>& rows) {
     view_.rows = rows;
+    if (pl::rowsNamed(rows) != rowsNamed_) {
+        rowsNamed_ = !rowsNamed_;
+        updateRowHeight();
+    }
     view_.topIndex = std::min(view_.topIndex, pl::maxTopIndex(rowCount(), view_.visibleRows));
     updateWindowText();
     showChanges();
@@ -55,6 +59,7 @@ void ProgressList::dpiChanged() {
 void ProgressList::updateRowHeight() {
     view_.dpi = dpi();
     view_.rowHeight = textScaleSet_ ? pl::rowHeightForScale(textScale_, view_.dpi) : pl::defaultRowHeight(view_.dpi);
+    if (rowsNamed_) view_.rowHeight = pl::namedRowHeight(view_.rowHeight);
     view_.visibleRows = pl::visibleRowCount(height(), view_.rowHeight);
 }
 

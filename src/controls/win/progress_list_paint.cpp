@@ -1,5 +1,6 @@
 #include "controls/win/progress_list_paint.h"
 
+#include <algorithm>
 #include <string>
 
 #include "controls/progress_list_math.h"
@@ -33,8 +34,8 @@ struct RowFont {
     LONG sampleWidth = 0;
 };
 
-RowFont makeRowFont(HDC dc, const Rect& rowArea, int dpi, FontFitCache& fits) {
-    const Rect inner = pl::rowInner(rowArea);
+RowFont makeRowFont(HDC dc, const Rect& rowArea, int dpi, FontFitCache& fits, bool named) {
+    const Rect inner = pl::labelFitArea(rowArea, named);
     RowFont made;
     made.font = fits.font(fits.fit(dc, pl::kLabelSample, toRect(inner), pl::fontCellHeight(pl::kLabelFontLowest, dpi),
                                    pl::labelFontHighest(inner)));
@@ -42,12 +43,24 @@ RowFont makeRowFont(HDC dc, const Rect& rowArea, int dpi, FontFitCache& fits) {
     return made;
 }
 
-void drawRow(HDC dc, const ChannelRow& row, const Rect& rowArea, const RowFont& rowFont, int dpi) {
-    SelectScope fontScope(dc, rowFont.font);
-    const pl::RowLayout layout = pl::layoutRow(rowArea, rowFont.sampleWidth);
+// The name over the label and the bar, as large as its part of the row allows, ending in "…"
+// when even 8 points are too wide for the row.
+void drawName(HDC dc, const ChannelRow& row, const Rect& area, int dpi, FontFitCache& fits) {
+    if (row.name.empty() || area.empty()) return;
+    const int wanted = std::max(kLowestTextPoints, area.height() * 54 / dpi);  // a line is about 4/3 of its em
+    const TextFit fit = fits.fitName(dc, row.name, area.width(), wanted, dpi);
+    SelectScope fontScope(dc, fits.nameFont(fit.points, dpi));
+    RECT rect = toRect(area);
+    ::DrawTextW(dc, row.name.c_str(), -1, &rect, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | ellipsisFormat(fit));
+}
 
+void drawRow(HDC dc, const ChannelRow& row, const Rect& rowArea, const RowFont& rowFont, int dpi, FontFitCache& fits,
+             bool named) {
+    const pl::RowLayout layout = pl::layoutRow(rowArea, rowFont.sampleWidth, named);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, pl::labelColor(row));
+    drawName(dc, row, layout.name, dpi, fits);
+    SelectScope fontScope(dc, rowFont.font);
     std::wstring label = pl::rowLabel(row.channel, row.hpPercent);
     RECT labelRect = toRect(layout.label);
     ::DrawTextW(dc, label.c_str(), -1, &labelRect, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
@@ -98,6 +111,26 @@ void drawStrip(HDC dc, const ProgressListView& view, int count) {
 
 }  // namespace
 
+TextFit FontFitCache::fitName(HDC dc, const std::wstring& name, int width, int wantedPoints, int dpi) {
+    for (const FittedName& known : names_) {
+        if (known.width == width && known.wantedPoints == wantedPoints && known.dpi == dpi && known.name == name)
+            return known.fit;
+    }
+    if (names_.size() >= kLimit) names_.clear();
+    const TextFit fit = fitTextPoints(wantedPoints, kLowestTextPoints, width, [&](int points) {
+        return static_cast<int>(textExtent(dc, nameFont(points, dpi), name).cx);
+    });
+    names_.push_back({name, width, wantedPoints, dpi, fit});
+    return fit;
+}
+
+HFONT FontFitCache::nameFont(int points, int dpi) {
+    if (nameFonts_.size() >= kFontLimit && !nameFonts_.count({points, dpi})) nameFonts_.clear();
+    UniqueFont& kept = nameFonts_[{points, dpi}];
+    if (!kept) kept = createPointFont(points, dpi);
+    return kept.get();
+}
+
 UniqueFont createListFont(int cellHeight) {
     return createControlFont(cellHeight, kListFace.name, kListFace.pitchAndFamily);
 }
@@ -134,10 +167,11 @@ void paintProgressList(HDC dc, const ProgressListView& view, FontFitCache& fits)
         drawNoRows(dc, client, view.emptyText, view.dpi, fits);
     } else {
         const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
-        const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, fits);
+        const bool named = pl::rowsNamed(view.rows);
+        const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, fits, named);
         for (int i = range.first; i < range.end; ++i) {
             drawRow(dc, view.rows[static_cast<size_t>(i)], pl::rowRect(i - range.first, view.rowHeight, view.width),
-                    rowFont, view.dpi);
+                    rowFont, view.dpi, fits, named);
         }
     }
     if (pl::stripShown(view.scrollBarEnabled, count, view.visibleRows)) drawStrip(dc, view, count);
@@ -149,7 +183,8 @@ void paintProgressListRows(HDC dc, const ProgressListView& view, const std::vect
     if (drawn.empty() || count == 0) return;
     const RECT client{0, 0, view.width, view.height};
     const pl::RowRange range = pl::drawnRows(view.topIndex, count, view.visibleRows);
-    const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, fits);
+    const bool named = pl::rowsNamed(view.rows);
+    const RowFont rowFont = makeRowFont(dc, pl::rowRect(0, view.rowHeight, view.width), view.dpi, fits, named);
     const bool strip = pl::stripShown(view.scrollBarEnabled, count, view.visibleRows);
     for (const int32_t k : drawn) {
         const Rect area = pl::rowRect(k, view.rowHeight, view.width);
@@ -158,7 +193,7 @@ void paintProgressListRows(HDC dc, const ProgressListView& view, const std::vect
         // Everything the whole paint draws at these pixels, in its order, clipped to the row.
         fillSolid(dc, client, pl::kBackground);
         frameSolid(dc, client, pl::kFrame);
-        drawRow(dc, view.rows[static_cast<size_t>(range.first + k)], area, rowFont, view.dpi);
+        drawRow(dc, view.rows[static_cast<size_t>(range.first + k)], area, rowFont, view.dpi, fits, named);
         if (strip) drawStrip(dc, view, count);
         ::RestoreDC(dc, saved);
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/progress_list_view.h"
+#include "controls/text_fit.h"
 #include "core/win/unique_handle.h"
 
 namespace mb {
@@ -28,6 +29,11 @@ public:
     int fit(HDC dc, std::wstring_view text, const RECT& rect, int lowest, int highest);
     // The list's face at a cell height, made the first time and kept.
     HFONT font(int cellHeight);
+    // A boss's name in the controls' face: the rule of the labels (fitTextPoints from wanted
+    // points down to 8, then an ellipsis) in width pixels, kept by the name and the numbers.
+    TextFit fitName(HDC dc, const std::wstring& name, int width, int wantedPoints, int dpi);
+    // The controls' face at points, made the first time and kept.
+    HFONT nameFont(int points, int dpi);
 
 private:
     struct Fitted {
@@ -42,6 +48,15 @@ private:
     std::vector<Fitted> heights_;
     static constexpr size_t kFontLimit = 4;  // the rows' and the empty list's, at a scale or two
     std::map<int, UniqueFont> fonts_;        // by cell height
+    struct FittedName {
+        std::wstring name;
+        int width;
+        int wantedPoints;
+        int dpi;
+        TextFit fit;
+    };
+    std::vector<FittedName> names_;                        // the bosses of one tracker, at a size or two
+    std::map<std::pair<int, int>, UniqueFont> nameFonts_;  // by points and DPI
 };
 
 // Draws the whole list into dc (the back buffer): background and frame, the empty text or the rows,

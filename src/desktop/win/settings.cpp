@@ -20,6 +20,8 @@ namespace {
 constexpr const wchar_t* kWindow = L"Window";
 constexpr const wchar_t* kHotkeys = L"Hotkeys";
 constexpr const wchar_t* kSelection = L"Selection";
+constexpr const wchar_t* kViewAll = L"All";
+constexpr const wchar_t* kViewBoss = L"Boss";
 
 // One integer key of the file: where it lives, its default, how it is written ("%d" or "%u"),
 // and the field it fills, with the clamp applied on reading.
@@ -90,6 +92,9 @@ bool Settings::load() {
     ::GetPrivateProfileStringW(kSelection, L"LastBoss", L"", boss, kLastBossMaxUnits + 1, path.c_str());
     // An empty or unconvertible text leaves lastBoss empty.
     lastBoss = wideToUtf8(boss);
+    wchar_t view[8] = {};
+    ::GetPrivateProfileStringW(kSelection, L"View", L"", view, 8, path.c_str());
+    allBosses = ::_wcsicmp(view, kViewAll) == 0;  // anything else is one boss's view
     return true;
 }
 
@@ -122,6 +127,10 @@ bool Settings::writeRecord(const std::wstring& path) const {
         std::swprintf(text, 64, key.writtenUnsigned ? L"%u" : L"%d", static_cast<uint32_t>(key.get(*this)));
         ok = ::WritePrivateProfileStringW(key.section, key.name, text, path.c_str()) && ok;
     }
+    // Like the boss, the view is written once one was chosen: a run that chose nothing writes
+    // no "Selection" line.
+    if (allBosses || !lastBoss.empty())
+        ok = ::WritePrivateProfileStringW(kSelection, L"View", allBosses ? kViewAll : kViewBoss, path.c_str()) && ok;
     // An empty, unconvertible or unwritable id writes nothing: an earlier "LastBoss" line
     // stays. The id is the server's text, so it never reaches the file with a line break.
     if (lastBoss.empty() || !isWritableProfileValue(lastBoss)) return ok;

@@ -50,7 +50,8 @@ public:
     uint32_t visibilityMods = SettingsDefaults::visibilityMods;
     uint32_t bossMenuKey = SettingsDefaults::bossMenuKey;
     uint32_t bossMenuMods = SettingsDefaults::bossMenuMods;
-    std::string lastBoss;  // UTF-8
+    std::string lastBoss;    // UTF-8
+    bool allBosses = false;  // the view of every boss, not of lastBoss ("View" of "Selection")
 
 private:
     // Every key into path; true when every write succeeded.

@@ -7,14 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/app_constants.h"
 #include "app/win/app_test_bench.h"
 #include "support/win/box_watcher.h"
+#include "app/row_assembly.h"
+#include "controls/progress_list_text.h"
+#include "core/channel_order.h"
 #include "core/freshness.h"
 #include "desktop/click_through_styles.h"
 #include "desktop/win/tracker_address_dialog.h"
@@ -84,11 +89,11 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
         startLoaded(bench);
         TrackerApp& app = *bench.app;
         const std::vector<Boss> list = bosses(app);
-        ASSERT_EQ(app.bossView().selector().itemCount(), static_cast<int>(list.size()));
+        ASSERT_EQ(app.bossView().selector().itemCount(), static_cast<int>(list.size()) + 1) << "All bosses first";
         const int64_t now = app.clock().now();
         int firstFresh = -1;
         for (size_t i = 0; i < list.size(); ++i) {
-            const ComboItem* item = app.bossView().selector().item(static_cast<int>(i));
+            const ComboItem* item = app.bossView().selector().item(static_cast<int>(i) + 1);
             ASSERT_NE(item, nullptr);
             const std::vector<ChannelStatus> channels = channelsOf(app, list[i].id);
             int fresh = 0;
@@ -101,19 +106,20 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
             if (fresh > 0 && firstFresh < 0) firstFresh = static_cast<int>(i);
         }
         ASSERT_GE(firstFresh, 0) << "the simulator's world has fresh reports at its own time";
-        EXPECT_EQ(app.bossView().selector().selectedIndex(), firstFresh);
+        EXPECT_EQ(app.bossView().selector().selectedIndex(), firstFresh + 1);
         EXPECT_EQ(app.feed().state().selectedBossId, list[static_cast<size_t>(firstFresh)].id);
         EXPECT_EQ(windowText(app.bossView().title().window()), Utf8ToWide(list[static_cast<size_t>(firstFresh)].name));
 
         // Another boss is chosen in the popup, as a user would; it is the one saved.
         const int other = (firstFresh + 1) % static_cast<int>(list.size());
         restored = list[static_cast<size_t>(other)].id;
+        const int otherItem = other + 1;
         app.bossView().selector().showPopup();
         ASSERT_TRUE(app.look().bossListOpen);
-        for (int i = app.bossView().selector().hoverIndex(); i < other; ++i) {
+        for (int i = app.bossView().selector().hoverIndex(); i < otherItem; ++i) {
             ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_DOWN, 0);
         }
-        for (int i = app.bossView().selector().hoverIndex(); i > other; --i) {
+        for (int i = app.bossView().selector().hoverIndex(); i > otherItem; --i) {
             ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_UP, 0);
         }
         ::SendMessageW(app.bossView().selector().popupWindow(), WM_KEYDOWN, VK_RETURN, 0);
@@ -128,11 +134,65 @@ TEST_F(AppWindow, TheLoadFillsTheSelectorPicksAFreshBossAndALaterStartRestoresTh
         again.put(L"Selection", L"LastBoss", Utf8ToWide(restored));
         startLoaded(again);
         EXPECT_EQ(again.app->feed().state().selectedBossId, restored);
-        EXPECT_EQ(again.app->bossView().selector().selectedIndex(), other);
+        EXPECT_EQ(again.app->bossView().selector().selectedIndex(), otherItem);
         EXPECT_EQ(windowText(again.app->bossView().selector().window()),
                   Utf8ToWide(list[static_cast<size_t>(other)].name))
             << "the selector reads as it shows";
     }
+}
+
+TEST_F(AppWindow, AllBossesGivesEachFreshBossItsFirstRowInOrderAClickChoosesOneARestartKeepsIt) {
+    AppBench bench(urls.http, ntp->address());
+    startLoaded(bench);
+    TrackerApp& app = *bench.app;
+    BossView& view = app.bossView();
+    // Chosen in the popup as a user would: the first item.
+    view.selector().showPopup();
+    for (int i = view.selector().hoverIndex(); i > 0; --i)
+        ::SendMessageW(view.selector().popupWindow(), WM_KEYDOWN, VK_UP, 0);
+    ::SendMessageW(view.selector().popupWindow(), WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(view.showingAllBosses());
+    const std::vector<Boss> list = bosses(app);
+    const int64_t now = app.clock().now();
+    std::vector<std::pair<std::wstring, ChannelStatus>> expected;  // each fresh boss's own first row
+    for (const Boss& boss : list) {
+        const std::vector<ChannelRow> own = buildChannelRows(channelsOf(app, boss.id), now);
+        if (own.empty() || own[0].textColor != 0) continue;  // no fresh row
+        for (const ChannelStatus& report : channelsOf(app, boss.id))
+            if (report.channel_number == own[0].channel)
+                expected.emplace_back(Utf8ToWide(boss.name) + L": " + progress_list::rowAccessibleText(own[0]), report);
+    }
+    ASSERT_GE(expected.size(), 2u) << "the simulator's world has several bosses with fresh reports";
+    const std::vector<std::wstring> shown = lines(windowText(view.list().window()));
+    ASSERT_EQ(shown.size(), expected.size());
+    for (size_t i = 0; i < shown.size(); ++i) {  // expected is put in the order shown, checked pairwise
+        const auto at = expected.begin() + static_cast<std::ptrdiff_t>(i);
+        const auto row = std::find_if(at, expected.end(), [&](const auto& e) { return e.first == shown[i]; });
+        ASSERT_NE(row, expected.end()) << "row " << i;
+        if (i > 0) {
+            EXPECT_FALSE(channelComesBefore(row->second, expected[i - 1].second, now)) << "row " << i;
+        }
+        std::iter_swap(row, at);
+    }
+
+    // A click on the second row shows that boss.
+    const std::wstring second = shown[1].substr(0, shown[1].find(L": "));
+    ::SendMessageW(view.list().window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, view.list().rowHeight() * 3 / 2));
+    EXPECT_FALSE(view.showingAllBosses());
+    EXPECT_EQ(windowText(view.title().window()), second);
+
+    // Back to all; it is what the next start shows.
+    view.select(0);
+    app.onBossSelected();
+    ::DestroyWindow(bench.window());
+    pumpMessages();
+    EXPECT_EQ(bench.get(L"Selection", L"View"), L"All");
+    bench.destroyApp();
+    AppBench again(urls.http, ntp->address());
+    again.put(L"Selection", L"View", L"All");
+    startLoaded(again);
+    EXPECT_TRUE(again.app->bossView().showingAllBosses());
+    EXPECT_EQ(windowText(again.app->bossView().selector().window()), L"All bosses");
 }
 
 TEST_F(AppWindow, RowsFollowTheChannelOrderWithStaleRowsGreyedAndTheirTextReadable) {
@@ -153,7 +213,7 @@ TEST_F(AppWindow, RowsFollowTheChannelOrderWithStaleRowsGreyedAndTheirTextReadab
         if (std::min(fresh, stale) > bestScore) bestScore = std::min(fresh, stale), best = static_cast<int>(i);
     }
     ASSERT_GE(best, 0);
-    app.bossView().selector().setSelection(best);
+    app.bossView().selector().setSelection(best + 1);  // after "All bosses"
     app.onBossSelected();
 
     std::vector<ChannelStatus> live;
@@ -232,7 +292,7 @@ TEST_F(AppWindow, TheCountdownStatusAndCacheLinesReadAsTheyShow) {
     // At 12:00:0x a boss that spawns on the hour is an hour away, one on the half hour half an hour.
     const std::vector<Boss> list = bosses(app);
     for (size_t i = 0; i < list.size(); ++i) {
-        app.bossView().selector().setSelection(static_cast<int>(i));
+        app.bossView().selector().setSelection(static_cast<int>(i) + 1);
         app.onBossSelected();
         ::SendMessageW(app.window(), WM_TIMER, kTimerRefresh, 0);
         const std::wstring countdown = windowText(app.bossView().spawnCountdown().window());

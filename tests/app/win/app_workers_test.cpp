@@ -117,9 +117,9 @@ TEST_F(AppWorkers, ABossWhoseChannelFetchFailsIsRetriedEverySecondWhileTheOthers
     AppBench bench(urls.http, ntp.address());
     startLoaded(bench);
     TrackerApp& app = *bench.app;
-    EXPECT_EQ(app.bossView().selector().itemCount(), 12);
+    EXPECT_EQ(app.bossView().selector().itemCount(), 13);  // "All bosses" and the twelve
     const auto rowsOf = [&](int index) {
-        app.bossView().selector().setSelection(index);
+        app.bossView().selector().setSelection(index + 1);  // after "All bosses"
         app.onBossSelected();
         return app.bossView().list().rowCount();
     };
