@@ -80,10 +80,10 @@ std::vector<BossRow> bossRows(const std::vector<Boss>& bosses, const BossStatusM
     return rows;
 }
 
-std::optional<SoonestSpawn> soonestSpawn(const std::vector<Boss>& bosses, int64_t now) {
+std::optional<SoonestSpawn> soonestSpawn(const std::vector<const Boss*>& bosses, int64_t now) {
     std::optional<SoonestSpawn> soonest;
     for (size_t i = 0; i < bosses.size(); ++i) {
-        const std::optional<int32_t> seconds = secondsUntilSpawn(bosses[i], now);
+        const std::optional<int32_t> seconds = secondsUntilSpawn(*bosses[i], now);
         if (seconds && (!soonest || *seconds < soonest->seconds)) soonest = SoonestSpawn{i, *seconds};
     }
     return soonest;

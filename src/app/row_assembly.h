@@ -55,7 +55,7 @@ struct SoonestSpawn {
     size_t boss = 0;
     int32_t seconds = 0;
 };
-std::optional<SoonestSpawn> soonestSpawn(const std::vector<Boss>& bosses, int64_t now);
+std::optional<SoonestSpawn> soonestSpawn(const std::vector<const Boss*>& bosses, int64_t now);
 
 // Index of the first boss whose id equals id byte for byte; nothing for an empty or absent id.
 std::optional<size_t> findBossIndex(const std::vector<Boss>& bosses, const std::string& id);

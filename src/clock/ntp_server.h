@@ -5,9 +5,12 @@
 
 namespace mb {
 
+// The NTP service (UDP port), where a server names none.
+inline constexpr char kNtpService[] = "123";
+
 struct NtpServer {
     std::string host;
-    std::string service;  // "123" for NTP
+    std::string service;  // kNtpService for NTP
     bool operator==(const NtpServer&) const = default;
 };
 

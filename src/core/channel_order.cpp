@@ -1,7 +1,5 @@
-// The channel order and a merge sort that stays sound when the order is not transitive.
+// The channel order; the merge sort by it is in the header, a template over what is sorted.
 #include "core/channel_order.h"
-
-#include <algorithm>
 
 #include "core/freshness.h"
 

@@ -66,12 +66,11 @@ Rect placeChosenRect(const Rect& chosen, int32_t rectDpi, int32_t windowDpi, std
     // 64-bit sides, scaled and saturated: a corrupt settings file may hold any four numbers.
     const int64_t from = rectDpi > 0 ? rectDpi : kDesignDpi;
     const int64_t to = windowDpi > 0 ? windowDpi : kDesignDpi;
-    const auto side = [&](int32_t low, int32_t high) {
-        const int64_t length = std::max<int64_t>(int64_t{high} - low, 0);
-        const int64_t scaled = (length * to + from / 2) / from;  // as MulDiv rounds a positive length
-        return static_cast<int32_t>(std::min<int64_t>(low + scaled, std::numeric_limits<int32_t>::max()));
+    const auto length = [&](int32_t low, int32_t high) {
+        return (std::max<int64_t>(int64_t{high} - low, 0) * to + from / 2) / from;  // as MulDiv rounds
     };
-    const Rect scaled{chosen.left, chosen.top, side(chosen.left, chosen.right), side(chosen.top, chosen.bottom)};
+    const Rect scaled = rectAt(chosen.left, chosen.top, length(chosen.left, chosen.right),
+                               length(chosen.top, chosen.bottom));
     const std::optional<size_t> monitor = nearestMonitor(scaled, monitors);
     return monitor ? clampRectToArea(scaled, monitors[*monitor]) : scaled;
 }

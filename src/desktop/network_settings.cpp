@@ -118,7 +118,8 @@ std::optional<std::vector<NtpServer>> parseNtpServers(std::string_view text) {
         if (entry.empty() || servers.size() == kMaxNtpServers) return std::nullopt;
         std::size_t colon = entry.find(':');
         std::string_view host = entry.substr(0, colon);
-        std::string_view port = colon == std::string_view::npos ? std::string_view{"123"} : entry.substr(colon + 1);
+        std::string_view port = colon == std::string_view::npos ? std::string_view{kNtpService}
+                                                                : entry.substr(colon + 1);
         if (!isHostName(host) || !isPort(port)) return std::nullopt;
         servers.push_back({std::string(host), std::string(port)});
     }

@@ -2,7 +2,6 @@
 #include "desktop/window_layout.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "core/dpi_scale.h"
 
@@ -13,9 +12,6 @@ namespace {
 // status line alone.
 constexpr int32_t kBelowListWithPanel = 190;
 constexpr int32_t kBelowListCompact = 40;
-
-// Computed in 64 bits, so no client size overflows; a negative size becomes 0.
-Rect rect(int64_t x, int64_t y, int64_t width, int64_t height) { return rectAt(x, y, width, height); }
 
 void place(MainLayout& layout, LayoutControl control, Rect bounds, Visibility visibility) {
     layout[control] = {bounds, visibility};
@@ -41,15 +37,15 @@ struct Scale {
 void placePanel(MainLayout& layout, int64_t w, int64_t h, Scale px) {
     const Visibility shown = Visibility::ShowNoActivate;
     const int64_t row = px(25);
-    place(layout, LayoutControl::BossMenuButton, rect(px(10), h - px(60), w - px(20), row), shown);
-    place(layout, LayoutControl::ClickThroughButton, rect(px(10), h - px(90), w - px(20), row), shown);
-    place(layout, LayoutControl::VisibilityButton, rect(px(10), h - px(120), w - px(20), row), shown);
-    place(layout, LayoutControl::TextScaleCaption, rect(px(10), h - px(150), px(110), row), shown);
-    place(layout, LayoutControl::TextScaleSlider, rect(px(115), h - px(150), w - px(180), row), shown);
-    place(layout, LayoutControl::TextScaleValueLabel, rect(w - px(60), h - px(150), px(50), row), shown);
-    place(layout, LayoutControl::OpacityCaption, rect(px(10), h - px(180), px(110), row), shown);
-    place(layout, LayoutControl::OpacitySlider, rect(px(115), h - px(180), w - px(180), row), shown);
-    place(layout, LayoutControl::OpacityValueLabel, rect(w - px(60), h - px(180), px(50), row), shown);
+    place(layout, LayoutControl::BossMenuButton, rectAt(px(10), h - px(60), w - px(20), row), shown);
+    place(layout, LayoutControl::ClickThroughButton, rectAt(px(10), h - px(90), w - px(20), row), shown);
+    place(layout, LayoutControl::VisibilityButton, rectAt(px(10), h - px(120), w - px(20), row), shown);
+    place(layout, LayoutControl::TextScaleCaption, rectAt(px(10), h - px(150), px(110), row), shown);
+    place(layout, LayoutControl::TextScaleSlider, rectAt(px(115), h - px(150), w - px(180), row), shown);
+    place(layout, LayoutControl::TextScaleValueLabel, rectAt(w - px(60), h - px(150), px(50), row), shown);
+    place(layout, LayoutControl::OpacityCaption, rectAt(px(10), h - px(180), px(110), row), shown);
+    place(layout, LayoutControl::OpacitySlider, rectAt(px(115), h - px(180), w - px(180), row), shown);
+    place(layout, LayoutControl::OpacityValueLabel, rectAt(w - px(60), h - px(180), px(50), row), shown);
 }
 
 }  // namespace
@@ -60,9 +56,9 @@ Placement& MainLayout::operator[](LayoutControl c) { return controls[static_cast
 Rect selectorBounds(int32_t clientWidth, int32_t /*clientHeight*/, bool clickThrough, int32_t dpi) {
     const Scale px{dpi};
     // In click-through mode the selector stays hidden under the title; its popup opens below it.
-    if (clickThrough) return rect(0, 0, int64_t{clientWidth} - px(100), px(30));
+    if (clickThrough) return rectAt(0, 0, int64_t{clientWidth} - px(100), px(30));
     // It ends where the countdown beside it starts, whatever the rounding.
-    return rect(px(10), px(10), int64_t{clientWidth} - px(110) - px(10), px(28));
+    return rectAt(px(10), px(10), int64_t{clientWidth} - px(110) - px(10), px(28));
 }
 
 namespace {
@@ -71,8 +67,8 @@ namespace {
 void placeBanner(MainLayout& layout, Scale px) {
     const Rect& list = *layout[LayoutControl::ChannelList].bounds;
     const int64_t height = std::min<int64_t>(px(26), int64_t{list.height()} - 2);
-    layout[LayoutControl::AlertBanner] = {rect(int64_t{list.left} + 1, int64_t{list.top} + 1, int64_t{list.width()} - 2,
-                                               height),
+    layout[LayoutControl::AlertBanner] = {rectAt(int64_t{list.left} + 1, int64_t{list.top} + 1,
+                                                 int64_t{list.width()} - 2, height),
                                           Visibility::Keep};
 }
 
@@ -90,10 +86,10 @@ MainLayout layoutMainWindow(int32_t clientWidth, int32_t clientHeight, int32_t s
         place(layout, LayoutControl::BossSelector, selector, Visibility::Hide);
         hide(layout, LayoutControl::StatusLine);
         for (LayoutControl control : kPanelControls) hide(layout, control);
-        place(layout, LayoutControl::BossTitleLabel, rect(0, 0, w - px(100), px(30)), Visibility::Show);
-        place(layout, LayoutControl::CacheAgeLabel, rect(0, px(30), w, px(20)), Visibility::Show);
-        place(layout, LayoutControl::SpawnCountdownLabel, rect(w - px(100), 0, px(100), px(30)), Visibility::Show);
-        place(layout, LayoutControl::ChannelList, rect(0, px(50), w, h - px(50)), Visibility::Keep);
+        place(layout, LayoutControl::BossTitleLabel, rectAt(0, 0, w - px(100), px(30)), Visibility::Show);
+        place(layout, LayoutControl::CacheAgeLabel, rectAt(0, px(30), w, px(20)), Visibility::Show);
+        place(layout, LayoutControl::SpawnCountdownLabel, rectAt(w - px(100), 0, px(100), px(30)), Visibility::Show);
+        place(layout, LayoutControl::ChannelList, rectAt(0, px(50), w, h - px(50)), Visibility::Keep);
         placeBanner(layout, px);
         return layout;
     }
@@ -102,17 +98,17 @@ MainLayout layoutMainWindow(int32_t clientWidth, int32_t clientHeight, int32_t s
     const int64_t s = selectorHeight;
     place(layout, LayoutControl::BossSelector, selector, Visibility::Show);
     hide(layout, LayoutControl::BossTitleLabel);
-    place(layout, LayoutControl::CacheAgeLabel, rect(px(10), s + px(15), w - px(20), px(20)), Visibility::Show);
-    place(layout, LayoutControl::SpawnCountdownLabel, rect(w - px(110), px(10), px(100), s), Visibility::Show);
+    place(layout, LayoutControl::CacheAgeLabel, rectAt(px(10), s + px(15), w - px(20), px(20)), Visibility::Show);
+    place(layout, LayoutControl::SpawnCountdownLabel, rectAt(w - px(110), px(10), px(100), s), Visibility::Show);
     const int64_t below = px(settingsPanelShown ? kBelowListWithPanel : kBelowListCompact);
-    place(layout, LayoutControl::ChannelList, rect(px(10), s + px(40), w - px(20), h - (s + px(40)) - below),
+    place(layout, LayoutControl::ChannelList, rectAt(px(10), s + px(40), w - px(20), h - (s + px(40)) - below),
           Visibility::Keep);
     if (settingsPanelShown) {
         placePanel(layout, w, h, px);
     } else {
         for (LayoutControl control : kPanelControls) hide(layout, control);
     }
-    place(layout, LayoutControl::StatusLine, rect(px(10), h - px(25), w - px(20), px(20)), Visibility::Show);
+    place(layout, LayoutControl::StatusLine, rectAt(px(10), h - px(25), w - px(20), px(20)), Visibility::Show);
     placeBanner(layout, px);
     return layout;
 }

@@ -14,8 +14,6 @@ const nlohmann::json* member(const nlohmann::json& object, const char* key) {
     return it == object.end() ? nullptr : &*it;
 }
 
-}  // namespace
-
 int32_t int32FromInteger(int64_t value) {
     if (value < kMin) return kMin;
     if (value > kMax) return kMax;
@@ -34,12 +32,20 @@ int32_t int32FromFloat(double value) {
     return static_cast<int32_t>(d);
 }
 
-int32_t jsonNumberToInt32(const nlohmann::json& value) {
-    if (value.is_number_unsigned()) return int32FromUnsigned(value.get_ref<const nlohmann::json::number_unsigned_t&>());
-    if (value.is_number_integer()) return int32FromInteger(value.get_ref<const nlohmann::json::number_integer_t&>());
-    if (value.is_number_float()) return int32FromFloat(value.get_ref<const nlohmann::json::number_float_t&>());
-    return 0;
+}  // namespace
+
+JsonNumber jsonNumber(int64_t value) { return {int32FromInteger(value), static_cast<double>(value)}; }
+JsonNumber jsonNumber(uint64_t value) { return {int32FromUnsigned(value), static_cast<double>(value)}; }
+JsonNumber jsonNumber(double value) { return {int32FromFloat(value), value}; }
+
+JsonNumber jsonNumberOf(const nlohmann::json& number) {
+    using json = nlohmann::json;
+    if (number.is_number_unsigned()) return jsonNumber(number.get_ref<const json::number_unsigned_t&>());
+    if (number.is_number_integer()) return jsonNumber(number.get_ref<const json::number_integer_t&>());
+    return jsonNumber(number.get_ref<const json::number_float_t&>());
 }
+
+int32_t jsonNumberToInt32(const nlohmann::json& value) { return value.is_number() ? jsonNumberOf(value).whole : 0; }
 
 void readInt32(const nlohmann::json& object, const char* key, int32_t& target) {
     const nlohmann::json* value = member(object, key);

@@ -6,21 +6,8 @@
 #include "server/json_fields.h"
 
 namespace mb {
-namespace {
 
 using nlohmann::json;
-
-JsonNumber numberOf(const json& value) {
-    if (value.is_number_unsigned()) return jsonNumber(value.get_ref<const json::number_unsigned_t&>());
-    if (value.is_number_integer()) return jsonNumber(value.get_ref<const json::number_integer_t&>());
-    return jsonNumber(value.get_ref<const json::number_float_t&>());
-}
-
-}  // namespace
-
-JsonNumber jsonNumber(int64_t value) { return {int32FromInteger(value), static_cast<double>(value)}; }
-JsonNumber jsonNumber(uint64_t value) { return {int32FromUnsigned(value), static_cast<double>(value)}; }
-JsonNumber jsonNumber(double value) { return {int32FromFloat(value), value}; }
 
 const ReportField* reportFieldNamed(std::string_view name) {
     for (const ReportField& field : kReportFields) {
@@ -54,7 +41,7 @@ ChannelStatus reportFrom(const json& object) {
     for (const ReportField& field : kReportFields) {
         const auto it = object.find(field.name);
         if (it == object.end()) continue;
-        if (it->is_number()) setReportNumber(field, report, numberOf(*it));
+        if (it->is_number()) setReportNumber(field, report, jsonNumberOf(*it));
         if (it->is_string()) setReportText(field, report, it->get_ref<const std::string&>());
     }
     completeReport(report);

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/tracker_records.h"
+#include "server/json_fields.h"
 
 namespace mb {
 
@@ -32,15 +33,6 @@ inline constexpr ReportField kReportFields[] = {
     {"dps", &ChannelStatus::dps},
     {"etd", &ChannelStatus::etd},
 };
-
-// A JSON number as the numeric members take it.
-struct JsonNumber {
-    int32_t whole = 0;
-    double value = 0.0;
-};
-JsonNumber jsonNumber(int64_t value);
-JsonNumber jsonNumber(uint64_t value);
-JsonNumber jsonNumber(double value);
 
 // The field of that member name; null for a member that is not read.
 const ReportField* reportFieldNamed(std::string_view name);

@@ -9,7 +9,7 @@
 namespace mb {
 
 void AlertBalloons::refreshAlerts(bool dataArrived, uint64_t nowMs, const AlertSettings& wanted, NtpClock& clock,
-                                  TrackerState& state, const std::vector<Boss>& watched, TrayIcon& tray) {
+                                  TrackerState& state, const std::vector<const Boss*>& watched, TrayIcon& tray) {
     const int64_t now = clock.now();
     const std::optional<int64_t> offset = clock.systemOffset();
     std::map<std::string, AlertState> next;
@@ -17,7 +17,7 @@ void AlertBalloons::refreshAlerts(bool dataArrived, uint64_t nowMs, const AlertS
     // One pass per watched boss, or one for the clock alone when none is.
     const size_t passes = watched.empty() ? 1 : watched.size();
     for (size_t i = 0; i < passes; ++i) {
-        const Boss* boss = watched.empty() ? nullptr : &watched[i];
+        const Boss* boss = watched.empty() ? nullptr : watched[i];
         AlertState previous;
         if (boss) {
             const auto known = states_.find(boss->id);

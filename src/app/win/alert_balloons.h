@@ -30,7 +30,7 @@ public:
     // monotonic millisecond count. Each watched boss has its own alert state; a boss no longer
     // watched loses it, so it starts afresh when watched again. The clock warns once per run.
     void refreshAlerts(bool dataArrived, uint64_t nowMs, const AlertSettings& wanted, NtpClock& clock,
-                       TrackerState& state, const std::vector<Boss>& watched, TrayIcon& tray);
+                       TrackerState& state, const std::vector<const Boss*>& watched, TrayIcon& tray);
 
     // The bosses the rules have looked at and still watch.
     size_t watchedCount() const { return states_.size(); }

@@ -163,9 +163,9 @@ void BossView::refreshSpawnCountdown() {
         return;
     }
     // The time first: where the name must end in an ellipsis, the time stays whole.
-    std::vector<Boss> bosses = watchedBosses();
+    const std::vector<const Boss*> bosses = watchedBosses();
     const std::optional<SoonestSpawn> soonest = soonestSpawn(bosses, now);
-    spawnCountdown_.setText(soonest ? countdownText(soonest->seconds) + L" " + Utf8ToWide(bosses[soonest->boss].name)
+    spawnCountdown_.setText(soonest ? countdownText(soonest->seconds) + L" " + Utf8ToWide(bosses[soonest->boss]->name)
                                     : std::wstring());
 }
 
@@ -175,14 +175,14 @@ std::optional<size_t> BossView::itemOfClickedRow() const {
     return rowBosses_[static_cast<size_t>(*row)] + static_cast<size_t>(firstBossItem_);
 }
 
-std::vector<Boss> BossView::watchedBosses() const {
-    std::vector<Boss> bosses;
+std::vector<const Boss*> BossView::watchedBosses() const {
+    std::vector<const Boss*> bosses;
     if (!showingAll_) {
-        if (selected_) bosses.push_back(*selected_);
+        if (selected_) bosses.push_back(&*selected_);
         return bosses;
     }
     bosses.reserve(selectorBosses_.size());
-    for (const std::unique_ptr<Boss>& boss : selectorBosses_) bosses.push_back(*boss);
+    for (const std::unique_ptr<Boss>& boss : selectorBosses_) bosses.push_back(boss.get());
     return bosses;
 }
 

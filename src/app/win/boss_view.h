@@ -71,7 +71,8 @@ public:
     std::optional<size_t> itemOfClickedRow() const;
     bool showingAllBosses() const { return showingAll_; }
     // The bosses the alerts are about: every one in the view of all, else the selected one.
-    std::vector<Boss> watchedBosses() const;
+    // The records stay this view's, valid until the selection or the boss list changes.
+    std::vector<const Boss*> watchedBosses() const;
     // The items go before the records they point to, so nothing points at freed memory.
     void clear();
     // Another tracker: nothing selected or shown, the list saying emptyText until the rows of

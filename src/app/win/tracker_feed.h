@@ -32,7 +32,7 @@ public:
     // for, kThreadStopWaitMs at most in all. A worker still blocked in a request keeps what it
     // shares alive until it returns.
     void stop();
-    // Another tracker: the client's connection thread and the workers stop (bounded waits, as
+    // Another tracker: the client stops posting and the workers stop (bounded waits, as
     // at exit), then everything starts afresh for the next generation: a new client, state,
     // stop signal and load report, the connection Disconnected. Whatever an old worker still
     // holds stays its own, and its messages carry the old generation.

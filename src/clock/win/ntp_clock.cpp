@@ -65,7 +65,7 @@ std::optional<int64_t> queryServer(const NtpServer& server) {
 }
 
 std::string serverName(const NtpServer& server) {
-    return server.service == "123" ? server.host : server.host + ":" + server.service;
+    return server.service == kNtpService ? server.host : server.host + ":" + server.service;
 }
 
 // "Clock synchronised with pool.ntp.org: the PC clock is 3 s ahead of it".
@@ -106,7 +106,7 @@ bool synchronizeNow(NtpClock::TimeBase& base) {
         CriticalSectionLock hold(base.lock);
         base.lastFailureTime = system;
         report = base.report;
-        line = "No time server answered (UDP port 123)";
+        line = std::string("No time server answered (UDP port ") + kNtpService + ")";
     }
     if (report) report(line);  // outside the lock: the reporter takes its own
     return synced;
@@ -126,10 +126,10 @@ int64_t systemTime() { return static_cast<int64_t>(::_time64(nullptr)); }
 }  // namespace
 
 std::vector<NtpServer> NtpClock::defaultServers() {
-    return {{"time.windows.com", "123"},
-            {"pool.ntp.org", "123"},
-            {"time.google.com", "123"},
-            {"time.cloudflare.com", "123"}};
+    return {{"time.windows.com", kNtpService},
+            {"pool.ntp.org", kNtpService},
+            {"time.google.com", kNtpService},
+            {"time.cloudflare.com", kNtpService}};
 }
 
 NtpClock::NtpClock() : NtpClock(defaultServers()) {}

@@ -32,11 +32,9 @@ void ProgressList::setEmptyText(std::wstring text) {
 }
 
 void ProgressList::setRows(const std::vector<ChannelRow>& rows) {
+    const bool wasNamed = pl::rowsNamed(view_.rows);
     view_.rows = rows;
-    if (pl::rowsNamed(rows) != rowsNamed_) {
-        rowsNamed_ = !rowsNamed_;
-        updateRowHeight();
-    }
+    if (pl::rowsNamed(view_.rows) != wasNamed) updateRowHeight();
     view_.topIndex = std::min(view_.topIndex, pl::maxTopIndex(rowCount(), view_.visibleRows));
     updateWindowText();
     showChanges();
@@ -59,7 +57,7 @@ void ProgressList::dpiChanged() {
 void ProgressList::updateRowHeight() {
     view_.dpi = dpi();
     view_.rowHeight = textScaleSet_ ? pl::rowHeightForScale(textScale_, view_.dpi) : pl::defaultRowHeight(view_.dpi);
-    if (rowsNamed_) view_.rowHeight = pl::namedRowHeight(view_.rowHeight);
+    if (pl::rowsNamed(view_.rows)) view_.rowHeight = pl::namedRowHeight(view_.rowHeight);
     view_.visibleRows = pl::visibleRowCount(height(), view_.rowHeight);
 }
 
@@ -169,7 +167,6 @@ void ProgressList::onLeftButtonDown(int x, int y) {
         setTopIndex(press.topIndex);
         break;
     case pl::StripPress::kNothing:
-        if (scrollBarEnabled() && pl::stripRect(width(), height(), dpi()).contains(x, y)) break;
         clickedRow_ = pl::rowAt(y, rowHeight(), topIndex(), rowCount());
         sendCommand(parent(), id(), kListClicked, window());
         break;

@@ -76,7 +76,6 @@ private:
     std::optional<ProgressListView> drawn_;
     int textScale_ = 100;
     bool textScaleSet_ = false;  // the default row height until the first setTextScale
-    bool rowsNamed_ = false;     // the rows carry bosses' names: they are higher
     int dragStartY_ = 0;
     int dragStartTop_ = 0;
     int wheelRemainder_ = 0;  // wheel delta short of a whole notch, kept for the next message

@@ -112,16 +112,8 @@ void drawStrip(HDC dc, const ProgressListView& view, int count) {
 }  // namespace
 
 TextFit FontFitCache::fitName(HDC dc, const std::wstring& name, int width, int wantedPoints, int dpi) {
-    for (const FittedName& known : names_) {
-        if (known.width == width && known.wantedPoints == wantedPoints && known.dpi == dpi && known.name == name)
-            return known.fit;
-    }
-    if (names_.size() >= kLimit) names_.clear();
-    const TextFit fit = fitTextPoints(wantedPoints, kLowestTextPoints, width, [&](int points) {
-        return static_cast<int>(textExtent(dc, nameFont(points, dpi), name).cx);
-    });
-    names_.push_back({name, width, wantedPoints, dpi, fit});
-    return fit;
+    if (nameFits_.size() >= kLimit && !nameFits_.count(name)) nameFits_.clear();
+    return fitPointText(dc, nameFits_[name], name, width, wantedPoints, dpi);
 }
 
 HFONT FontFitCache::nameFont(int points, int dpi) {

@@ -46,16 +46,9 @@ private:
     };
     static constexpr size_t kLimit = 64;  // a few sizes per session
     std::vector<Fitted> heights_;
-    static constexpr size_t kFontLimit = 4;  // the rows' and the empty list's, at a scale or two
-    std::map<int, UniqueFont> fonts_;        // by cell height
-    struct FittedName {
-        std::wstring name;
-        int width;
-        int wantedPoints;
-        int dpi;
-        TextFit fit;
-    };
-    std::vector<FittedName> names_;                        // the bosses of one tracker, at a size or two
+    static constexpr size_t kFontLimit = 4;                // the rows' and the empty list's, at a scale or two
+    std::map<int, UniqueFont> fonts_;                      // by cell height
+    std::map<std::wstring, TextFitMemo> nameFits_;         // by name: the bosses of one tracker
     std::map<std::pair<int, int>, UniqueFont> nameFonts_;  // by points and DPI
 };
 

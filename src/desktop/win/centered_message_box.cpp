@@ -14,15 +14,17 @@ UniqueHook gCenterHook;
 
 }  // namespace
 
+void centerWindowOver(HWND window, HWND owner, UINT extraFlags) {
+    RECT windowRect{};
+    RECT ownerRect{};
+    if (!owner || !::GetWindowRect(window, &windowRect) || !::GetWindowRect(owner, &ownerRect)) return;
+    const ScreenPoint at = centeredOver(toRect(windowRect), toRect(ownerRect));
+    ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | extraFlags);
+}
+
 LRESULT CALLBACK centerBoxHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code != HCBT_ACTIVATE) return ::CallNextHookEx(gCenterHook.get(), code, wParam, lParam);
-    HWND box = reinterpret_cast<HWND>(wParam);
-    RECT boxRect{};
-    RECT ownerRect{};
-    if (::GetWindowRect(box, &boxRect) && ::GetWindowRect(gCenterTarget, &ownerRect)) {
-        ScreenPoint at = centeredOver(toRect(boxRect), toRect(ownerRect));
-        ::SetWindowPos(box, nullptr, at.x, at.y, 0, 0, SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
-    }
+    centerWindowOver(reinterpret_cast<HWND>(wParam), gCenterTarget, SWP_NOACTIVATE);
     gCenterHook.reset();  // one box, one hook: later activations are left alone
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -10,6 +10,10 @@ namespace mb {
 // button id. User-interface thread only.
 int showCenteredMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 
+// Moves window so that its middle is over owner's, keeping its size and place in the z-order;
+// extraFlags go to SetWindowPos with those (SWP_NOACTIVATE from the hook). Dialogs use it too.
+void centerWindowOver(HWND window, HWND owner, UINT extraFlags = 0);
+
 // The hook: at the first HCBT_ACTIVATE it moves the box and removes itself.
 LRESULT CALLBACK centerBoxHook(int code, WPARAM wParam, LPARAM lParam);
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/win/utf8.h"
-#include "desktop/monitor_geometry.h"
 #include "desktop/network_settings.h"
+#include "desktop/win/centered_message_box.h"
 
 namespace mb {
 namespace {
@@ -50,13 +50,11 @@ private:
 
 constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
 
-void centreOnOwner(HWND dialog) {
-    RECT box{}, owner{};
-    HWND ownerWindow = ::GetWindow(dialog, GW_OWNER);
-    if (!ownerWindow || !::GetWindowRect(dialog, &box) || !::GetWindowRect(ownerWindow, &owner)) return;
-    const ScreenPoint at = centeredOver({box.left, box.top, box.right, box.bottom},
-                                        {owner.left, owner.top, owner.right, owner.bottom});
-    ::SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+// The address box gets the focus with all of its text selected, so typing replaces it.
+void selectAddress(HWND dialog) {
+    HWND edit = ::GetDlgItem(dialog, kTrackerAddressEditId);
+    ::SetFocus(edit);
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
 std::wstring itemText(HWND dialog, int id) {
@@ -76,9 +74,7 @@ void onOk(HWND dialog, DialogState& state) {
         return;
     }
     ::SetDlgItemTextW(dialog, kTrackerAddressProblemId, Utf8ToWide(check.problem).c_str());
-    HWND edit = ::GetDlgItem(dialog, kTrackerAddressEditId);
-    ::SetFocus(edit);
-    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    selectAddress(dialog);
 }
 
 INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -87,11 +83,9 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: {
         ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         state = reinterpret_cast<DialogState*>(lParam);
-        centreOnOwner(dialog);
-        HWND edit = ::GetDlgItem(dialog, kTrackerAddressEditId);
-        ::SetWindowTextW(edit, state->initial.c_str());
-        ::SetFocus(edit);
-        ::SendMessageW(edit, EM_SETSEL, 0, -1);
+        centerWindowOver(dialog, ::GetWindow(dialog, GW_OWNER));
+        ::SetDlgItemTextW(dialog, kTrackerAddressEditId, state->initial.c_str());
+        selectAddress(dialog);
         return FALSE;  // the focus is set
     }
     case WM_COMMAND:

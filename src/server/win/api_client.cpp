@@ -90,26 +90,20 @@ std::string ApiClient::baseUrlText() {
     return baseUrl;
 }
 
-void ApiClient::addToTotals(uint64_t received, uint64_t sent) {
-    CriticalSectionLock hold(lock);
-    record_.totalBytesReceived += received;
-    record_.totalBytesSent += sent;
-}
-
-bool ApiClient::getCounted(const std::string& url, const char* networkError, std::string& body, std::string& error) {
+bool ApiClient::getCounted(const std::string& url, std::string& body, bool countsAsLast) {
     const uint64_t received = HttpGet(url, body);
+    const bool ok = received != 0 && !body.empty();
+    const uint64_t sent = estimatedRequestBytes(url);
     CriticalSectionLock hold(lock);
-    if (received == 0 || body.empty()) {
-        record_.lastBytesReceived = 0;
-        record_.lastBytesSent = 0;
-        error = networkError;
-        return false;
+    if (ok) {
+        record_.totalBytesReceived += received;
+        record_.totalBytesSent += sent;
     }
-    record_.totalBytesReceived += received;
-    record_.totalBytesSent += estimatedRequestBytes(url);
-    record_.lastBytesReceived = received;
-    record_.lastBytesSent = estimatedRequestBytes(url);
-    return true;
+    if (countsAsLast) {
+        record_.lastBytesReceived = ok ? received : 0;
+        record_.lastBytesSent = ok ? sent : 0;
+    }
+    return ok;
 }
 
 bool ApiClient::fetchBosses(std::vector<Boss>& out) {
@@ -117,12 +111,8 @@ bool ApiClient::fetchBosses(std::vector<Boss>& out) {
     // it has arrived, also when a later page fails. The list leaves the "last" figures alone.
     bool networkFailed = false;
     const PageGetter getPage = [&](const std::string& path, std::string& body) {
-        const std::string url = baseUrlText() + path;
-        const uint64_t received = HttpGet(url, body);
-        networkFailed = received == 0 || body.empty();
-        if (networkFailed) return false;
-        addToTotals(received, estimatedRequestBytes(url));
-        return true;
+        networkFailed = !getCounted(baseUrlText() + path, body, false);
+        return !networkFailed;
     };
     std::string error;
     const bool ok = fetchBossPages(getPage, out, error);
@@ -137,8 +127,8 @@ bool ApiClient::fetchAllStatus(AllStatusMap& out) {
     bool networkFailed = false;
     const bool ok = runGuarded(guard_texts::kAllStatus, error, [&] {
         std::string body;
-        networkFailed = !getCounted(baseUrlAndGeneration(generation) + kAllStatusPath, kAllStatusNetworkError, body,
-                                    error);
+        networkFailed = !getCounted(baseUrlAndGeneration(generation) + kAllStatusPath, body, true);
+        if (networkFailed) error = kAllStatusNetworkError;
         return !networkFailed && allStatusMemo.map(body, out, error);
     });
     recordPollOutcome(generation, ok);
@@ -156,7 +146,8 @@ bool ApiClient::fetchChannelStatus(const Boss& boss, std::vector<ChannelStatus>&
             return false;
         }
         std::string body;
-        networkFailed = !getCounted(baseUrlText() + channelStatusPath(boss.id), kChannelNetworkError, body, error);
+        networkFailed = !getCounted(baseUrlText() + channelStatusPath(boss.id), body, true);
+        if (networkFailed) error = kChannelNetworkError;
         return !networkFailed && mapChannelStatus(body, out, error);
     });
     if (!ok) storeError(error, networkFailed);

@@ -87,11 +87,10 @@ private:
     void recordPollOutcome(uint64_t generation, bool ok);
     // Under the lock: tells the window when the state differs from before.
     void tellIfChanged(ConnectionState before);
-    // A boss-list page: its bytes go into the totals and leave the last request's figures alone.
-    void addToTotals(uint64_t received, uint64_t sent);
-    // One data request's body, counted as the last request; or, for a transport failure,
-    // networkError in error and the last request's figures cleared.
-    bool getCounted(const std::string& url, const char* networkError, std::string& body, std::string& error);
+    // One request's body, false for a transport failure (no bytes, or an empty body). Its bytes
+    // go into the totals; a data request (countsAsLast) also sets the last request's figures,
+    // cleared by a failure, while a boss-list page leaves them alone.
+    bool getCounted(const std::string& url, std::string& body, bool countsAsLast);
     // The text, with the cause of this thread's last transport failure when withCause.
     void storeError(const std::string& text, bool withCause = false) noexcept;
 

@@ -1,5 +1,5 @@
 // ApiClient against the tracker simulator: requests, mapping end to end, counters, error
-// texts, the status probe and the connection thread.
+// texts, the status probe and the connection changes it posts.
 #include "server/win/api_client.h"
 
 #include <windows.h>
